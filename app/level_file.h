@@ -1,0 +1,40 @@
+// The level file "0.lev": a little-endian int32 triangle count, then six
+// int32 coordinates per triangle, scaled by 1.5 on load. Loads are
+// all-or-nothing: a file that cannot be opened, is short, or holds more than
+// 5000 triangles leaves the Level as it was and is reported once on stderr.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <string>
+
+#include "sim/world.h"
+
+constexpr const char* kLevelFileName = "0.lev";
+
+class LevelLoader {
+public:
+    // Initial load, first half: the count of the stream opened on path. The
+    // count is held back until readTriangles has the whole file.
+    void readCount(std::istream& in, const std::string& path);
+
+    // Initial load, second half: the triangles of the same stream; commits
+    // count and vertices to l only when all of them were read.
+    void readTriangles(std::istream& in, Level& l);
+
+    // Level reload: opens path, reads the whole file, commits or reports.
+    void reload(const std::string& path, Level& l);
+
+    // Reads a whole level stream; returns "" on success (l replaced) or the
+    // reason it was refused (l untouched). For tools and tests.
+    static std::string readWhole(std::istream& in, Level& l);
+
+private:
+    void report(const std::string& path, const std::string& reason);
+
+    std::string path_;
+    bool countRead_ = false;
+    int32_t pendingCount_ = 0;
+    std::map<std::string, std::string> lastReported_;  // path -> reason last written
+};

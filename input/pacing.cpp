@@ -1,0 +1,37 @@
+// Event polling and frame pacing.
+#include "input/pacing.h"
+
+#include <SDL.h>
+
+#include "display/display.h"
+#include "platform/ticks.h"
+
+bool drainEvents() {
+    bool quit = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        if (event.type == SDL_QUIT) quit = true;
+    return quit;
+}
+
+void waitForFramePeriod(uint32_t lastTick) {
+    if (lastTick == 0xFFFFFFFFu) return;
+    // Unsigned arithmetic wraps like the counter itself; a reading taken just
+    // before the counter wraps ends the wait at once, as the game always did.
+    uint32_t until = lastTick + kFramePeriodMs;
+    while (getTickCount() < until) {
+    }
+}
+
+void advanceGameClock(int32_t& gameClock, int32_t& boostEnergy, int32_t lastBoostTime) {
+    gameClock += kGameClockStep;
+    if (gameClock > lastBoostTime + kBoostRefillDelay) boostEnergy = kFullBoostEnergy;
+}
+
+void finishFrameStep(Display& display) {
+    if (drainEvents()) *display.running = false;
+    display.present();
+    waitForFramePeriod(display.lastTick);
+    advanceGameClock(display.gameClock, display.boostEnergy, display.lastBoostTime);
+    display.lastTick = getTickCount();
+}

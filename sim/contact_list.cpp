@@ -1,0 +1,4 @@
+// The run-wide contact list.
+#include "sim/contact_list.h"
+
+ContactList contactList;

@@ -1,0 +1,11 @@
+// One record-mode frame of physics: three substeps of pull, gravity, motion,
+// distance constraints and collisions, then velocity = frame displacement.
+#pragma once
+
+#include "sim/contact_list.h"
+#include "sim/world.h"
+
+void stepSimulation(World& w, const Level& l, ContactList& contacts);
+
+// The game's frame: the global World, Level and ContactList.
+inline void stepSimulation() { stepSimulation(world, level, contactList); }
