@@ -21,7 +21,7 @@ constexpr int32_t kLevelReloadPeriod = 1000;  // frames between reloads of the c
 void runFrame(Display& display, RunState& run) {
     if (world.recordMode) {
         contactList.clear();
-        if (world.frameCounter % kLevelReloadPeriod == 0) run.levelLoader.reload(kLevelFileName, level);
+        if (world.frameCounter % kLevelReloadPeriod == 0) run.levelLoader.reload(run.reloadPath, level);
         stepSimulation();
         run.writer->append(world);
     } else {

@@ -15,6 +15,7 @@ struct RunState {
     std::unique_ptr<ReplayWriter> writer;   // record mode's replay stream
     std::unique_ptr<ReplayReader> reader;   // replay mode's replay stream
     LevelLoader levelLoader;                // remembers which load failures were reported
+    std::string reloadPath = kLevelFileName;  // the level reload's file: the current directory's "0.lev"
     bool running = true;                    // the main loop goes on while set
 };
 

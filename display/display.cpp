@@ -23,7 +23,7 @@ bool usableSurface(const SDL_Surface* s) {
 }  // namespace
 
 Display::Display(bool* runningFlag, int32_t recordMode, const std::string& programDirectory)
-    : running(runningFlag), windowed_(true) {
+    : paced(true), running(runningFlag), windowed_(true) {
     SDL_Init(SDL_INIT_EVERYTHING);
     if (!SDL_WasInit(SDL_INIT_VIDEO)) SDL_InitSubSystem(SDL_INIT_VIDEO);
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {

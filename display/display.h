@@ -73,6 +73,7 @@ public:
     void present();
 
     DisplayStatus status = DisplayStatus::ok;
+    bool paced = false;  // frame steps wait out 16 ms of the tick counter (the window only)
 
     SDL_Surface* screen = nullptr;       // drawing target; the window's surface unless off-screen
     SDL_Surface* digitBitmap = nullptr;  // glyphs 0..9 at a pitch of 19 px; null in replay mode

@@ -31,7 +31,7 @@ void advanceGameClock(int32_t& gameClock, int32_t& boostEnergy, int32_t lastBoos
 void finishFrameStep(Display& display) {
     if (drainEvents()) *display.running = false;
     display.present();
-    waitForFramePeriod(display.lastTick);
+    if (display.paced) waitForFramePeriod(display.lastTick);
     advanceGameClock(display.gameClock, display.boostEnergy, display.lastBoostTime);
     display.lastTick = getTickCount();
 }
