@@ -1,0 +1,86 @@
+// Frame pacing on an injected tick counter, the game clock and the refill.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "input/pacing.h"
+#include "platform/ticks.h"
+
+namespace {
+
+// A tick counter that moves one millisecond per reading from a set start.
+uint32_t fakeNow = 0;
+int fakeReads = 0;
+uint32_t fakeTicks() {
+    ++fakeReads;
+    return fakeNow++;
+}
+
+class Pacing : public ::testing::Test {
+protected:
+    void SetUp() override { previous_ = setTickSource(fakeTicks); fakeReads = 0; }
+    void TearDown() override { setTickSource(previous_); }
+
+    // Waits after lastTick with the counter at start; returns the reading that ended the wait.
+    uint32_t waitFrom(uint32_t lastTick, uint32_t start) {
+        fakeNow = start;
+        fakeReads = 0;
+        waitForFramePeriod(lastTick);
+        return fakeNow - 1;
+    }
+
+private:
+    TickSource previous_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Pacing, FirstFrameDoesNotWait) {
+    fakeNow = 5;
+    waitForFramePeriod(0xFFFFFFFFu);
+    EXPECT_EQ(fakeReads, 0);
+}
+
+TEST_F(Pacing, WaitsUntilSixteenMillisecondsHavePassed) {
+    EXPECT_EQ(waitFrom(1000, 1001), 1016u);
+    EXPECT_EQ(fakeReads, 16);
+}
+
+TEST_F(Pacing, ALateFrameDoesNotWait) {
+    EXPECT_EQ(waitFrom(1000, 1016), 1016u);
+    EXPECT_EQ(fakeReads, 1);
+    EXPECT_EQ(waitFrom(1000, 5000), 5000u);
+    EXPECT_EQ(fakeReads, 1);
+}
+
+TEST_F(Pacing, WrappedTargetEndsAtOnceBeforeTheCounterWraps) {
+    // lastTick + 16 wraps to 5: any reading at or above 5 ends the wait.
+    EXPECT_EQ(waitFrom(0xFFFFFFF5u, 0xFFFFFFF6u), 0xFFFFFFF6u);
+    EXPECT_EQ(fakeReads, 1);
+}
+
+TEST_F(Pacing, WrapOfTheCounterItselfIsWaitedThrough) {
+    // Target 10 after the counter wraps from a reading just below it.
+    EXPECT_EQ(waitFrom(0xFFFFFFFAu, 0), 10u);
+}
+
+TEST(GameClock, AdvancesThirtyThreePerFrameStep) {
+    int32_t clock = 0;
+    int32_t energy = 1000;
+    for (int i = 0; i < 250; ++i) advanceGameClock(clock, energy, 0);
+    EXPECT_EQ(clock, 33 * 250);
+}
+
+TEST(GameClock, RefillsOnTheNinetyFirstFrameStepAfterABoost) {
+    int32_t clock = 330;         // the boost happened at this game clock
+    int32_t lastBoost = clock;
+    int32_t energy = -50;
+    // The boost's own frame step is the first of the 91.
+    for (int step = 1; step <= 90; ++step) {
+        advanceGameClock(clock, energy, lastBoost);
+        ASSERT_EQ(energy, -50) << "refilled early at frame step " << step;
+    }
+    advanceGameClock(clock, energy, lastBoost);
+    EXPECT_EQ(energy, 1000);
+    EXPECT_EQ(clock - lastBoost, 91 * 33);
+}
