@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ios>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -41,6 +42,7 @@ public:
 
 private:
     void reportFailure(const std::string& reason);
+    std::string failureReason() const;  // strerror text of the stream's failure
 
     std::unique_ptr<std::ostream> out_;
     std::string path_;
@@ -50,7 +52,8 @@ private:
 // Replay mode's replay stream.
 class ReplayReader {
 public:
-    // Opens path; on failure error() holds the reason and isOpen() is false.
+    // Opens path; on failure error() holds the reason (strerror text; a
+    // directory is refused as one) and isOpen() is false.
     explicit ReplayReader(const std::string& path);
     // For tests and fuzzers: reads from a stream of the caller's making.
     ReplayReader(std::unique_ptr<std::istream> stream, const std::string& path);
@@ -68,9 +71,12 @@ public:
     std::istream* stream() { return in_.get(); }
 
 private:
+    void reportBadRecord(const std::string& what);
+
     std::unique_ptr<std::istream> in_;
     std::string path_;
     std::string error_;
     bool open_ = false;
     bool reportedBadRecord_ = false;
+    std::streamoff recordsSeen_ = 0;  // records before the next one, for messages
 };
