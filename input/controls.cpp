@@ -1,17 +1,114 @@
-// Keyboard controls and replay fast-forward.
+// The keyboard controls of a live run, applied once per frame step in a fixed
+// row order, and the f key's fast-forward of a playback.
 #include "input/controls.h"
+
+#include <SDL.h>
 
 #include <istream>
 
+#include "app/replay_file.h"
 #include "display/display.h"
 
+namespace {
+
+constexpr int32_t kRotateLockMs = 500;       // a rotate impulse at most once per this much game clock
+constexpr int32_t kBoostRotateDelayMs = 400;  // a boost holds the rotate lock this much longer
+constexpr int32_t kBoostCost = 150;
+constexpr double kDrivePush = 1.5;
+constexpr double kRotatePush = 8;
+constexpr double kBrakeFactor = 0.2;
+constexpr double kBoostPush = 35;
+constexpr double kShiftStep = 5;
+constexpr int kOneShotKeyLimit = 256;  // entries below this are cleared after each step
+constexpr int kFastForwardSkips = 3;
+
+// The game clock is 32-bit and its sums wrap like the machine's would.
+int32_t wrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+bool rotateAllowed(const Display& d) {
+    return d.lastRotateTime == -1 || d.gameClock > wrappingAdd(d.lastRotateTime, kRotateLockMs);
+}
+
+// Unit vector along the clockwise quarter turn of the ball's offset from the centre.
+Vec2 tangent(const World& w, int ball) {
+    Vec2 t = perpendicular(w.position[ball] - w.centre, 1);
+    normalise(t);
+    return t;
+}
+
+Vec2 towardCentre(const World& w) {
+    Vec2 d = w.centre - w.position[0];
+    normalise(d);
+    return d;
+}
+
+void markBoost(Display& d) {
+    d.lastRotateTime = wrappingAdd(d.gameClock, kBoostRotateDelayMs);
+    d.lastBoostTime = d.gameClock;
+    d.boostEnergy -= kBoostCost;  // may go below zero: the test is only > 0
+}
+
+void stopAndShift(World& w, const Vec2& step) {
+    for (int i = 0; i < kBallCount; ++i) {
+        w.velocity[i] = Vec2(0, 0);
+        w.position[i].x += step.x;
+        w.position[i].y += step.y;
+    }
+}
+
+bool isHeldKey(int key) { return key == SDLK_a || key == SDLK_d || key == SDLK_s || key == SDLK_w; }
+
+}  // namespace
+
 void applyControls(uint8_t* keys, World& w, Display& display) {
-    (void)keys;
-    (void)w;
-    (void)display;
+    if (keys[SDLK_UP] && w.contactFlag[w.selectedWheel]) {
+        int selected = w.selectedWheel;
+        int other = selected == 1 ? 2 : 1;
+        double s = selected == 1 ? 1 : -1;
+        w.velocity[selected] += perpendicular(w.contactNormal[selected], kDrivePush) * s;
+        w.velocity[other] += w.contactNormal[selected];
+    }
+    if (keys[SDLK_LEFT] && rotateAllowed(display)) {
+        for (int i = 0; i < kBallCount; ++i) w.velocity[i] -= tangent(w, i) * kRotatePush;
+        display.lastRotateTime = display.gameClock;
+    }
+    if (keys[SDLK_RIGHT] && rotateAllowed(display)) {
+        for (int i = 0; i < kBallCount; ++i) w.velocity[i] += tangent(w, i) * kRotatePush;
+        display.lastRotateTime = display.gameClock;
+    }
+    if (keys[SDLK_DOWN]) {
+        if (w.contactFlag[1]) w.velocity[1] *= kBrakeFactor;
+        if (w.contactFlag[2]) w.velocity[2] *= kBrakeFactor;
+    }
+    if (keys[SDLK_q] && display.boostEnergy > 0) {
+        w.velocity[0] += towardCentre(w) * kBoostPush;
+        markBoost(display);
+    }
+    if (keys[SDLK_e] && display.boostEnergy > 0) {
+        w.velocity[0] -= towardCentre(w) * kBoostPush;
+        markBoost(display);
+    }
+    // Uses the gravity the previous frame step chose: the shift row comes after.
+    if (keys[SDLK_RETURN])
+        for (int k = 0; k < kBallCount; ++k) w.velocity[k] += (w.position[k] - w.centre) - w.gravity * 3;
+    w.gravity = keys[SDLK_LSHIFT] ? Vec2(0, 0) : Vec2(0, kInitialGravityY);
+    if (keys[SDLK_a]) stopAndShift(w, Vec2(-kShiftStep, 0));
+    if (keys[SDLK_d]) stopAndShift(w, Vec2(kShiftStep, 0));
+    if (keys[SDLK_w]) stopAndShift(w, Vec2(0, -kShiftStep));
+    if (keys[SDLK_s]) stopAndShift(w, Vec2(0, kShiftStep));
+    if (keys[SDLK_SPACE]) w.selectedWheel = w.selectedWheel == 1 ? 2 : 1;
+
+    // One-shot keys act once per press: the next key-down event sets them
+    // again. The movement keys and everything from 256 on (arrows, shift)
+    // stay as SDL keeps them, so they act while held.
+    for (int key = 0; key < kOneShotKeyLimit; ++key)
+        if (!isHeldKey(key)) keys[key] = 0;
 }
 
 void fastForward(const uint8_t* keys, std::istream* replay) {
-    (void)keys;
-    (void)replay;
+    if (!keys[SDLK_f] || !replay) return;
+    for (int i = 0; i < kFastForwardSkips && replay->good(); ++i)
+        replay->ignore(static_cast<std::streamsize>(kFrameRecordSize), std::char_traits<char>::eof());
 }
