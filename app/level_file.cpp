@@ -1,16 +1,164 @@
-// Level file reading (to be completed).
+// Reading the level file into the Level, all or nothing, and reporting each
+// distinct failure of a path once. Also the inverse, encoding triangles in
+// file units back to the file's bytes, for the level tools.
 #include "app/level_file.h"
 
 #include <fstream>
 #include <iostream>
+#include <memory>
+#include <sys/stat.h>
 
-void LevelLoader::readCount(std::istream& in, const std::string& path) { (void)in; path_ = path; }
-void LevelLoader::readTriangles(std::istream& in, Level& l) { (void)in; (void)l; }
-void LevelLoader::reload(const std::string& path, Level& l) { (void)path; (void)l; }
-std::string LevelLoader::readWhole(std::istream& in, Level& l) { (void)in; (void)l; return "not implemented"; }
+namespace {
+
+constexpr double kFileToWorld = 1.5;
+constexpr size_t kCountBytes = 4;
+constexpr size_t kTriangleBytes = 24;  // three vertices of two int32
+
+// Little-endian on every host: the file's byte order is fixed, the machine's is not.
+int32_t decodeInt32(const unsigned char* b) {
+    const uint32_t u = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    return int32_t(u);
+}
+
+void encodeInt32(int32_t v, std::string& out) {
+    const uint32_t u = uint32_t(v);
+    out.push_back(char(u & 0xff));
+    out.push_back(char(u >> 8 & 0xff));
+    out.push_back(char(u >> 16 & 0xff));
+    out.push_back(char(u >> 24 & 0xff));
+}
+
+// Reads up to n bytes; returns how many arrived. A stream in a failed state
+// (never opened) delivers none.
+size_t readBytes(std::istream& in, unsigned char* into, size_t n) {
+    if (!in) return 0;
+    in.read(reinterpret_cast<char*>(into), std::streamsize(n));
+    return size_t(in.gcount());
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A stream that stopped for another reason than the end of the file.
+bool readFailed(const std::istream& in) { return in.bad(); }
+
+}  // namespace
+
+std::string LevelLoader::readCountFrom(std::istream& in, int32_t& count) {
+    unsigned char bytes[kCountBytes];
+    const size_t got = readBytes(in, bytes, kCountBytes);
+    if (got < kCountBytes) {
+        if (readFailed(in)) return "read error";
+        if (got == 0) return "empty file, no triangle count";
+        return std::to_string(got) + " bytes, too short for the triangle count";
+    }
+    count = decodeInt32(bytes);
+    if (count > kMaxTriangles) return std::to_string(count) + " triangles, at most " + std::to_string(kMaxTriangles);
+    return "";
+}
+
+std::string LevelLoader::readTrianglesFrom(std::istream& in, int32_t count, Level& l) {
+    if (count <= 0) {
+        l.triangleCount = count;  // every user skips its loop: an empty level
+        return "";
+    }
+    // One buffer per load, read in one go; the Level is written only once the
+    // whole block is here.
+    const size_t need = size_t(count) * kTriangleBytes;
+    std::unique_ptr<unsigned char[]> bytes(new unsigned char[need]);
+    const size_t got = readBytes(in, bytes.get(), need);
+    if (got < need) {
+        if (readFailed(in)) return "read error";
+        return "truncated: " + std::to_string(got / kTriangleBytes) + " of " + std::to_string(count) + " triangles";
+    }
+    decodeTriangles(bytes.get(), count, l.vertices);
+    l.triangleCount = count;
+    return "";
+}
+
+void LevelLoader::decodeTriangles(const unsigned char* bytes, int32_t count, Vec2* vertices) {
+    const int32_t n = 3 * count;
+    for (int32_t v = 0; v < n; ++v) {
+        const unsigned char* b = bytes + 8 * size_t(v);
+        vertices[v] = Vec2(double(decodeInt32(b)) * kFileToWorld, double(decodeInt32(b + 4)) * kFileToWorld);
+    }
+}
+
+std::string LevelLoader::readWhole(std::istream& in, Level& l) {
+    int32_t count = 0;
+    std::string reason = readCountFrom(in, count);
+    if (!reason.empty()) return reason;
+    return readTrianglesFrom(in, count, l);
+}
+
+std::string LevelLoader::openReason(const std::istream& in, const std::string& path) {
+    if (isDirectory(path)) return "is a directory";
+    if (!in) return "cannot open";
+    return "";
+}
+
+void LevelLoader::readCount(std::istream& in, const std::string& path) {
+    path_ = path;
+    countRead_ = false;
+    std::string reason = openReason(in, path);
+    if (reason.empty()) reason = readCountFrom(in, pendingCount_);
+    if (!reason.empty()) {
+        report(path, reason);
+        return;
+    }
+    countRead_ = true;
+}
+
+void LevelLoader::readTriangles(std::istream& in, Level& l) {
+    if (!countRead_) return;  // already reported by readCount
+    countRead_ = false;
+    const std::string reason = readTrianglesFrom(in, pendingCount_, l);
+    if (reason.empty()) {
+        lastReported_.erase(path_);
+    } else {
+        report(path_, reason);
+    }
+}
+
+void LevelLoader::reload(const std::string& path, Level& l) {
+    std::ifstream in(path, std::ios::binary);
+    std::string reason = openReason(in, path);
+    if (reason.empty()) reason = readWhole(in, l);
+    if (reason.empty()) {
+        lastReported_.erase(path);
+    } else {
+        report(path, reason);
+    }
+}
+
 void LevelLoader::report(const std::string& path, const std::string& reason) {
     auto& last = lastReported_[path];
     if (last == reason) return;
     last = reason;
     std::cerr << path << ": " << reason << '\n';
+}
+
+std::string encodeLevel(const std::vector<FileTriangle>& triangles) {
+    std::string out;
+    out.reserve(kCountBytes + kTriangleBytes * triangles.size());
+    encodeInt32(int32_t(triangles.size()), out);
+    for (const FileTriangle& t : triangles)
+        for (int32_t c : t.c) encodeInt32(c, out);
+    return out;
+}
+
+std::vector<FileTriangle> fileTriangles(const Level& l) {
+    std::vector<FileTriangle> out;
+    const int32_t n = l.triangleCount > 0 ? l.triangleCount : 0;
+    out.resize(size_t(n));
+    for (int32_t t = 0; t < n; ++t)
+        for (int j = 0; j < 3; ++j) {
+            // Exact: every stored coordinate is an int32 times 1.5.
+            const Vec2& v = l.vertices[3 * t + j];
+            out[size_t(t)].c[2 * j] = int32_t(v.x / kFileToWorld);
+            out[size_t(t)].c[2 * j + 1] = int32_t(v.y / kFileToWorld);
+        }
+    return out;
 }

@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "sim/world.h"
 
@@ -30,7 +31,13 @@ public:
     // reason it was refused (l untouched). For tools and tests.
     static std::string readWhole(std::istream& in, Level& l);
 
+    // count little-endian triangles of bytes (24 each) to world-unit vertices.
+    static void decodeTriangles(const unsigned char* bytes, int32_t count, Vec2* vertices);
+
 private:
+    static std::string readCountFrom(std::istream& in, int32_t& count);
+    static std::string readTrianglesFrom(std::istream& in, int32_t count, Level& l);
+    static std::string openReason(const std::istream& in, const std::string& path);
     void report(const std::string& path, const std::string& reason);
 
     std::string path_;
@@ -38,3 +45,15 @@ private:
     int32_t pendingCount_ = 0;
     std::map<std::string, std::string> lastReported_;  // path -> reason last written
 };
+
+// One triangle as the file holds it: x0 y0 x1 y1 x2 y2 in file units.
+struct FileTriangle {
+    int32_t c[6];
+};
+
+// The bytes of a level file holding these triangles.
+std::string encodeLevel(const std::vector<FileTriangle>& triangles);
+
+// The level's triangles back in file units (exact, since every coordinate
+// was an int32 times 1.5); none for a count of zero or below.
+std::vector<FileTriangle> fileTriangles(const Level& l);

@@ -1,0 +1,96 @@
+// Parsing and formatting of the level's text form.
+#include "app/level_text.h"
+
+#include <cstdint>
+#include <istream>
+#include <limits>
+#include <ostream>
+
+namespace {
+
+constexpr int kNumbersPerTriangle = 6;
+constexpr size_t kShownTokenLength = 24;
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// A token as it can be shown on one line of a message.
+std::string shown(const std::string& token) {
+    std::string s;
+    for (char c : token.substr(0, kShownTokenLength)) s.push_back(c >= 0x20 && c < 0x7f ? c : '?');
+    if (token.size() > kShownTokenLength) s += "...";
+    return s;
+}
+
+// Decimal integer with an optional sign; "" on success or what is wrong.
+std::string toInt32(const std::string& token, int32_t& value) {
+    size_t i = 0;
+    bool negative = false;
+    if (token[0] == '+' || token[0] == '-') {
+        negative = token[0] == '-';
+        i = 1;
+    }
+    if (i == token.size()) return "\"" + shown(token) + "\" is not an integer";
+    int64_t magnitude = 0;
+    bool tooBig = false;
+    for (; i < token.size(); ++i) {
+        const char c = token[i];
+        if (c < '0' || c > '9') return "\"" + shown(token) + "\" is not an integer";
+        if (!tooBig) {
+            magnitude = magnitude * 10 + (c - '0');
+            if (magnitude > int64_t(std::numeric_limits<int32_t>::max()) + 1) tooBig = true;
+        }
+    }
+    const int64_t v = negative ? -magnitude : magnitude;
+    if (tooBig || v > std::numeric_limits<int32_t>::max() || v < std::numeric_limits<int32_t>::min())
+        return shown(token) + " is outside the 32-bit integer range";
+    value = int32_t(v);
+    return "";
+}
+
+}  // namespace
+
+std::string parseLevelText(std::istream& in, const std::string& name, LevelText& out) {
+    out.triangles.clear();
+    out.lines.clear();
+    std::string line;
+    std::string token;
+    for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
+        const std::string where = name + ":" + std::to_string(lineNumber) + ": ";
+        const size_t hash = line.find('#');
+        if (hash != std::string::npos) line.resize(hash);
+        FileTriangle t{};
+        int numbers = 0;
+        size_t i = 0;
+        while (i < line.size()) {
+            while (i < line.size() && isSpace(line[i])) ++i;
+            if (i == line.size()) break;
+            const size_t start = i;
+            while (i < line.size() && !isSpace(line[i])) ++i;
+            token.assign(line, start, i - start);
+            int32_t value = 0;
+            const std::string fault = toInt32(token, value);
+            if (!fault.empty()) return where + fault;
+            if (numbers < kNumbersPerTriangle) t.c[numbers] = value;
+            ++numbers;
+        }
+        if (numbers == 0) continue;
+        if (numbers != kNumbersPerTriangle)
+            return where + std::to_string(numbers) + (numbers == 1 ? " number" : " numbers") +
+                   ", a triangle is 6 (x0 y0 x1 y1 x2 y2)";
+        if (out.triangles.size() == size_t(kMaxTriangles))
+            return where + "more than " + std::to_string(kMaxTriangles) + " triangles";
+        out.triangles.push_back(t);
+        out.lines.push_back(lineNumber);
+    }
+    if (in.bad()) return name + ": read error";
+    return "";
+}
+
+void formatLevelText(const std::vector<FileTriangle>& triangles, std::ostream& out) {
+    out << "# " << triangles.size() << (triangles.size() == 1 ? " triangle" : " triangles")
+        << ": x0 y0  x1 y1  x2 y2 in file units (world = file x 1.5)\n";
+    for (const FileTriangle& t : triangles) {
+        out << t.c[0] << ' ' << t.c[1] << "  " << t.c[2] << ' ' << t.c[3] << "  " << t.c[4] << ' ' << t.c[5]
+            << '\n';
+    }
+}
