@@ -1,0 +1,145 @@
+// Replay file statistics for `zuno-replay info`.
+#include "app/replay_stats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iomanip>
+#include <istream>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "app/replay_file.h"
+
+namespace {
+
+const char* const kFieldNames[8] = {"body ball x", "body ball y", "wheel 1 x", "wheel 1 y",
+                                    "wheel 2 x",   "wheel 2 y",   "centre x",  "centre y"};
+
+double littleEndianDouble(const unsigned char* p) {
+    uint64_t bits = 0;
+    for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+std::string fixed(double v, int digits = 1) {
+    std::ostringstream s;
+    s << std::fixed << std::setprecision(digits) << v;
+    return s.str();
+}
+
+std::string seconds(uint64_t frames, double msPerFrame) {
+    return fixed(static_cast<double>(frames) * msPerFrame / 1000.0, 2) + " s";
+}
+
+}  // namespace
+
+bool analyseReplay(std::istream& in, ReplayStats& stats) {
+    stats = ReplayStats{};
+    std::vector<unsigned char> buffer(kFrameRecordSize * 1024);
+    std::size_t pending = 0;  // bytes of an unfinished record at the start of buffer
+    double lastX = 0, lastY = 0;
+    bool haveLast = false;
+    for (;;) {
+        in.read(reinterpret_cast<char*>(buffer.data() + pending),
+                static_cast<std::streamsize>(buffer.size() - pending));
+        std::size_t got = static_cast<std::size_t>(in.gcount());
+        if (in.bad()) return false;
+        stats.bytes += got;
+        std::size_t available = pending + got;
+        std::size_t whole = available / kFrameRecordSize;
+        for (std::size_t r = 0; r < whole; ++r) {
+            const unsigned char* rec = buffer.data() + r * kFrameRecordSize;
+            double v[8];
+            int bad = -1;
+            for (int i = 0; i < 8; ++i) {
+                v[i] = littleEndianDouble(rec + 8 * i);
+                if (bad < 0 && !std::isfinite(v[i])) bad = i;
+            }
+            int64_t index = static_cast<int64_t>(stats.records++);
+            if (bad >= 0) {
+                if (stats.nonFiniteRecords++ == 0) {
+                    stats.firstNonFinite = index;
+                    stats.firstNonFiniteField = kFieldNames[bad];
+                }
+                haveLast = false;
+                continue;
+            }
+            double x = v[0], y = v[1];
+            if (!stats.haveBounds) {
+                stats.haveBounds = true;
+                stats.minX = stats.maxX = x;
+                stats.minY = stats.maxY = y;
+            } else {
+                stats.minX = std::min(stats.minX, x);
+                stats.maxX = std::max(stats.maxX, x);
+                stats.minY = std::min(stats.minY, y);
+                stats.maxY = std::max(stats.maxY, y);
+            }
+            if (haveLast) {
+                double step = std::hypot(x - lastX, y - lastY);
+                stats.distance += step;
+                if (step > stats.topSpeed || stats.topSpeedRecord < 0) {
+                    stats.topSpeed = step;
+                    stats.topSpeedRecord = index;
+                }
+            }
+            lastX = x;
+            lastY = y;
+            haveLast = true;
+        }
+        pending = available - whole * kFrameRecordSize;
+        std::memmove(buffer.data(), buffer.data() + whole * kFrameRecordSize, pending);
+        if (got == 0 || in.eof()) break;
+    }
+    stats.trailingBytes = pending;
+    return true;
+}
+
+std::string replayProblem(const ReplayStats& stats) {
+    if (stats.trailingBytes != 0)
+        return "length " + std::to_string(stats.bytes) + " is not a whole number of 64-byte records (" +
+               std::to_string(stats.records) + " records and " + std::to_string(stats.trailingBytes) +
+               " bytes over)";
+    if (stats.nonFiniteRecords != 0) {
+        std::string more = stats.nonFiniteRecords > 1
+                               ? " (" + std::to_string(stats.nonFiniteRecords) + " such records in all)"
+                               : "";
+        return "record " + std::to_string(stats.firstNonFinite) + " holds a non-finite value (" +
+               stats.firstNonFiniteField + ")" + more;
+    }
+    return "";
+}
+
+void printReplayStats(std::ostream& out, const std::string& path, const ReplayStats& s) {
+    const double pacePerSecond = 1000.0 / kPaceMsPerFrame;
+    out << "file:          " << path << '\n'
+        << "size:          " << s.bytes << " bytes: " << s.records << " whole records of 64 bytes, "
+        << s.trailingBytes << " bytes over\n"
+        << "recorded:      " << s.records << " frames (one record each, numbered from 0)\n"
+        << "playback:      " << s.playbackFrames() << " frames (every record, then two more on the "
+        << (s.records ? "last record" : "starting positions") << ")\n"
+        << "duration:      " << seconds(s.records, kPaceMsPerFrame) << " of recorded frames at the game's pace (16 ms a frame), "
+        << seconds(s.records, kGameClockMsPerFrame) << " on the game clock (33 ms a frame)\n";
+    if (s.haveBounds) {
+        out << "body ball x:   " << fixed(s.minX) << " to " << fixed(s.maxX) << '\n'
+            << "body ball y:   " << fixed(s.minY) << " to " << fixed(s.maxY) << '\n'
+            << "distance:      " << fixed(s.distance) << " world units travelled by the body ball\n";
+        if (s.topSpeedRecord >= 0)
+            out << "top speed:     " << fixed(s.topSpeed, 2) << " units a frame ("
+                << fixed(s.topSpeed * pacePerSecond, 0) << " units/s at the game's pace), reached at record "
+                << s.topSpeedRecord << '\n';
+        else
+            out << "top speed:     none (a single record)\n";
+    } else {
+        out << "body ball:     no finite record\n";
+    }
+    if (s.nonFiniteRecords)
+        out << "non-finite:    " << s.nonFiniteRecords << " records, the first at record " << s.firstNonFinite
+            << " (" << s.firstNonFiniteField << ")\n";
+    else
+        out << "non-finite:    none\n";
+}

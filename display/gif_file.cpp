@@ -1,0 +1,177 @@
+// Indexed pictures and animated GIF writing through giflib.
+#include "display/gif_file.h"
+
+#include <gif_lib.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "app/output_file.h"
+
+namespace {
+
+const GifColorType kPalette[kGifPaletteSize] = {
+    {0, 0, 0},   {50, 50, 50},   {100, 100, 100}, {255, 0, 0},
+    {0, 0, 255}, {0, 255, 0},    {255, 255, 255}, {128, 128, 128},
+};
+
+// The changed part of a frame: columns [left, right), rows [top, bottom).
+struct Rect {
+    int left, top, right, bottom;
+};
+
+Rect changedRect(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after, int width, int height) {
+    const uint8_t* a = before.data();
+    const uint8_t* b = after.data();
+    auto rowDiffers = [&](int y) {
+        return std::memcmp(a + static_cast<std::size_t>(y) * width, b + static_cast<std::size_t>(y) * width,
+                           static_cast<std::size_t>(width)) != 0;
+    };
+    int top = 0;
+    while (top < height && !rowDiffers(top)) ++top;
+    if (top == height) return Rect{0, 0, 0, 0};
+    int bottom = height;
+    while (!rowDiffers(bottom - 1)) --bottom;
+    int left = width, right = 0;
+    for (int y = top; y < bottom; ++y) {
+        const uint8_t* ra = a + static_cast<std::size_t>(y) * width;
+        const uint8_t* rb = b + static_cast<std::size_t>(y) * width;
+        int l = 0;
+        while (l < left && ra[l] == rb[l]) ++l;
+        left = std::min(left, l);
+        int r = width;
+        while (r > right && ra[r - 1] == rb[r - 1]) --r;
+        right = std::max(right, r);
+    }
+    return Rect{left, top, right, bottom};
+}
+
+}  // namespace
+
+SurfaceIndexer::SurfaceIndexer(const SDL_PixelFormat* format, int scale) : scale_(scale) {
+    auto* f = const_cast<SDL_PixelFormat*>(format);
+    for (int i = 0; i < gifOther; ++i) known_[i] = SDL_MapRGB(f, kPalette[i].Red, kPalette[i].Green, kPalette[i].Blue);
+}
+
+uint8_t SurfaceIndexer::classify(uint32_t pixel) {
+    for (int i = 1; i < gifOther; ++i)
+        if (pixel == known_[i]) return static_cast<uint8_t>(i);
+    if (pixel == known_[gifBlack]) return gifBlack;
+    return gifOther;
+}
+
+void SurfaceIndexer::index(SDL_Surface* surface, IndexedImage& out) {
+    const int s = scale_;
+    out.width = surface->w / s;
+    out.height = surface->h / s;
+    out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, gifBlack);
+    const uint32_t black = known_[gifBlack];
+    const int usedWidth = out.width * s;
+    bool locked = SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
+    for (int y = 0; y < out.height * s; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(surface->pixels) +
+                                                            static_cast<std::ptrdiff_t>(y) * surface->pitch);
+        uint8_t* target = out.pixels.data() + static_cast<std::size_t>(y / s) * out.width;
+        // Nearly every pixel is black background: skip those quickly.
+        for (int x = 0; x < usedWidth; ++x) {
+            uint32_t p = row[x];
+            if (p == black) continue;
+            uint8_t c = classify(p);
+            uint8_t& t = target[x / s];
+            if (c > t) t = c;
+        }
+    }
+    if (locked) SDL_UnlockSurface(surface);
+}
+
+GifAnimation::GifAnimation() = default;
+
+GifAnimation::~GifAnimation() {
+    if (gif_) {
+        int error = 0;
+        EGifCloseFile(gif_, &error);
+    }
+}
+
+std::string GifAnimation::gifError(const char* what, int code) const {
+    const char* text = GifErrorString(code);
+    return std::string(what) + ": " + (text ? text : "giflib error " + std::to_string(code));
+}
+
+std::string GifAnimation::open(const std::string& path, int width, int height) {
+    if (width <= 0 || height <= 0 || width > 65535 || height > 65535) return "picture size out of range";
+    file_ = std::make_unique<OutputFile>(path);
+    int error = 0;
+    // Opened here rather than by giflib, which would create the file
+    // readable by its owner only.
+    int fd = ::open(file_->writePath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0) return std::string("cannot create: ") + std::strerror(errno);
+    gif_ = EGifOpenFileHandle(fd, &error);
+    if (!gif_) {
+        ::close(fd);
+        return gifError("cannot create", error);
+    }
+    width_ = width;
+    height_ = height;
+    frames_ = 0;
+    previous_.assign(static_cast<std::size_t>(width) * height, gifBlack);
+
+    EGifSetGifVersion(gif_, true);
+    ColorMapObject* map = GifMakeMapObject(kGifPaletteSize, kPalette);
+    int status = EGifPutScreenDesc(gif_, width, height, 3, gifBlack, map);
+    GifFreeMapObject(map);
+    if (status == GIF_ERROR) return gifError("cannot write", gif_->Error);
+
+    // Loop forever.
+    static const unsigned char application[] = "NETSCAPE2.0";
+    static const unsigned char loop[] = {1, 0, 0};
+    if (EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
+        EGifPutExtensionBlock(gif_, 11, application) == GIF_ERROR ||
+        EGifPutExtensionBlock(gif_, 3, loop) == GIF_ERROR || EGifPutExtensionTrailer(gif_) == GIF_ERROR)
+        return gifError("cannot write", gif_->Error);
+    return "";
+}
+
+std::string GifAnimation::addFrame(const IndexedImage& image, int delayCs) {
+    if (!gif_) return "not open";
+    if (image.width != width_ || image.height != height_) return "frame size differs from the animation's";
+
+    // The first frame is stored whole; an unchanged frame as one pixel that
+    // repeats what is there, so that every frame keeps its own delay.
+    Rect r = frames_ == 0 ? Rect{0, 0, width_, height_} : changedRect(previous_, image.pixels, width_, height_);
+    if (r.right <= r.left) r = Rect{0, 0, 1, 1};
+
+    GraphicsControlBlock control;
+    control.DisposalMode = DISPOSE_DO_NOT;
+    control.UserInputFlag = false;
+    control.DelayTime = std::max(0, std::min(delayCs, 65535));
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType extension[4];
+    std::size_t length = EGifGCBToExtension(&control, extension);
+    if (EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_ERROR)
+        return gifError("cannot write", gif_->Error);
+
+    int w = r.right - r.left;
+    if (EGifPutImageDesc(gif_, r.left, r.top, w, r.bottom - r.top, false, nullptr) == GIF_ERROR)
+        return gifError("cannot write", gif_->Error);
+    for (int y = r.top; y < r.bottom; ++y) {
+        auto* line = const_cast<GifPixelType*>(image.pixels.data() + static_cast<std::size_t>(y) * width_ + r.left);
+        if (EGifPutLine(gif_, line, w) == GIF_ERROR) return gifError("cannot write", gif_->Error);
+    }
+    previous_ = image.pixels;
+    ++frames_;
+    return "";
+}
+
+std::string GifAnimation::close() {
+    if (!gif_) return "not open";
+    int error = 0;
+    int status = EGifCloseFile(gif_, &error);
+    gif_ = nullptr;
+    if (status == GIF_ERROR) return gifError("cannot write", error);
+    return file_->commit();
+}
