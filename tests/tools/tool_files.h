@@ -1,0 +1,16 @@
+// Small files the tool tests are made of: a level with a floor and a slope,
+// replay records composed byte by byte, and a scratch directory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A level of a long floor with a slope up and a ramp down, in file units; the
+// bike's start pose falls onto it.
+std::string floorLevelBytes();
+
+// Eight little-endian doubles.
+std::string recordBytes(const std::vector<double>& values);
+
+// Eight doubles per record from a replay file's bytes.
+std::vector<std::vector<double>> recordsOf(const std::string& bytes);
