@@ -11,10 +11,12 @@
 // Thinnest a triangle may be, in world units, measured as its smallest
 // altitude. A ball is pushed out through the edge nearest its centre, so a
 // ball whose centre gets past the middle of a triangle leaves through the
-// far side. A wheel (radius 15) moves a third of its speed per substep; at
-// the 105 units per frame the course can be driven at, its centre ends up to
-// 35 - 15 = 20 units inside the surface it hits, so the triangle must be at
-// least twice that thick.
+// far side. A ball moves a third of its speed per substep; driven flat out,
+// the bike peaks at under 50 units per frame on the shipped course. At twice
+// that, 105 units per frame or 35 per substep, a wheel (radius 15) ends with
+// its centre up to 20 units inside the surface it hits, so a triangle must
+// be at least twice that thick for the nearest edge to stay the one it
+// came in by.
 constexpr double kMinThickness = 40.0;
 
 struct LevelProblem {

@@ -54,10 +54,12 @@ Problems that check (and compile) report:
   - more than 5000 triangles;
   - a triangle of zero area (its corners on one line);
   - a triangle thinner than 40 world units (its smallest altitude): a ball
-    is pushed out through the edge nearest its centre, and at the speeds
-    the course allows (up to 105 units per frame, 35 per substep) a wheel
-    of radius 15 can end 20 units inside the surface it hits, so thinner
-    triangles let it through;
+    is pushed out through the edge nearest its centre, so one whose centre
+    gets past a triangle's middle leaves through the far side. The bike
+    peaks at under 50 units per frame driven flat out; at 105 units per
+    frame, over twice that (35 per substep), a wheel of radius 15 can end
+    20 units inside the surface it hits, so triangles must be twice that
+    thick;
   - a triangle inside or touching a ball of the bike's start pose (body ball
     at (200, 100) radius 10, wheels at (100, 200) and (300, 200) radius 15,
     world units);
