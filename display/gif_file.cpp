@@ -70,20 +70,33 @@ void SurfaceIndexer::index(SDL_Surface* surface, IndexedImage& out) {
     out.height = surface->h / s;
     out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, gifBlack);
     const uint32_t black = known_[gifBlack];
+    const uint64_t blackPair = static_cast<uint64_t>(black) << 32 | black;
     const int usedWidth = out.width * s;
     bool locked = SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
     for (int y = 0; y < out.height * s; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(surface->pixels) +
                                                             static_cast<std::ptrdiff_t>(y) * surface->pitch);
         uint8_t* target = out.pixels.data() + static_cast<std::size_t>(y / s) * out.width;
-        // Nearly every pixel is black background: skip those quickly.
-        for (int x = 0; x < usedWidth; ++x) {
+        auto take = [&](int x) {
             uint32_t p = row[x];
-            if (p == black) continue;
+            if (p == black) return;
             uint8_t c = classify(p);
             uint8_t& t = target[x / s];
             if (c > t) t = c;
+        };
+        // Nearly every pixel is black background: test four at a time.
+        int x = 0;
+        for (; x + 4 <= usedWidth; x += 4) {
+            uint64_t a, b;
+            std::memcpy(&a, row + x, sizeof a);
+            std::memcpy(&b, row + x + 2, sizeof b);
+            if (a == blackPair && b == blackPair) continue;
+            take(x);
+            take(x + 1);
+            take(x + 2);
+            take(x + 3);
         }
+        for (; x < usedWidth; ++x) take(x);
     }
     if (locked) SDL_UnlockSurface(surface);
 }
@@ -136,7 +149,7 @@ std::string GifAnimation::open(const std::string& path, int width, int height) {
     return "";
 }
 
-std::string GifAnimation::addFrame(const IndexedImage& image, int delayCs) {
+std::string GifAnimation::addFrame(IndexedImage& image, int delayCs) {
     if (!gif_) return "not open";
     if (image.width != width_ || image.height != height_) return "frame size differs from the animation's";
 
@@ -162,7 +175,7 @@ std::string GifAnimation::addFrame(const IndexedImage& image, int delayCs) {
         auto* line = const_cast<GifPixelType*>(image.pixels.data() + static_cast<std::size_t>(y) * width_ + r.left);
         if (EGifPutLine(gif_, line, w) == GIF_ERROR) return gifError("cannot write", gif_->Error);
     }
-    previous_ = image.pixels;
+    previous_.swap(image.pixels);
     ++frames_;
     return "";
 }

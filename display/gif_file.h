@@ -60,8 +60,10 @@ public:
     std::string open(const std::string& path, int width, int height);
 
     // Appends one picture shown for delayCs hundredths of a second. Only the
-    // rectangle that differs from the previous picture is stored.
-    std::string addFrame(const IndexedImage& image, int delayCs);
+    // rectangle that differs from the previous picture is stored. The picture
+    // is kept as the next one's reference; image's pixels are left holding an
+    // older buffer of the same size, for reuse.
+    std::string addFrame(IndexedImage& image, int delayCs);
 
     // Ends the file and puts it in place; returns "" or the reason.
     std::string close();
