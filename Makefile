@@ -7,7 +7,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: run test deps build build-asan test-normal test-asan bench fuzz fuzz-long clean
+.PHONY: run test deps build build-asan test-normal test-asan bench fuzz fuzz-long clean demo-gif
 
 run: build
 	cd $(BUILD) && ./zuno
@@ -31,6 +31,12 @@ test-normal: build
 test-asan: build-asan
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# The README's animation: a scripted drive over the shipped course, recorded
+# and drawn headless by the game's own code (see docs/tools.md).
+demo-gif: build
+	$(BUILD)/zuno-replay drive --level $(BUILD)/0.lev --keys data/demo.keys -o $(BUILD)/demo.rec
+	$(BUILD)/zuno-replay gif $(BUILD)/demo.rec --level $(BUILD)/0.lev -o docs/demo.gif --to 749
 
 bench: build
 	$(BUILD)/zuno_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
