@@ -9,11 +9,13 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/level_check.h"
 #include "app/level_file.h"
+#include "app/level_render.h"
 #include "app/level_text.h"
 
 namespace {
@@ -25,6 +27,7 @@ constexpr int kUsage = 2;
 const char* const kHelp = R"(usage: zuno-level compile [--no-check] SRC.txt OUT.lev
        zuno-level decompile IN.lev
        zuno-level check FILE
+       zuno-level render FILE -o OUT.png [--width W]
        zuno-level --help
 
 compile    Reads the text form SRC.txt and writes the level file OUT.lev.
@@ -39,6 +42,8 @@ check      Reports the level's triangle count, its bounds in world units
            and every problem found. FILE is read as text when its name ends
            in ".txt", otherwise as a level file, with the game's own loader,
            so a file the game would refuse is refused here with the reason.
+render     Draws the whole level and the bike's start pose into OUT.png,
+           W pixels wide (default 1024); FILE is read as for check.
 
 Text form: one triangle a line, six integers in file units:
     x0 y0  x1 y1  x2 y2
@@ -218,5 +223,6 @@ int main(int argc, char** argv) {
         if (argc != 3) return usage("check takes FILE");
         return check(argv[2]);
     }
+    if (command == "render") return levelRenderCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     return usage("unknown command \"" + command + "\"");
 }

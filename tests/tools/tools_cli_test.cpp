@@ -98,3 +98,15 @@ TEST(ZunoReplayTool, DriveRenderAndTheirBadInputs) {
     EXPECT_EQ(badLevel.exitStatus, 1);
     EXPECT_EQ(badLevel.err.rfind(dir.file("none.lev") + ": cannot open", 0), 0u) << badLevel.err;
 }
+
+TEST(ZunoLevelTool, RenderSubcommand) {
+    TempDir dir;
+    writeFile(dir.file("floor.lev"), floorLevelBytes());
+    ProcessResult ok = runProcess(ZUNO_BINARY_DIR "/zuno-level", {"render", dir.file("floor.lev"), "-o", dir.file("l.png")});
+    EXPECT_EQ(ok.exitStatus, 0) << ok.err;
+    RgbImage picture;
+    EXPECT_EQ(readPng(dir.file("l.png"), picture), "");
+    EXPECT_EQ(picture.width, 1024);
+    EXPECT_EQ(runProcess(ZUNO_BINARY_DIR "/zuno-level", {"render", dir.file("floor.lev")}).exitStatus, 2);
+    EXPECT_EQ(runProcess(ZUNO_BINARY_DIR "/zuno-level", {"render", dir.file("no.lev"), "-o", "x.png"}).exitStatus, 1);
+}
