@@ -1,16 +1,119 @@
-// Scene drawing (to be completed).
+// The picture of one frame by erase-and-redraw: the previous picture redrawn
+// in black around the previous centre, the new one in colour around the new
+// centre, the end-of-frame copy, then the position readout.
 #include "display/scene.h"
+
+#include <algorithm>
+#include <cmath>
 
 #include "display/display.h"
 
+namespace {
+
+// Reach of the culling box around the camera point: 0.85 of the screen size
+// to either side.
+constexpr double kNearX = 870.4;
+constexpr double kNearY = 652.8;
+constexpr double kMarkerRadius = 20;
+
+bool isNear(const Level& l, int32_t t, const Vec2& p) {
+    for (int k = 0; k < 3; ++k) {
+        const Vec2& v = l.vertices[3 * t + k];
+        if (std::fabs(v.x - p.x) < kNearX && std::fabs(v.y - p.y) < kNearY) return true;
+    }
+    return false;
+}
+
+int32_t storedTriangles(const Level& l) {
+    return std::clamp(l.triangleCount, int32_t(0), int32_t(kMaxTriangles));
+}
+
+void drawEdge(Display& display, const Level& l, int32_t t, int e, uint32_t colour) {
+    const Vec2& from = l.vertices[3 * t + e];
+    const Vec2& to = l.vertices[3 * t + (e + 1) % 3];
+    display.drawLine(from.x, from.y, to.x, to.y, colour);
+}
+
+bool isBall(int32_t index) { return index >= 0 && index < kBallCount; }
+
+// The readout value for a quotient: its truncation, or rather its last three
+// digits with the quotient's sign, which draw the same glyphs and stay
+// defined for quotients beyond the 32-bit range. None for NaN or infinity.
+bool readoutValue(double quotient, int32_t& value) {
+    if (!std::isfinite(quotient)) return false;
+    value = static_cast<int32_t>(std::fmod(std::trunc(quotient), 1000.0));
+    return true;
+}
+
+}  // namespace
+
 void drawFrame(const Vec2& a, const Vec2& b, const Vec2& c, Display& display, int32_t colour,
                const World& w) {
-    (void)a; (void)b; (void)c; (void)display; (void)colour; (void)w;
+    const auto side = static_cast<uint32_t>(colour);
+    display.drawLine(a.x, a.y, b.x, b.y, side);
+    display.drawLine(b.x, b.y, c.x, c.y, side);
+    display.drawLine(c.x, c.y, a.x, a.y, side);
+    // The erase pass redraws the previous frame, whose spokes went to the
+    // centre of that frame.
+    const Vec2& hub = colour != 0 ? w.centre : w.previousCentre;
+    const auto spoke = static_cast<uint32_t>(colour != 0 ? colour / 2 : 0);
+    display.drawLine(a.x, a.y, hub.x, hub.y, spoke);
+    display.drawLine(b.x, b.y, hub.x, hub.y, spoke);
+    display.drawLine(c.x, c.y, hub.x, hub.y, spoke);
 }
 
 void drawScene(Display& display, World& w, const Level& l, const ContactList& contacts) {
-    (void)display; (void)l; (void)contacts;
+    const int32_t triangles = storedTriangles(l);
+    display.lockPixels();
+
+    // Erase: the previous frame's picture, same calls, same camera, in black.
+    display.setCamera(w.previousCentre);
+    for (int32_t t = 0; t < triangles; ++t) {
+        if (!isNear(l, t, w.previousCentre)) continue;
+        for (int e = 0; e < 3; ++e) drawEdge(display, l, t, e, display.mapColour(0, 0, 0));
+    }
+    drawFrame(w.previousPosition[0], w.previousPosition[1], w.previousPosition[2], display,
+              static_cast<int32_t>(display.mapColour(0, 0, 0)), w);
+    for (int i = 0; i < kBallCount; ++i)
+        display.drawCircle(w.previousPosition[i].x, w.previousPosition[i].y, w.radius[i],
+                           display.mapColour(0, 0, 0));
+    if (isBall(w.previousSelectedWheel)) {
+        const Vec2& p = w.previousPosition[w.previousSelectedWheel];
+        display.drawCircle(p.x, p.y, kMarkerRadius, display.mapColour(0, 0, 0));
+    }
+
+    // Colour: the current picture; touched edges blue, the others red.
+    display.setCamera(w.centre);
+    for (int32_t t = 0; t < triangles; ++t) {
+        if (!isNear(l, t, w.centre)) continue;
+        for (int e = 0; e < 3; ++e) {
+            const uint32_t colour = contacts.contains(EdgeRef{t, e}) ? display.mapColour(0, 0, 255)
+                                                                     : display.mapColour(255, 0, 0);
+            drawEdge(display, l, t, e, colour);
+        }
+    }
+    drawFrame(w.position[0], w.position[1], w.position[2], display,
+              static_cast<int32_t>(display.mapColour(100, 100, 100)), w);
+    display.drawCircle(w.position[0].x, w.position[0].y, w.radius[0], display.mapColour(255, 0, 0));
+    for (int i = 1; i < kBallCount; ++i)
+        display.drawCircle(w.position[i].x, w.position[i].y, w.radius[i], display.mapColour(0, 0, 255));
+    if (isBall(w.selectedWheel)) {
+        const Vec2& p = w.position[w.selectedWheel];
+        display.drawCircle(p.x, p.y, kMarkerRadius, display.mapColour(0, 255, 0));
+    }
+
+    // End-of-frame copy: what the next erase pass and simulation step start from.
     w.previousSelectedWheel = w.selectedWheel;
     w.previousCentre = w.centre;
     for (int i = 0; i < kBallCount; ++i) w.previousPosition[i] = w.position[i];
+
+    // Overlay in screen coordinates; the digits are blits, drawn unlocked.
+    display.fillRect(0, 0, 60, 22, display.mapColour(0, 0, 0));
+    display.fillRect(100, 0, 160, 22, display.mapColour(0, 0, 0));
+    display.unlockPixels();
+    if (w.recordMode && display.digitBitmap) {
+        int32_t value;
+        if (readoutValue(w.position[0].x / 1024, value)) display.drawNumber(value, 0, 0);
+        if (readoutValue(w.position[0].y / 768, value)) display.drawNumber(value, 100, 0);
+    }
 }

@@ -1,0 +1,216 @@
+// Exact repeated addition and the two ways of walking a line: every step, or
+// only the steps that can reach the screen.
+#include "display/line_walk.h"
+
+#include <cmath>
+
+#include "display/display.h"
+
+namespace {
+
+constexpr int64_t kTwo52 = int64_t(1) << 52;
+constexpr int64_t kTwo53 = int64_t(1) << 53;
+
+// Below 2^-1021 doubles are evenly spaced by 2^-1074 (subnormals and the
+// lowest normal binade alike), so that whole range counts as one region.
+constexpr int kLowestRegion = -1022;
+
+int regionOf(double magnitude) {
+    int e = std::ilogb(magnitude);
+    return e < kLowestRegion ? kLowestRegion : e;
+}
+
+// a, b, c are three consecutive sums. When all three lie in one region of
+// constant spacing u, and b and c were rounded inside it, the sum grows by
+// the constant d = c - b as long as every exact sum stays inside the region
+// (within it fl(x + s) = x + s rounded to a multiple of u, and once a tie
+// has been rounded to an even multiple every later tie rounds the same way).
+// Returns the number of steps taken at once from c, at most limit, keeping
+// two units of spacing away from the region's ends, and the value reached.
+int64_t jumpWithinRegion(double a, double b, double c, int64_t limit, double& reached) {
+    if (!(std::isfinite(a) && std::isfinite(b) && std::isfinite(c))) return 0;
+    const bool positive = c > 0;
+    if (positive ? !(a > 0 && b > 0) : !(c < 0 && a < 0 && b < 0)) return 0;
+    const int region = regionOf(std::fabs(c));
+    if (regionOf(std::fabs(a)) != region || regionOf(std::fabs(b)) != region) return 0;
+
+    // Work in units of the spacing: every value of the region is an integer
+    // below 2^53, and so are all the sums of the jump.
+    const int shift = region - 52;
+    const int64_t unitsB = static_cast<int64_t>(std::ldexp(std::fabs(b), -shift));
+    const int64_t unitsC = static_cast<int64_t>(std::ldexp(std::fabs(c), -shift));
+    const int64_t lowest = region == kLowestRegion ? 0 : kTwo52;
+    if (unitsB == lowest || unitsC == lowest) return 0;  // may have rounded below the region
+    const int64_t step = unitsC - unitsB;
+    int64_t count = step > 0 ? (kTwo53 - 2 - unitsC) / step : (unitsC - (lowest + 2)) / -step;
+    if (count > limit) count = limit;
+    if (count <= 0) return 0;
+    const double magnitude = std::ldexp(static_cast<double>(unitsC + count * step), shift);
+    reached = positive ? magnitude : -magnitude;
+    return count;
+}
+
+constexpr int64_t kMaxSteps = int64_t(1) << 61;  // stands for "never" in step searches
+
+// The first j in [lo, hi) for which the monotone test holds (false before,
+// true from there on), or hi. Starts at guess and widens outwards, so a good
+// guess costs a handful of tests.
+template <class Test>
+int64_t firstTrue(Test test, int64_t lo, int64_t hi, double guess) {
+    if (lo >= hi) return hi;
+    int64_t g = lo;
+    if (guess >= static_cast<double>(hi - 1)) g = hi - 1;
+    else if (guess > static_cast<double>(lo)) g = static_cast<int64_t>(guess);
+    int64_t no = lo - 1, yes = hi;  // test(no) false, test(yes) true, by convention at the ends
+    if (test(g)) {
+        yes = g;
+        for (int64_t width = 1;; width *= 2) {
+            if (width > yes - lo) break;
+            int64_t probe = yes - width;
+            if (!test(probe)) { no = probe; break; }
+            yes = probe;
+        }
+    } else {
+        no = g;
+        for (int64_t width = 1;; width *= 2) {
+            if (width >= hi - no) break;
+            int64_t probe = no + width;
+            if (test(probe)) { yes = probe; break; }
+            no = probe;
+        }
+    }
+    while (yes - no > 1) {
+        int64_t mid = no + (yes - no) / 2;
+        if (test(mid)) yes = mid;
+        else no = mid;
+    }
+    return yes;
+}
+
+// The screen coordinate the camera mapping gives a world coordinate, in
+// double like Display::plotWorld; monotone in v.
+double screenCoordinate(double v, double camera, double centre) {
+    return std::trunc(std::trunc(v) - camera) + centre;
+}
+
+struct Axis {
+    double camera;
+    double centre;
+    double extent;
+    double at(double v) const { return screenCoordinate(v, camera, centre); }
+};
+
+}  // namespace
+
+double accumulate(double v, double s, int64_t k) {
+    double a = 0, b = 0;  // the two sums before v, when `known` says they are consecutive
+    int known = 0;
+    while (k > 0) {
+        const double next = v + s;
+        --k;
+        // A step that changes nothing changes nothing ever after.
+        if (next == v || std::isnan(next)) return next;
+        a = b;
+        b = v;
+        v = next;
+        if (known < 2) ++known;
+        if (known == 2 && k > 0) {
+            double reached;
+            int64_t jumped = jumpWithinRegion(a, b, v, k, reached);
+            if (jumped > 0) {
+                v = reached;
+                k -= jumped;
+                known = 0;
+            }
+        }
+    }
+    return v;
+}
+
+void walkEveryStep(Display& display, const LineWalk& walk, uint32_t colour) {
+    double major = walk.major1;
+    double minor = walk.minor1;
+    while (major <= walk.major2) {
+        if (walk.xMajor) display.plotWorld(major, minor, colour);
+        else display.plotWorld(minor, major, colour);
+        minor += walk.slope;
+        major += 1.0;
+    }
+}
+
+void walkVisibleSteps(Display& display, const LineWalk& walk, uint32_t colour) {
+    const Axis xAxis{display.camera.x, kCameraColumn, kScreenWidth};
+    const Axis yAxis{display.camera.y, kCameraRow, kScreenHeight};
+    const Axis& major = walk.xMajor ? xAxis : yAxis;
+    const Axis& minor = walk.xMajor ? yAxis : xAxis;
+    auto plot = [&](double a, double b) {
+        if (walk.xMajor) display.plotWorld(a, b, colour);
+        else display.plotWorld(b, a, colour);
+    };
+    if (!(std::isfinite(walk.major1) && std::isfinite(walk.major2) && std::isfinite(walk.minor1)))
+        return;
+    if (!(std::isfinite(major.camera) && std::isfinite(minor.camera))) return;  // nothing maps on screen
+    if (!(walk.major1 <= walk.major2)) return;
+    // A slope that is not finite makes every minor coordinate after the first
+    // infinite or NaN: only the first step can be seen.
+    if (!std::isfinite(walk.slope)) {
+        plot(walk.major1, walk.minor1);
+        return;
+    }
+
+    auto majorAt = [&](int64_t j) { return accumulate(walk.major1, 1.0, j); };
+    auto minorAt = [&](int64_t j) { return accumulate(walk.minor1, walk.slope, j); };
+
+    // The walk's own end, then the steps whose column (or row) is on screen;
+    // the major coordinate never decreases, so each is a range of steps.
+    const int64_t stepCount = firstTrue([&](int64_t j) { return majorAt(j) > walk.major2; }, 0,
+                                        kMaxSteps, walk.major2 - walk.major1 + 1);
+    int64_t begin = firstTrue([&](int64_t j) { return major.at(majorAt(j)) >= 0; }, 0, stepCount,
+                              major.camera - major.centre - walk.major1);
+    int64_t end = firstTrue([&](int64_t j) { return major.at(majorAt(j)) >= major.extent; }, begin,
+                            stepCount, major.camera + major.extent - major.centre - walk.major1);
+    if (begin >= end) return;
+
+    // The minor coordinate moves monotonically in the slope's direction.
+    const double lowGuess = (minor.camera - minor.centre - walk.minor1) / walk.slope;
+    const double highGuess = (minor.camera + minor.extent - minor.centre - walk.minor1) / walk.slope;
+    if (walk.slope > 0) {
+        begin = firstTrue([&](int64_t j) { return minor.at(minorAt(j)) >= 0; }, begin, end, lowGuess);
+        end = firstTrue([&](int64_t j) { return minor.at(minorAt(j)) >= minor.extent; }, begin, end,
+                        highGuess);
+    } else if (walk.slope < 0) {
+        begin = firstTrue([&](int64_t j) { return minor.at(minorAt(j)) < minor.extent; }, begin, end,
+                          highGuess);
+        end = firstTrue([&](int64_t j) { return minor.at(minorAt(j)) < 0; }, begin, end, lowGuess);
+    } else {
+        const double row = minor.at(walk.minor1);
+        if (!(row >= 0 && row < minor.extent)) return;
+    }
+    if (begin >= end) return;
+
+    double a = majorAt(begin);
+    double b = minorAt(begin);
+    int64_t j = begin;
+    while (j < end) {
+        plot(a, b);
+        ++j;
+        const double nextA = a + 1.0;
+        b += walk.slope;
+        if (nextA == a) break;  // the major coordinate is stuck for good
+        a = nextA;
+    }
+
+    // Stuck: every remaining step has the same major coordinate, so only the
+    // minor coordinate's changes of row (or column) matter; it moves
+    // monotonically, so each next change is found by search.
+    while (j < end) {
+        plot(a, b);
+        const double here = minor.at(b);
+        const double from = b;
+        const int64_t ahead = firstTrue(
+            [&](int64_t t) { return minor.at(accumulate(from, walk.slope, t)) != here; }, 1, end - j, 1.0);
+        if (ahead >= end - j) break;
+        b = accumulate(from, walk.slope, ahead);
+        j += ahead;
+    }
+}
