@@ -26,7 +26,7 @@ const char* const kScript =
     "# drive right, swap wheels once, boost, push apart, rotate\n"
     "0 press up\n"
     "60 press space\n61 release space\n"
-    "90 press q\n90 release q\n"
+    "90 press q\n91 release q\n"
     "120 press return\n121 release return\n"
     "130 press lshift\n150 release lshift\n"
     "150 press left\n170 release left\n"
@@ -100,7 +100,7 @@ TEST_F(HeadlessRun, DriveIsTheRecordLoopWithTheKeysBeforeEachFrameStep) {
     std::map<int32_t, std::vector<std::pair<SDLKey, uint8_t>>> events = {
         {0, {{SDLK_UP, 1}}},
         {60, {{SDLK_SPACE, 1}}},  {61, {{SDLK_SPACE, 0}}},
-        {90, {{SDLK_q, 1}, {SDLK_q, 0}}},
+        {90, {{SDLK_q, 1}}},                 {91, {{SDLK_q, 0}}},
         {120, {{SDLK_RETURN, 1}}}, {121, {{SDLK_RETURN, 0}}},
         {130, {{SDLK_LSHIFT, 1}}}, {150, {{SDLK_LSHIFT, 0}, {SDLK_LEFT, 1}}},
         {170, {{SDLK_LEFT, 0}}},   {200, {{SDLK_UP, 0}}},
