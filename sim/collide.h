@@ -24,6 +24,58 @@ inline bool overlapsBounds(const Vec2 triangle[3], const Vec2& centre, double ra
     return true;
 }
 
+// The same test from the triangle's extremes, for callers that try several
+// balls against one triangle. Rounding is monotone, so every Vi.x - c.x > r
+// exactly when minX - c.x > r (and so on): the answers agree bit for bit.
+struct TriangleBounds {
+    double minX, maxX, minY, maxY;
+};
+
+inline TriangleBounds boundsOf(const Vec2 triangle[3]) {
+    TriangleBounds b;
+    b.minX = b.maxX = triangle[0].x;
+    b.minY = b.maxY = triangle[0].y;
+    for (int i = 1; i < 3; ++i) {
+        if (triangle[i].x < b.minX) b.minX = triangle[i].x;
+        if (triangle[i].x > b.maxX) b.maxX = triangle[i].x;
+        if (triangle[i].y < b.minY) b.minY = triangle[i].y;
+        if (triangle[i].y > b.maxY) b.maxY = triangle[i].y;
+    }
+    return b;
+}
+
+inline bool overlapsBounds(const TriangleBounds& b, const Vec2& centre, double radius) {
+    return !(b.minX - centre.x > radius || b.maxX - centre.x < -radius ||
+             b.minY - centre.y > radius || b.maxY - centre.y < -radius);
+}
+
+// The extremes of the three ball centres and the largest radius. A triangle
+// farther than that radius beyond them on one side is beyond every ball:
+// minX - maxX > radius implies minX - c.x > r for each ball, rounding being
+// monotone, so skipping it changes nothing. (A NaN centre, which this may
+// overlook, collides with nothing anyway.)
+struct BallReach {
+    double minX, maxX, minY, maxY, radius;
+};
+
+inline BallReach reachOf(const World& w) {
+    BallReach r{w.position[0].x, w.position[0].x, w.position[0].y, w.position[0].y, w.radius[0]};
+    for (int b = 1; b < kBallCount; ++b) {
+        const Vec2& p = w.position[b];
+        if (p.x < r.minX) r.minX = p.x;
+        if (p.x > r.maxX) r.maxX = p.x;
+        if (p.y < r.minY) r.minY = p.y;
+        if (p.y > r.maxY) r.maxY = p.y;
+        if (w.radius[b] > r.radius) r.radius = w.radius[b];
+    }
+    return r;
+}
+
+inline bool mayReachAny(const TriangleBounds& b, const BallReach& r) {
+    return !(b.minX - r.maxX > r.radius || b.maxX - r.minX < -r.radius ||
+             b.minY - r.maxY > r.radius || b.maxY - r.minY < -r.radius);
+}
+
 // Probes the edge a -> b for the ball centre. When the perpendicular foot lies
 // on the segment (ends inclusive) it writes the distance to the edge's line,
 // the foot point and the unit normal towards the centre (each optional output

@@ -54,14 +54,19 @@ void solveConstraints(World& w) {
     }
     for (int i = 0; i < kBallCount; ++i) p[i] += (correction[i] / kApplyDivisor) / kApplySubstepDivisor;
 }
+}  // namespace
 
-// Triangle-major, balls 0, 1, 2 within: each call sees the position left by
-// the previous one.
+// The bounds tests in front only skip calls that would be rejected at once,
+// so the calls that matter happen in the same order.
 void collideWithLevel(World& w, const Level& l, ContactList& contacts) {
     const int count = std::min(l.triangleCount, static_cast<int32_t>(kMaxTriangles));
+    BallReach reach = reachOf(w);
     for (int t = 0; t < count; ++t) {
         const Vec2* triangle = &l.vertices[3 * t];
+        const TriangleBounds bounds = boundsOf(triangle);
+        if (!mayReachAny(bounds, reach)) continue;
         for (int b = 0; b < kBallCount; ++b) {
+            if (!overlapsBounds(bounds, w.position[b], w.radius[b])) continue;
             Vec2 newPosition, normal;
             if (collideBallTriangle(triangle, w.position[b], w.radius[b], newPosition, normal, b, t,
                                     w, contacts)) {
@@ -69,10 +74,10 @@ void collideWithLevel(World& w, const Level& l, ContactList& contacts) {
                 w.contactNormal[b] = normal;
                 w.position[b] = newPosition;
             }
+            reach = reachOf(w);  // the call may have moved the ball either way
         }
     }
 }
-}  // namespace
 
 void stepSimulation(World& w, const Level& l, ContactList& contacts) {
     w.centre = centrePoint(w.position);

@@ -7,5 +7,9 @@
 
 void stepSimulation(World& w, const Level& l, ContactList& contacts);
 
+// One substep's collisions: every ball against every triangle, triangle-major,
+// each call taking the ball's position as the previous call left it.
+void collideWithLevel(World& w, const Level& l, ContactList& contacts);
+
 // The game's frame: the global World, Level and ContactList.
 inline void stepSimulation() { stepSimulation(world, level, contactList); }

@@ -62,6 +62,46 @@ TEST(OverlapsBounds, AVertexAtExactlyTheRadiusKeepsTheTriangleOnEverySide) {
     for (const Vec2* t : {right, left, below, above}) {
         EXPECT_TRUE(overlapsBounds(t, c, 10.0));
         EXPECT_FALSE(overlapsBounds(t, c, 9.999999));
+        EXPECT_TRUE(overlapsBounds(boundsOf(t), c, 10.0));
+        EXPECT_FALSE(overlapsBounds(boundsOf(t), c, 9.999999));
+    }
+}
+
+// The step skips calls by a triangle's extremes and by the extremes of the
+// whole bike; a skip must never hide a triangle the per-vertex test keeps.
+// Inexact coordinates make the rounding of each difference matter.
+TEST(OverlapsBounds, ShortcutsNeverRejectWhatTheVertexTestKeeps) {
+    World w{};
+    w.radius[0] = 10;
+    w.radius[1] = w.radius[2] = 15;
+    uint64_t state = 1;
+    auto next = [&](double range) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(state >> 11) / 9007199254740992.0 * range;
+    };
+    for (int n = 0; n < 200000; ++n) {
+        for (Vec2& p : w.position) p = Vec2(next(100) + 0.1, next(100) + 0.3);
+        Vec2 t[3];
+        for (Vec2& v : t) v = Vec2(next(130) - 15, next(130) - 15);
+        if (n % 2) {  // one vertex exactly on a ball's boundary, the others beyond
+            const Vec2 p = w.position[n % 3];
+            const double r = w.radius[n % 3];
+            double Vec2::*axis = (n >> 1) % 4 < 2 ? &Vec2::x : &Vec2::y;
+            const double side = (n >> 1) % 2 ? -1.0 : 1.0;
+            for (Vec2& v : t) v.*axis = p.*axis + side * (r + next(50));
+            t[0].*axis = p.*axis + side * r;
+        }
+        const TriangleBounds b = boundsOf(t);
+        const BallReach reach = reachOf(w);
+        bool anyKept = false;
+        for (int i = 0; i < kBallCount; ++i) {
+            const bool kept = overlapsBounds(t, w.position[i], w.radius[i]);
+            ASSERT_EQ(overlapsBounds(b, w.position[i], w.radius[i]), kept) << n;
+            anyKept = anyKept || kept;
+        }
+        if (anyKept) {
+            ASSERT_TRUE(mayReachAny(b, reach)) << n;
+        }
     }
 }
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 
+#include "sim/collide.h"
 #include "sim/step.h"
 
 namespace {
@@ -153,4 +155,44 @@ TEST_F(Step, DroppedBikeSettlesOnAFloorWithoutPassingThrough) {
     EXPECT_TRUE(w.contactFlag[2]);
     expectNear(w.contactNormal[1], Vec2(0, -1), 1e-12);
     EXPECT_TRUE(list.contains(EdgeRef{0, 0}));
+}
+
+// The collision pass skips far triangles without calling; on crowded scenes
+// it must leave exactly what calling every ball on every triangle leaves.
+TEST_F(Step, CollisionPassMatchesCallingEveryBallOnEveryTriangle) {
+    uint64_t state = 7;
+    auto next = [&](double range) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(state >> 11) / 9007199254740992.0 * range;
+    };
+    for (int t = 0; t < 400; ++t) {
+        const Vec2 a(next(300), next(300));
+        addTriangle(a, a + Vec2(next(60) - 20, next(60) - 20), a + Vec2(next(60) - 20, next(60) - 20));
+    }
+    for (int scene = 0; scene < 300; ++scene) {
+        for (int b = 0; b < kBallCount; ++b) {
+            w.position[b] = Vec2(next(300), next(300));
+            w.previousPosition[b] = w.position[b] + Vec2(next(20) - 10, next(20) - 10);
+            w.velocity[b] = Vec2(next(20) - 10, next(20) - 10);
+        }
+        World plain;
+        std::memcpy(static_cast<void*>(&plain), &w, sizeof w);  // padding included, for memcmp
+        ContactList plainList;
+        for (int t = 0; t < l->triangleCount; ++t)
+            for (int b = 0; b < kBallCount; ++b) {
+                Vec2 newPosition, normal;
+                if (collideBallTriangle(&l->vertices[3 * t], plain.position[b], plain.radius[b],
+                                        newPosition, normal, b, t, plain, plainList)) {
+                    plain.contactFlag[b] = true;
+                    plain.contactNormal[b] = normal;
+                    plain.position[b] = newPosition;
+                }
+            }
+        list.clear();
+        collideWithLevel(w, *l, list);
+        ASSERT_EQ(std::memcmp(&w, &plain, sizeof w), 0) << "scene " << scene;
+        ASSERT_EQ(list.size(), plainList.size());
+        for (int t = 0; t < l->triangleCount; ++t)
+            for (int k = 0; k < 3; ++k) ASSERT_EQ(list.contains({t, k}), plainList.contains({t, k}));
+    }
 }
