@@ -191,7 +191,7 @@ TEST(LevelFile, InitialLoadCommitsOnlyAfterTheTriangles) {
         EXPECT_EQ(err.take(), "");
     }
     {
-        LevelLoader loader;
+        LevelLoader loader;  // a missing file: the stream never opened
         auto l = freshLevel();
         std::ifstream in(dir.file("missing.lev"), std::ios::binary);
         loader.readCount(in, dir.file("missing.lev"));

@@ -42,10 +42,7 @@ TEST(LevelText, FaultsNameTheLine) {
         {"\n1 2 3 4 5 6 7\n", "c.txt:2: 7 numbers, a triangle is 6 (x0 y0 x1 y1 x2 y2)"},
         {"1 2 3 4 5 6\n\n# x\n1 2 3 4 five 6\n", "c.txt:4: \"five\" is not an integer"},
         {"1 2 3 4 5 6.5\n", "c.txt:1: \"6.5\" is not an integer"},
-        {"1 2 3 4 5 -\n", "c.txt:1: \"-\" is not an integer"},
-        {"1 2 3,4 5 6\n", "c.txt:1: \"3,4\" is not an integer"},
         {"1 2 3 4 5 2147483648\n", "c.txt:1: 2147483648 is outside the 32-bit integer range"},
-        {"1 2 3 4 5 -2147483649\n", "c.txt:1: -2147483649 is outside the 32-bit integer range"},
         {"99999999999999999999999 2 3 4 5 6\n",
          "c.txt:1: 99999999999999999999999 is outside the 32-bit integer range"},
     };
