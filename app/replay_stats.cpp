@@ -27,7 +27,10 @@ double littleEndianDouble(const unsigned char* p) {
 
 std::string fixed(double v, int digits = 1) {
     std::ostringstream s;
-    s << std::fixed << std::setprecision(digits) << v;
+    if (std::fabs(v) < 1e12)
+        s << std::fixed << std::setprecision(digits) << v;
+    else
+        s << std::setprecision(4) << v;
     return s.str();
 }
 
@@ -68,6 +71,14 @@ bool analyseReplay(std::istream& in, ReplayStats& stats) {
                 haveLast = false;
                 continue;
             }
+            for (int i = 0; i < 8; ++i)
+                if (std::fabs(v[i]) > kImplausibleCoordinate) {
+                    if (stats.implausibleRecords++ == 0) {
+                        stats.firstImplausible = index;
+                        stats.firstImplausibleField = kFieldNames[i];
+                    }
+                    break;
+                }
             double x = v[0], y = v[1];
             if (!stats.haveBounds) {
                 stats.haveBounds = true;
@@ -110,6 +121,13 @@ std::string replayProblem(const ReplayStats& stats) {
                                : "";
         return "record " + std::to_string(stats.firstNonFinite) + " holds a non-finite value (" +
                stats.firstNonFiniteField + ")" + more;
+    }
+    if (stats.implausibleRecords != 0) {
+        std::string more = stats.implausibleRecords > 1
+                               ? " (" + std::to_string(stats.implausibleRecords) + " such records in all)"
+                               : "";
+        return "record " + std::to_string(stats.firstImplausible) + " holds a value beyond 1e15 world units (" +
+               stats.firstImplausibleField + ")" + more;
     }
     return "";
 }

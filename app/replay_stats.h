@@ -9,6 +9,7 @@
 
 constexpr double kPaceMsPerFrame = 16;       // the game's real-time pace
 constexpr double kGameClockMsPerFrame = 33;  // the game clock's step
+constexpr double kImplausibleCoordinate = 1e15;  // world units
 
 struct ReplayStats {
     uint64_t bytes = 0;
@@ -18,6 +19,12 @@ struct ReplayStats {
     uint64_t nonFiniteRecords = 0;
     int64_t firstNonFinite = -1;       // record index (from 0), -1 when none
     std::string firstNonFiniteField;   // e.g. "wheel 1 y"
+
+    // Records with a value beyond kImplausibleCoordinate: no run gets there
+    // (free fall takes about two weeks of frames), random bytes nearly always do.
+    uint64_t implausibleRecords = 0;
+    int64_t firstImplausible = -1;
+    std::string firstImplausibleField;
 
     // Body ball, over the finite records only.
     bool haveBounds = false;
@@ -35,7 +42,7 @@ struct ReplayStats {
 bool analyseReplay(std::istream& in, ReplayStats& stats);
 
 // Why the file cannot be a replay ("" when it can be): a length that is not a
-// whole number of records, or a non-finite value.
+// whole number of records, a non-finite value, or an implausibly large one.
 std::string replayProblem(const ReplayStats& stats);
 
 // The human-readable report of `zuno-replay info`.

@@ -89,4 +89,8 @@ TEST(ReplayStats, PartialAndNonFiniteRecordsAreNotReplays) {
     // The finite records still count; no step spans a bad record.
     EXPECT_EQ(s.maxY, 2);
     EXPECT_EQ(s.distance, 0);
+
+    // Random bytes are mostly finite, but far out of any run's reach.
+    ReplayStats far = analyse(bodyAt(0, 0) + recordBytes({0, 0, 0, 0, 0, 0, 0, -3e17}));
+    EXPECT_EQ(replayProblem(far), "record 1 holds a value beyond 1e15 world units (centre y)");
 }
