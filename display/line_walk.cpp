@@ -98,6 +98,11 @@ struct Axis {
     double centre;
     double extent;
     double at(double v) const { return screenCoordinate(v, camera, centre); }
+    // Bounds beyond which no coordinate lands on the screen, one unit of
+    // the last place wider than the rounded sum so that they hold for
+    // cameras of any size.
+    double lowest() const { return std::nextafter(camera - (centre + 2), -INFINITY); }
+    double highest() const { return std::nextafter(camera + (extent - centre + 2), INFINITY); }
 };
 
 }  // namespace
@@ -128,11 +133,27 @@ double accumulate(double v, double s, int64_t k) {
 }
 
 void walkEveryStep(Display& display, const LineWalk& walk, uint32_t colour) {
+    const Axis xAxis{display.camera.x, kCameraColumn, kScreenWidth};
+    const Axis yAxis{display.camera.y, kCameraRow, kScreenHeight};
+    const Axis& majorAxis = walk.xMajor ? xAxis : yAxis;
+    const Axis& minorAxis = walk.xMajor ? yAxis : xAxis;
+    // A coordinate is at most 1 from its truncation, so anything beyond
+    // these bounds cannot land on the screen; points inside them go to the
+    // exact test of plotWorld. Plain comparisons (false for NaN) keep the
+    // walk cheap where it runs off screen.
+    const double majorLow = majorAxis.lowest(), majorHigh = majorAxis.highest();
+    const double minorLow = minorAxis.lowest(), minorHigh = minorAxis.highest();
     double major = walk.major1;
     double minor = walk.minor1;
     while (major <= walk.major2) {
-        if (walk.xMajor) display.plotWorld(major, minor, colour);
-        else display.plotWorld(minor, major, colour);
+        // Both coordinates move one way only: once past the far side of the
+        // screen, no later step comes back.
+        if (major >= majorHigh) break;
+        if (walk.slope >= 0 ? minor >= minorHigh : minor <= minorLow) break;
+        if (major > majorLow && minor > minorLow && minor < minorHigh) {
+            if (walk.xMajor) display.plotWorld(major, minor, colour);
+            else display.plotWorld(minor, major, colour);
+        }
         minor += walk.slope;
         major += 1.0;
     }

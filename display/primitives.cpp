@@ -11,9 +11,9 @@
 namespace {
 
 // Lines up to this many steps, away from the coordinates where adding 1.0
-// stops being exact enough to advance, are cheaper walked step by step than
-// clipped by search.
-constexpr double kShortWalk = 1024;
+// stops being exact enough to advance, cost no more walked step by step
+// (off-screen steps are only compared) than clipped by search.
+constexpr double kShortWalk = 2048;
 constexpr double kEveryStepLimit = 4503599627370496.0;  // 2^52
 
 constexpr int kCirclePoints = 210;

@@ -1,0 +1,143 @@
+// Cost of drawing: a whole frame (physics and scene) on the shipped level at
+// a few places along it, the scene alone on a full level crowded around the
+// camera, and single lines of growing length across the screen.
+#include <benchmark/benchmark.h>
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "display/display.h"
+#include "display/scene.h"
+#include "sim/step.h"
+
+namespace {
+
+int32_t readLittleEndian(std::istream& in) {
+    unsigned char b[4] = {0, 0, 0, 0};
+    in.read(reinterpret_cast<char*>(b), 4);
+    return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                                uint32_t(b[3]) << 24);
+}
+
+// The level file read straight: count, then six coordinates per triangle,
+// times 1.5. Returns "" or what is wrong with the file.
+std::string loadLevel(const std::string& path, Level& l) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return path + ": cannot be opened (build the level data first)";
+    const int32_t count = readLittleEndian(in);
+    if (!in || count < 0 || count > kMaxTriangles) return path + ": bad triangle count";
+    for (int v = 0; v < 3 * count; ++v) {
+        const int32_t x = readLittleEndian(in);
+        const int32_t y = readLittleEndian(in);
+        l.vertices[v] = Vec2(x * 1.5, y * 1.5);
+    }
+    if (!in) return path + ": shorter than its triangle count says";
+    l.triangleCount = count;
+    return "";
+}
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+SurfacePtr offScreen() {
+    return SurfacePtr(SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000,
+                                           0xFF00, 0xFF, 0));
+}
+
+// A small LCG: the same crowded level on every platform and run.
+class Scatter {
+public:
+    double next(double range) {
+        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(state_ >> 11) / 9007199254740992.0 * range;
+    }
+
+private:
+    uint64_t state_ = 777;
+};
+
+// The start pose moved so that the bike's first wheel stands 100 units above
+// a vertex picked along the level (by its share of the triangle list).
+void placeBikeAlong(World& w, const Level& l, double share) {
+    initialiseWorld(w);
+    if (l.triangleCount <= 0) return;
+    const int32_t t = static_cast<int32_t>(share * (l.triangleCount - 1));
+    const Vec2 target = l.vertices[3 * t] - Vec2(0, 100);
+    const Vec2 shift = target - w.position[1];
+    for (int i = 0; i < kBallCount; ++i) w.position[i] += shift;
+    for (int i = 0; i < kBallCount; ++i) w.previousPosition[i] = w.position[i];
+}
+
+// stepSimulation + drawScene, the record-mode frame without its file and
+// window work. The arg is the place along the level in percent.
+void BM_FrameOnShippedLevel(benchmark::State& state) {
+    auto l = std::make_unique<Level>();
+    const std::string problem = loadLevel(ZUNO_BINARY_DIR "/0.lev", *l);
+    if (!problem.empty()) {
+        state.SkipWithError(problem.c_str());
+        return;
+    }
+    SurfacePtr screen = offScreen();
+    SurfacePtr digits(SDL_LoadBMP(ZUNO_BINARY_DIR "/nums.bmp"));
+    bool running = true;
+    Display display(screen.get(), digits.get(), &running);
+    World w{};
+    w.recordMode = 1;
+    w.gravity = Vec2(0, kInitialGravityY);
+    placeBikeAlong(w, *l, static_cast<double>(state.range(0)) / 100.0);
+    const World start = w;
+    ContactList contacts;
+    int frames = 0;
+    for (auto _ : state) {
+        // The bike falls and rolls; put it back now and then so that the
+        // timed frames stay at this place of the level.
+        if (++frames % 100 == 0) w = start;
+        contacts.clear();
+        stepSimulation(w, *l, contacts);
+        drawScene(display, w, *l, contacts);
+    }
+    state.counters["triangles"] = l->triangleCount;
+}
+BENCHMARK(BM_FrameOnShippedLevel)->Arg(0)->Arg(25)->Arg(50)->Arg(75)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+// drawScene alone on 5000 triangles that all have a vertex inside the
+// culling box, with edges reaching up to 600 units (many leave the screen).
+void BM_SceneFullLevelNearCamera(benchmark::State& state) {
+    auto l = std::make_unique<Level>();
+    Scatter s;
+    for (int t = 0; t < kMaxTriangles; ++t) {
+        const Vec2 a(s.next(1700) - 850, s.next(1300) - 650);
+        l->vertices[3 * t] = a;
+        l->vertices[3 * t + 1] = a + Vec2(s.next(1200) - 600, s.next(1200) - 600);
+        l->vertices[3 * t + 2] = a + Vec2(s.next(1200) - 600, s.next(1200) - 600);
+    }
+    l->triangleCount = kMaxTriangles;
+    SurfacePtr screen = offScreen();
+    bool running = true;
+    Display display(screen.get(), nullptr, &running);
+    World w{};
+    initialiseWorld(w);
+    w.centre = w.previousCentre = Vec2(0, 0);
+    ContactList contacts;
+    for (auto _ : state) drawScene(display, w, *l, contacts);
+}
+BENCHMARK(BM_SceneFullLevelNearCamera)->Unit(benchmark::kMillisecond);
+
+// One line from far off screen across it, of the given length in steps.
+void BM_LineAcrossScreen(benchmark::State& state) {
+    SurfacePtr screen = offScreen();
+    bool running = true;
+    Display display(screen.get(), nullptr, &running);
+    display.setCamera(Vec2(0.25, 0.25));
+    const double length = static_cast<double>(state.range(0));
+    for (auto _ : state) display.drawLine(-length + 300.5, -100.3, 300.5, 250.7, 1);
+}
+BENCHMARK(BM_LineAcrossScreen)->Arg(600)->Arg(1024)->Arg(1100)->Arg(4000)->Arg(100000)->Arg(3000000000LL);
+
+}  // namespace
