@@ -52,6 +52,100 @@ Rect changedRect(const std::vector<uint8_t>& before, const std::vector<uint8_t>&
 
 }  // namespace
 
+// The GIF variant of LZW over the 8-colour palette, with a direct child
+// table in place of giflib's hash: several times faster on these pictures,
+// which are mostly long runs of black. giflib still writes everything around
+// the compressed data (and the code-size byte).
+class LzwEncoder {
+public:
+    static constexpr int kMinCodeSize = 3;
+    static_assert(1 << kMinCodeSize == kGifPaletteSize, "the code size follows the palette");
+
+    // Compresses the rectangle's rows into GIF data sub-blocks (each a length
+    // byte and up to 255 bytes), ending with the end-of-information code.
+    const std::vector<uint8_t>& encode(const uint8_t* pixels, int stride, const Rect& r) {
+        bytes_.clear();
+        bitBuffer_ = 0;
+        bitCount_ = 0;
+        reset();
+        put(kClear);
+        int prefix = -1;
+        for (int y = r.top; y < r.bottom; ++y) {
+            const uint8_t* row = pixels + static_cast<std::size_t>(y) * stride;
+            for (int x = r.left; x < r.right; ++x) {
+                uint8_t c = row[x];
+                if (prefix < 0) {
+                    prefix = c;
+                    continue;
+                }
+                uint16_t& child = children_[prefix][c];
+                if (child) {
+                    prefix = child;
+                    continue;
+                }
+                put(prefix);
+                growCodeSize();
+                if (next_ < kMaxCodes) {
+                    child = static_cast<uint16_t>(next_++);
+                } else {
+                    put(kClear);
+                    reset();
+                }
+                prefix = c;
+            }
+        }
+        put(prefix);
+        growCodeSize();
+        put(kEnd);
+        if (bitCount_ > 0) bytes_.push_back(static_cast<uint8_t>(bitBuffer_));
+
+        // Split into sub-blocks.
+        blocks_.clear();
+        for (std::size_t at = 0; at < bytes_.size(); at += 255) {
+            std::size_t n = std::min<std::size_t>(255, bytes_.size() - at);
+            blocks_.push_back(static_cast<uint8_t>(n));
+            blocks_.insert(blocks_.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(at),
+                           bytes_.begin() + static_cast<std::ptrdiff_t>(at + n));
+        }
+        return blocks_;
+    }
+
+private:
+    static constexpr int kClear = 1 << kMinCodeSize;
+    static constexpr int kEnd = kClear + 1;
+    static constexpr int kMaxCodes = 4096;
+
+    void reset() {
+        std::memset(children_, 0, sizeof children_);
+        next_ = kEnd + 1;
+        codeSize_ = kMinCodeSize + 1;
+    }
+
+    // A decoder adds its table entry one code later than the encoder, and
+    // widens its codes once its table reaches the current limit.
+    void growCodeSize() {
+        if (next_ >= (1 << codeSize_) && codeSize_ < 12) ++codeSize_;
+    }
+
+    void put(int code) {
+        bitBuffer_ |= static_cast<uint32_t>(code) << bitCount_;
+        bitCount_ += codeSize_;
+        while (bitCount_ >= 8) {
+            bytes_.push_back(static_cast<uint8_t>(bitBuffer_));
+            bitBuffer_ >>= 8;
+            bitCount_ -= 8;
+        }
+    }
+
+    uint16_t children_[kMaxCodes][kGifPaletteSize];  // code of prefix + colour; 0 = none yet
+    int next_ = 0;
+    int codeSize_ = 0;
+    uint32_t bitBuffer_ = 0;
+    int bitCount_ = 0;
+    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> blocks_;
+};
+
 SurfaceIndexer::SurfaceIndexer(const SDL_PixelFormat* format, int scale) : scale_(scale) {
     auto* f = const_cast<SDL_PixelFormat*>(format);
     for (int i = 0; i < gifOther; ++i) known_[i] = SDL_MapRGB(f, kPalette[i].Red, kPalette[i].Green, kPalette[i].Blue);
@@ -101,7 +195,7 @@ void SurfaceIndexer::index(SDL_Surface* surface, IndexedImage& out) {
     if (locked) SDL_UnlockSurface(surface);
 }
 
-GifAnimation::GifAnimation() = default;
+GifAnimation::GifAnimation() : lzw_(std::make_unique<LzwEncoder>()) {}
 
 GifAnimation::~GifAnimation() {
     if (gif_) {
@@ -171,10 +265,10 @@ std::string GifAnimation::addFrame(IndexedImage& image, int delayCs) {
     int w = r.right - r.left;
     if (EGifPutImageDesc(gif_, r.left, r.top, w, r.bottom - r.top, false, nullptr) == GIF_ERROR)
         return gifError("cannot write", gif_->Error);
-    for (int y = r.top; y < r.bottom; ++y) {
-        auto* line = const_cast<GifPixelType*>(image.pixels.data() + static_cast<std::size_t>(y) * width_ + r.left);
-        if (EGifPutLine(gif_, line, w) == GIF_ERROR) return gifError("cannot write", gif_->Error);
-    }
+    const std::vector<uint8_t>& blocks = lzw_->encode(image.pixels.data(), width_, r);
+    for (std::size_t at = 0; at < blocks.size(); at += blocks[at] + 1u)
+        if (EGifPutCodeNext(gif_, &blocks[at]) == GIF_ERROR) return gifError("cannot write", gif_->Error);
+    if (EGifPutCodeNext(gif_, nullptr) == GIF_ERROR) return gifError("cannot write", gif_->Error);
     previous_.swap(image.pixels);
     ++frames_;
     return "";

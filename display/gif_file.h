@@ -13,6 +13,7 @@
 
 struct GifFileType;
 class OutputFile;
+class LzwEncoder;
 
 // Palette entries, in rising priority: where a downscaled pixel covers
 // several colours, the highest index wins, so thin lines stay visible.
@@ -74,6 +75,7 @@ private:
     std::string gifError(const char* what, int code) const;
 
     std::unique_ptr<OutputFile> file_;
+    std::unique_ptr<LzwEncoder> lzw_;
     GifFileType* gif_ = nullptr;
     int width_ = 0;
     int height_ = 0;

@@ -92,3 +92,41 @@ TEST(ReplayGif, DecodesToTheExpectedFramesAndFinalPicture) {
     SurfaceIndexer(game.surface()->format, 2).index(game.surface(), last);
     EXPECT_TRUE(canvas == last.pixels);
 }
+
+TEST(ReplayGif, NoisyFramesDecodeExactly) {
+    // Random colours fill the compression table many times over, and a frame
+    // that changes one pixel is stored as that pixel alone.
+    TempDir dir;
+    GifAnimation gif;
+    ASSERT_EQ(gif.open(dir.file("noise.gif"), 300, 200), "");
+    uint32_t seed = 12345;
+    std::vector<std::vector<uint8_t>> frames;
+    for (int f = 0; f < 3; ++f) {
+        IndexedImage image{300, 200, std::vector<uint8_t>(300 * 200)};
+        for (uint8_t& p : image.pixels) {
+            seed = seed * 1103515245u + 12345u;
+            p = static_cast<uint8_t>((seed >> 16) % (f == 1 ? 2 : 7));
+        }
+        if (f == 2) {
+            image.pixels = frames.back();
+            image.pixels[150 * 300 + 77] ^= 1;
+        }
+        frames.push_back(image.pixels);
+        ASSERT_EQ(gif.addFrame(image, 4), "");
+    }
+    ASSERT_EQ(gif.close(), "");
+
+    int code = 0;
+    GifFileType* decoded = DGifOpenFileName(dir.file("noise.gif").c_str(), &code);
+    ASSERT_NE(decoded, nullptr);
+    ASSERT_EQ(DGifSlurp(decoded), GIF_OK);
+    ASSERT_EQ(decoded->ImageCount, 3);
+    for (int f = 0; f < 2; ++f)
+        EXPECT_EQ(std::memcmp(decoded->SavedImages[f].RasterBits, frames[f].data(), frames[f].size()), 0) << f;
+    const GifImageDesc& last = decoded->SavedImages[2].ImageDesc;
+    EXPECT_EQ(last.Left, 77);
+    EXPECT_EQ(last.Top, 150);
+    EXPECT_EQ(last.Width * last.Height, 1);
+    EXPECT_EQ(decoded->SavedImages[2].RasterBits[0], frames[2][150 * 300 + 77]);
+    DGifCloseFile(decoded, &code);
+}
