@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -128,6 +129,8 @@ std::string realTime(double seconds, int64_t frames) {
 
 int info(const Arguments& a) {
     std::string path = onlyFile(a, "replay file");
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return fail(path + ": is a directory");
     std::ifstream in(path, std::ios::binary);
     if (!in) return fail(path + ": cannot open");
     ReplayStats stats;
