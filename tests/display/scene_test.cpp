@@ -10,6 +10,7 @@
 
 #include "display/display.h"
 #include "display/scene.h"
+#include "sim/step.h"
 
 namespace {
 
@@ -121,6 +122,27 @@ TEST_F(Scene, EraseAndRedrawLeavesExactlyTheCurrentPicture) {
         SurfacePtr expected = drawnFresh(w);
         ASSERT_EQ(firstDifference(surface.get(), expected.get()), "") << "frame " << frame;
     }
+}
+
+TEST_F(Scene, EraseAndRedrawFollowsTheSimulatedBike) {
+    // A sloped floor of small triangles under the start pose: the bike
+    // lands, rolls, and its touched edges turn blue and red again.
+    for (int32_t t = 0; t < 60; ++t) {
+        const double x = -600 + 40.5 * t, y = 320 + 6.0 * t;
+        setTriangle(t, Vec2(x, y), Vec2(x + 40.5, y + 6), Vec2(x + 20, y + 60));
+    }
+    w.gravity = Vec2(0, kInitialGravityY);
+    std::size_t touched = 0;
+    for (int frame = 0; frame < 240; ++frame) {
+        contacts.clear();
+        stepSimulation(w, *level, contacts);
+        touched += contacts.size();
+        drawScene(display, w, *level, contacts);
+        if (frame % 8 != 7) continue;
+        SurfacePtr expected = drawnFresh(w);
+        ASSERT_EQ(firstDifference(surface.get(), expected.get()), "") << "frame " << frame;
+    }
+    EXPECT_GT(touched, 0u);
 }
 
 TEST_F(Scene, CullingBoxIsStrict) {
