@@ -6,8 +6,12 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+# Fuzzing: seconds per target, and targets running at once (one core each).
+FUZZ_BUILD    ?= build-fuzz
+FUZZ_SECONDS  ?= 60
+FUZZ_PARALLEL ?= 2
 
-.PHONY: run test deps build build-asan test-normal test-asan bench fuzz fuzz-long clean demo-gif
+.PHONY: run test deps build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif
 
 run: build
 	cd $(BUILD) && ./zuno
@@ -38,8 +42,22 @@ demo-gif: build
 	$(BUILD)/zuno-replay drive --level $(BUILD)/0.lev --keys data/demo.keys -o $(BUILD)/demo.rec
 	$(BUILD)/zuno-replay gif $(BUILD)/demo.rec --level $(BUILD)/0.lev -o docs/demo.gif --to 749
 
+# libFuzzer targets of every file reader, in a clang build of their own
+# (coverage, AddressSanitizer, UBSan); see docs/fuzzing.md. `make fuzz` is
+# CI's short run, `make fuzz-long` the longer one before a release.
+build-fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_FUZZ=ON \
+	  -DZUNO_TESTS=OFF -DZUNO_BENCH=OFF $(CMAKE_ARGS) >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_level fuzz_replay fuzz_level_text fuzz_key_script
+
+fuzz: build-fuzz
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL)
+
+fuzz-long:
+	$(MAKE) fuzz FUZZ_SECONDS=900
+
 bench: build
 	$(BUILD)/zuno_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,148 @@
+// Fuzz target: any bytes as a replay file, played through the game's
+// replay-mode frame loop over a fixed level, drawn on the off-screen
+// surface, with the f key's fast-forward held in the frames the first input
+// byte picks. Every frame is checked against a model of the playback.
+//
+// Input: byte 0 bit 7 reads the replay from a real file (else from memory);
+// bits 0-6 hold f in frame i when bit (i mod 7) is set. The rest is the file.
+#include <SDL.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <sstream>
+
+#include "app/game.h"
+#include "app/level_file.h"
+#include "display/display.h"
+#include "fuzz/fuzz_support.h"
+#include "sim/world.h"
+
+namespace {
+
+constexpr int kFastForwardSkips = 3;
+
+struct Shown {
+    double values[8];  // position[0..2] x, y, then centre x, y
+};
+
+Shown shownBy(const World& w) {
+    Shown s;
+    for (int i = 0; i < kBallCount; ++i) {
+        s.values[2 * i] = w.position[i].x;
+        s.values[2 * i + 1] = w.position[i].y;
+    }
+    s.values[6] = w.centre.x;
+    s.values[7] = w.centre.y;
+    return s;
+}
+
+double le64(const uint8_t* b) {
+    uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i) bits |= uint64_t(b[i]) << (8 * i);
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// The playback as the file format defines it: a whole record is shown when
+// all its values are finite; a read that runs short shows nothing and ends
+// the file; a frame that finds the end stops the run; f skips up to three
+// records while the stream is good.
+class PlaybackModel {
+public:
+    PlaybackModel(const uint8_t* file, std::size_t size, const Shown& start)
+        : file_(file), size_(size), shown_(start) {}
+
+    // One frame; returns false when this frame clears the running flag.
+    bool frame(bool fastForward) {
+        if (atEnd_) return false;
+        if (size_ - offset_ >= kFrameRecordSize) {
+            Shown next;
+            bool finite = true;
+            for (int i = 0; i < 8; ++i) {
+                next.values[i] = le64(file_ + offset_ + 8 * i);
+                finite = finite && std::isfinite(next.values[i]);
+            }
+            if (finite) shown_ = next;
+            offset_ += kFrameRecordSize;
+        } else {
+            offset_ = size_;
+            atEnd_ = true;
+        }
+        for (int i = 0; fastForward && i < kFastForwardSkips && !atEnd_; ++i) {
+            if (size_ - offset_ >= kFrameRecordSize) {
+                offset_ += kFrameRecordSize;
+            } else {
+                offset_ = size_;
+                atEnd_ = true;
+            }
+        }
+        return true;
+    }
+    const Shown& shown() const { return shown_; }
+
+private:
+    const uint8_t* file_;
+    std::size_t size_;
+    std::size_t offset_ = 0;
+    bool atEnd_ = false;
+    Shown shown_;
+};
+
+bool fastForwardIn(uint8_t pattern, int32_t frame) { return (pattern >> (frame % 7)) & 1; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const bool fromFile = data[0] & 0x80;
+    const uint8_t pattern = data[0] & 0x7F;
+    const uint8_t* file = data + 1;
+    const std::size_t fileSize = size - 1;
+
+    fuzz::resetGame(0);
+    {
+        std::istringstream levelBytes(fuzz::fixedLevelBytes());
+        if (!LevelLoader::readWhole(levelBytes, level).empty()) fuzz::fail("the fixed level does not load");
+    }
+    std::string name = "fuzz.rec";
+    fuzz::MessageCapture messages;
+    {
+        RunState run;
+        if (fromFile) {
+            name = fuzz::writeScratchFile("fuzz.rec", file, fileSize);
+            run.reader = std::make_unique<ReplayReader>(name);
+            if (!run.reader->isOpen()) fuzz::fail("%s: %s", name.c_str(), run.reader->error().c_str());
+        } else {
+            std::string bytes(reinterpret_cast<const char*>(file), fileSize);
+            run.reader = std::make_unique<ReplayReader>(std::make_unique<std::istringstream>(bytes), name);
+        }
+        Display display(fuzz::offscreenSurface(), nullptr, &run.running);
+        initialiseWorld(world);
+
+        PlaybackModel model(file, fileSize, shownBy(world));
+        const int64_t limit = static_cast<int64_t>(fileSize / kFrameRecordSize) + 2;
+        uint8_t* keys = SDL_GetKeyState(nullptr);
+        int32_t frame = 0;
+        bool modelRunning = true;
+        while (run.running) {
+            if (frame >= limit) fuzz::fail("playback of %zu bytes still running after %d frames", fileSize, frame);
+            const bool f = fastForwardIn(pattern, frame);
+            keys[SDLK_f] = f ? 1 : 0;
+            modelRunning = model.frame(f);
+            fuzz::timedFrame(display, run, frame, "replay");
+            const Shown now = shownBy(world);
+            if (std::memcmp(&now, &model.shown(), sizeof now) != 0)
+                fuzz::fail("frame %d shows another position than the file's record", frame);
+            if (run.running != modelRunning) fuzz::fail("frame %d: the playback ends at the wrong frame", frame);
+            ++frame;
+        }
+        if (pattern == 0 && frame != limit)
+            fuzz::fail("%zu bytes played in %d frames, not %lld", fileSize, frame, static_cast<long long>(limit));
+    }
+    fuzz::checkMessages(messages.text(), name, 1);
+    return 0;
+}
