@@ -63,6 +63,10 @@ Display::Display(bool* runningFlag, int32_t recordMode, const std::string& progr
 Display::Display(SDL_Surface* target, SDL_Surface* digits, bool* runningFlag)
     : screen(target), digitBitmap(digits), running(runningFlag) {}
 
+Display::~Display() {
+    if (windowed_ && digitBitmap) SDL_FreeSurface(digitBitmap);
+}
+
 uint32_t Display::mapColour(uint8_t red, uint8_t green, uint8_t blue) const {
     return SDL_MapRGB(screen->format, red, green, blue);
 }
@@ -80,14 +84,6 @@ void Display::plotPixel(int32_t x, int32_t y, uint32_t colour, bool useCamera) {
     }
     auto* row = static_cast<uint8_t*>(screen->pixels) + static_cast<std::ptrdiff_t>(y) * screen->pitch;
     reinterpret_cast<uint32_t*>(row)[x] = colour;
-}
-
-void Display::plotWorld(double x, double y, uint32_t colour) {
-    double sx = std::trunc(std::trunc(x) - camera.x) + kCameraColumn;
-    double sy = std::trunc(std::trunc(y) - camera.y) + kCameraRow;
-    if (!(sx >= 0 && sx < kScreenWidth && sy >= 0 && sy < kScreenHeight)) return;
-    auto* row = static_cast<uint8_t*>(screen->pixels) + static_cast<std::ptrdiff_t>(sy) * screen->pitch;
-    reinterpret_cast<uint32_t*>(row)[static_cast<int>(sx)] = colour;
 }
 
 void Display::lockPixels() {

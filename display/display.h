@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -34,6 +36,9 @@ public:
     // any window; digits may be null. For tools and tests.
     Display(SDL_Surface* target, SDL_Surface* digits, bool* running);
 
+    // Frees the digit bitmap this Display loaded; the window's surface is SDL's.
+    ~Display();
+
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
 
@@ -48,7 +53,13 @@ public:
     // plotPixel(trunc(x), trunc(y), colour, true) wherever that conversion is
     // defined; points that cannot reach the screen, or are not finite, are
     // dropped before any conversion to an integer.
-    void plotWorld(double x, double y, uint32_t colour);
+    void plotWorld(double x, double y, uint32_t colour) {
+        double sx = std::trunc(std::trunc(x) - camera.x) + kCameraColumn;
+        double sy = std::trunc(std::trunc(y) - camera.y) + kCameraRow;
+        if (!(sx >= 0 && sx < kScreenWidth && sy >= 0 && sy < kScreenHeight)) return;
+        auto* row = static_cast<uint8_t*>(screen->pixels) + static_cast<std::ptrdiff_t>(sy) * screen->pitch;
+        reinterpret_cast<uint32_t*>(row)[static_cast<int>(sx)] = colour;
+    }
 
     // Drawing primitives (lines and circles in world space through the camera,
     // rectangles, digits and cells in screen space).
