@@ -57,7 +57,7 @@ fuzz-long:
 	$(MAKE) fuzz FUZZ_SECONDS=900
 
 bench: build
-	$(BUILD)/zuno_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/zuno_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
