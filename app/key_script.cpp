@@ -28,6 +28,16 @@ const KeyName kKeyNames[] = {
 // from overflowing a 32-bit frame counter.
 constexpr int64_t kMaxScriptFrame = 99999999;
 
+// A word of the script as a message can show it on one line: control
+// bytes as "?", long words cut short.
+std::string shown(const std::string& word) {
+    constexpr std::size_t kShownLength = 24;
+    std::string s;
+    for (char c : word.substr(0, kShownLength)) s.push_back(c >= 0x20 && c < 0x7f ? c : '?');
+    if (word.size() > kShownLength) s += "...";
+    return s;
+}
+
 std::string stripComment(const std::string& line) {
     std::size_t hash = line.find('#');
     return hash == std::string::npos ? line : line.substr(0, hash);
@@ -40,7 +50,7 @@ bool parseFrame(const std::string& text, int64_t& frame) {
         if (!std::isdigit(static_cast<unsigned char>(c))) return false;
         frame = frame * 10 + (c - '0');
     }
-    return true;
+    return frame <= kMaxScriptFrame;
 }
 
 }  // namespace
@@ -83,12 +93,12 @@ bool parseKeyScript(std::istream& in, const std::string& name, KeyScript& script
         std::string frameText, action, key, extra;
         if (!(fields >> frameText)) continue;  // blank or comment only
         if (!(fields >> action >> key))
-            return fail("expected \"FRAME press|release KEY\", got \"" + frameText + (action.empty() ? "" : " " + action) + "\"");
-        if (fields >> extra) return fail("unexpected \"" + extra + "\" after the key name");
+            return fail("expected \"FRAME press|release KEY\", got \"" + shown(frameText) + (action.empty() ? "" : " " + shown(action)) + "\"");
+        if (fields >> extra) return fail("unexpected \"" + shown(extra) + "\" after the key name");
 
         int64_t frame = 0;
         if (!parseFrame(frameText, frame))
-            return fail("frame \"" + frameText + "\" is not a whole number from 0 to " + std::to_string(kMaxScriptFrame));
+            return fail("frame \"" + shown(frameText) + "\" is not a whole number from 0 to " + std::to_string(kMaxScriptFrame));
         if (frame < lastFrame)
             return fail("frame " + std::to_string(frame) + " comes before frame " + std::to_string(lastFrame) +
                         " of an earlier line; frames must not decrease");
@@ -98,9 +108,9 @@ bool parseKeyScript(std::istream& in, const std::string& name, KeyScript& script
         else if (action == "release")
             press = false;
         else
-            return fail("unknown action \"" + action + "\"; use press or release");
+            return fail("unknown action \"" + shown(action) + "\"; use press or release");
         int symbol = keySymbolOf(key);
-        if (symbol < 0) return fail("unknown key \"" + key + "\"; keys are " + keyNameList());
+        if (symbol < 0) return fail("unknown key \"" + shown(key) + "\"; keys are " + keyNameList());
 
         auto held = downSince.find(symbol);
         if (press && held != downSince.end())

@@ -3,6 +3,7 @@
 // file units back to the file's bytes, for the level tools.
 #include "app/level_file.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -116,7 +117,7 @@ void LevelLoader::readTriangles(std::istream& in, Level& l) {
     countRead_ = false;
     const std::string reason = readTrianglesFrom(in, pendingCount_, l);
     if (reason.empty()) {
-        lastReported_.erase(path_);
+        lastReported_.erase(fileKey(path_));
     } else {
         report(path_, reason);
     }
@@ -127,14 +128,23 @@ void LevelLoader::reload(const std::string& path, Level& l) {
     std::string reason = openReason(in, path);
     if (reason.empty()) reason = readWhole(in, l);
     if (reason.empty()) {
-        lastReported_.erase(path);
+        lastReported_.erase(fileKey(path));
     } else {
         report(path, reason);
     }
 }
 
+// The file a path names, so that the initial load (program directory) and
+// the reload ("0.lev" in the current directory) of one file share their
+// reports when they are the same file.
+std::string LevelLoader::fileKey(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : canonical.string();
+}
+
 void LevelLoader::report(const std::string& path, const std::string& reason) {
-    auto& last = lastReported_[path];
+    auto& last = lastReported_[fileKey(path)];
     if (last == reason) return;
     last = reason;
     std::cerr << path << ": " << reason << '\n';

@@ -38,12 +38,13 @@ private:
     static std::string readCountFrom(std::istream& in, int32_t& count);
     static std::string readTrianglesFrom(std::istream& in, int32_t count, Level& l);
     static std::string openReason(const std::istream& in, const std::string& path);
+    static std::string fileKey(const std::string& path);
     void report(const std::string& path, const std::string& reason);
 
     std::string path_;
     bool countRead_ = false;
     int32_t pendingCount_ = 0;
-    std::map<std::string, std::string> lastReported_;  // path -> reason last written
+    std::map<std::string, std::string> lastReported_;  // file (fileKey) -> reason last written
 };
 
 // One triangle as the file holds it: x0 y0 x1 y1 x2 y2 in file units.
