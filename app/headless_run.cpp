@@ -35,7 +35,6 @@ HeadlessGame::~HeadlessGame() {
     run_.writer.reset();
     run_.reader.reset();
     display_.reset();
-    if (surface_) SDL_FreeSurface(surface_);
 }
 
 std::string HeadlessGame::startCommon(int32_t recordMode, const std::string& levelPath) {
@@ -53,11 +52,10 @@ std::string HeadlessGame::startCommon(int32_t recordMode, const std::string& lev
         return levelPath + ": " + reason;
     run_.reloadPath = levelPath;
 
-    surface_ = SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    surface_ = createScreenSurface();
     if (!surface_) return std::string("cannot create the off-screen surface: ") + SDL_GetError();
-    std::memset(surface_->pixels, 0, static_cast<std::size_t>(surface_->h) * surface_->pitch);  // the screen starts black
     run_.running = true;
-    display_ = std::make_unique<Display>(surface_, nullptr, &run_.running);
+    display_ = std::make_unique<Display>(surface_.get(), nullptr, &run_.running);
 
     initialiseWorld(world);
     framesRun_ = 0;

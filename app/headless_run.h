@@ -12,6 +12,7 @@
 
 #include "app/game.h"
 #include "app/key_script.h"
+#include "display/surface.h"
 
 class Display;
 
@@ -36,7 +37,7 @@ public:
 
     bool running() const { return run_.running; }
     int32_t framesRun() const { return framesRun_; }  // passes of runFrame so far
-    SDL_Surface* surface() const { return surface_; }
+    SDL_Surface* surface() const { return surface_.get(); }
     RunState& run() { return run_; }
     Display& display() { return *display_; }
 
@@ -46,7 +47,7 @@ public:
 private:
     std::string startCommon(int32_t recordMode, const std::string& levelPath);
 
-    SDL_Surface* surface_ = nullptr;
+    SurfacePtr surface_;  // first member, so freed after the Display drawing into it
     std::unique_ptr<Display> display_;
     RunState run_;
     std::unique_ptr<KeyScriptPlayer> keys_;

@@ -97,36 +97,23 @@ private:
     char outBuffer_[64 * 1024];
 };
 
-class FdOStream : public std::ostream {
+// A std::ostream or std::istream over its own FdStreamBuf.
+template <class Stream>
+class FdStream : public Stream {
 public:
-    explicit FdOStream(int fd) : std::ostream(nullptr), buf_(fd) { rdbuf(&buf_); }
+    explicit FdStream(int fd) : Stream(nullptr), buf_(fd) { this->rdbuf(&buf_); }
     FdStreamBuf& buf() { return buf_; }
 
 private:
     FdStreamBuf buf_;
 };
-
-class FdIStream : public std::istream {
-public:
-    explicit FdIStream(int fd) : std::istream(nullptr), buf_(fd) { rdbuf(&buf_); }
-    FdStreamBuf& buf() { return buf_; }
-
-private:
-    FdStreamBuf buf_;
-};
+using FdOStream = FdStream<std::ostream>;
+using FdIStream = FdStream<std::istream>;
 
 void putLittleEndian(unsigned char* out, double value) {
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     for (int i = 0; i < 8; ++i) out[i] = static_cast<unsigned char>(bits >> (8 * i));
-}
-
-double getLittleEndian(const unsigned char* in) {
-    uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits |= static_cast<uint64_t>(in[i]) << (8 * i);
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
 }
 
 // The record's values in file order: position[0..2], then centre, x before y.
@@ -142,8 +129,8 @@ void encodeRecord(const FrameRecord& r, unsigned char* out) {
 FrameRecord decodeRecord(const unsigned char* in) {
     FrameRecord r;
     for (int i = 0; i < kBallCount; ++i)
-        r.position[i] = Vec2(getLittleEndian(in + 16 * i), getLittleEndian(in + 16 * i + 8));
-    r.centre = Vec2(getLittleEndian(in + 48), getLittleEndian(in + 56));
+        r.position[i] = Vec2(littleEndianDouble(in + 16 * i), littleEndianDouble(in + 16 * i + 8));
+    r.centre = Vec2(littleEndianDouble(in + 48), littleEndianDouble(in + 56));
     return r;
 }
 
@@ -165,6 +152,14 @@ std::string withCopyNumber(const std::string& path, int copy) {
 constexpr int kMaxCopies = 10000;  // "-2" ... before giving up on a crowded name
 
 }  // namespace
+
+double littleEndianDouble(const unsigned char* bytes) {
+    uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i) bits |= static_cast<uint64_t>(bytes[i]) << (8 * i);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 std::string composeReplayPath(const std::string& programDirectory, const DateTimeText& now) {
     std::string name = "m" + now.date + "-" + now.time + ".rec";

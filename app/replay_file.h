@@ -20,6 +20,10 @@ struct FrameRecord {
 };
 static_assert(sizeof(FrameRecord) == kFrameRecordSize, "FrameRecord is 64 bytes on disk");
 
+// One of a record's eight values: the double stored at bytes, little-endian
+// on every host.
+double littleEndianDouble(const unsigned char* bytes);
+
 // programDirectory + "m" + MM/DD/YY + "-" + HH:MM:SS + ".rec", with "/" and
 // ":" of the name (never of the directory) turned into "-".
 std::string composeReplayPath(const std::string& programDirectory, const DateTimeText& now);

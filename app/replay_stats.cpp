@@ -17,14 +17,6 @@ namespace {
 const char* const kFieldNames[8] = {"body ball x", "body ball y", "wheel 1 x", "wheel 1 y",
                                     "wheel 2 x",   "wheel 2 y",   "centre x",  "centre y"};
 
-double littleEndianDouble(const unsigned char* p) {
-    uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-}
-
 std::string fixed(double v, int digits = 1) {
     std::ostringstream s;
     if (std::fabs(v) < 1e12)
@@ -32,6 +24,12 @@ std::string fixed(double v, int digits = 1) {
     else
         s << std::setprecision(4) << v;
     return s.str();
+}
+
+// "record FIRST holds WHAT (FIELD)", and how many records do when more than one.
+std::string recordsHolding(const char* what, uint64_t count, int64_t first, const std::string& field) {
+    std::string more = count > 1 ? " (" + std::to_string(count) + " such records in all)" : "";
+    return "record " + std::to_string(first) + " holds " + what + " (" + field + ")" + more;
 }
 
 std::string seconds(uint64_t frames, double msPerFrame) {
@@ -115,20 +113,12 @@ std::string replayProblem(const ReplayStats& stats) {
         return "length " + std::to_string(stats.bytes) + " is not a whole number of 64-byte records (" +
                std::to_string(stats.records) + " records and " + std::to_string(stats.trailingBytes) +
                " bytes over)";
-    if (stats.nonFiniteRecords != 0) {
-        std::string more = stats.nonFiniteRecords > 1
-                               ? " (" + std::to_string(stats.nonFiniteRecords) + " such records in all)"
-                               : "";
-        return "record " + std::to_string(stats.firstNonFinite) + " holds a non-finite value (" +
-               stats.firstNonFiniteField + ")" + more;
-    }
-    if (stats.implausibleRecords != 0) {
-        std::string more = stats.implausibleRecords > 1
-                               ? " (" + std::to_string(stats.implausibleRecords) + " such records in all)"
-                               : "";
-        return "record " + std::to_string(stats.firstImplausible) + " holds a value beyond 1e15 world units (" +
-               stats.firstImplausibleField + ")" + more;
-    }
+    if (stats.nonFiniteRecords != 0)
+        return recordsHolding("a non-finite value", stats.nonFiniteRecords, stats.firstNonFinite,
+                              stats.firstNonFiniteField);
+    if (stats.implausibleRecords != 0)
+        return recordsHolding("a value beyond 1e15 world units", stats.implausibleRecords, stats.firstImplausible,
+                              stats.firstImplausibleField);
     return "";
 }
 

@@ -6,61 +6,16 @@
 #include <SDL.h>
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "display/display.h"
 #include "display/scene.h"
+#include "display/surface.h"
 #include "sim/step.h"
 
 namespace {
-
-int32_t readLittleEndian(std::istream& in) {
-    unsigned char b[4] = {0, 0, 0, 0};
-    in.read(reinterpret_cast<char*>(b), 4);
-    return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                                uint32_t(b[3]) << 24);
-}
-
-// The level file read straight: count, then six coordinates per triangle,
-// times 1.5. Returns "" or what is wrong with the file.
-std::string loadLevel(const std::string& path, Level& l) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return path + ": cannot be opened (build the level data first)";
-    const int32_t count = readLittleEndian(in);
-    if (!in || count < 0 || count > kMaxTriangles) return path + ": bad triangle count";
-    for (int v = 0; v < 3 * count; ++v) {
-        const int32_t x = readLittleEndian(in);
-        const int32_t y = readLittleEndian(in);
-        l.vertices[v] = Vec2(x * 1.5, y * 1.5);
-    }
-    if (!in) return path + ": shorter than its triangle count says";
-    l.triangleCount = count;
-    return "";
-}
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
-SurfacePtr offScreen() {
-    return SurfacePtr(SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000,
-                                           0xFF00, 0xFF, 0));
-}
-
-// A small LCG: the same crowded level on every platform and run.
-class Scatter {
-public:
-    double next(double range) {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<double>(state_ >> 11) / 9007199254740992.0 * range;
-    }
-
-private:
-    uint64_t state_ = 777;
-};
 
 // The start pose moved so that the bike's first wheel stands 100 units above
 // a vertex picked along the level (by its share of the triangle list).
@@ -78,12 +33,12 @@ void placeBikeAlong(World& w, const Level& l, double share) {
 // window work. The arg is the place along the level in percent.
 void BM_FrameOnShippedLevel(benchmark::State& state) {
     auto l = std::make_unique<Level>();
-    const std::string problem = loadLevel(ZUNO_BINARY_DIR "/0.lev", *l);
+    const std::string problem = loadShippedLevel(*l);
     if (!problem.empty()) {
         state.SkipWithError(problem.c_str());
         return;
     }
-    SurfacePtr screen = offScreen();
+    SurfacePtr screen = createScreenSurface();
     SurfacePtr digits(SDL_LoadBMP(ZUNO_BINARY_DIR "/nums.bmp"));
     bool running = true;
     Display display(screen.get(), digits.get(), &running);
@@ -110,7 +65,7 @@ BENCHMARK(BM_FrameOnShippedLevel)->Arg(0)->Arg(25)->Arg(50)->Arg(75)->Arg(100)->
 // culling box, with edges reaching up to 600 units (many leave the screen).
 void BM_SceneFullLevelNearCamera(benchmark::State& state) {
     auto l = std::make_unique<Level>();
-    Scatter s;
+    Scatter s(777);
     for (int t = 0; t < kMaxTriangles; ++t) {
         const Vec2 a(s.next(1700) - 850, s.next(1300) - 650);
         l->vertices[3 * t] = a;
@@ -118,7 +73,7 @@ void BM_SceneFullLevelNearCamera(benchmark::State& state) {
         l->vertices[3 * t + 2] = a + Vec2(s.next(1200) - 600, s.next(1200) - 600);
     }
     l->triangleCount = kMaxTriangles;
-    SurfacePtr screen = offScreen();
+    SurfacePtr screen = createScreenSurface();
     bool running = true;
     Display display(screen.get(), nullptr, &running);
     World w{};
@@ -131,7 +86,7 @@ BENCHMARK(BM_SceneFullLevelNearCamera)->Unit(benchmark::kMillisecond);
 
 // One line from far off screen across it, of the given length in steps.
 void BM_LineAcrossScreen(benchmark::State& state) {
-    SurfacePtr screen = offScreen();
+    SurfacePtr screen = createScreenSurface();
     bool running = true;
     Display display(screen.get(), nullptr, &running);
     display.setCamera(Vec2(0.25, 0.25));

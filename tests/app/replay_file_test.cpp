@@ -4,66 +4,34 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <stdlib.h>
 
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <sstream>
+#include <memory>
+#include <ostream>
+#include <streambuf>
+#include <string>
 #include <vector>
 
 #include "app/replay_file.h"
 #include "input/controls.h"
+#include "tests/support/process.h"
+#include "tests/tools/tool_files.h"
 
 namespace {
-
-class ScratchDir {
-public:
-    ScratchDir() {
-        char pattern[] = "/tmp/zuno-replay-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made) path_ = made;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// Eight little-endian doubles, composed here independently of the writer.
-std::string recordBytes(const std::vector<double>& values) {
-    std::string out;
-    for (double v : values) {
-        uint64_t bits;
-        std::memcpy(&bits, &v, sizeof bits);
-        for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>(bits >> (8 * i)));
-    }
-    return out;
-}
 
 // Record k of a test file: every value distinct and k-dependent.
 std::vector<double> recordValues(int k) {
     std::vector<double> v;
     for (int i = 0; i < 8; ++i) v.push_back(k * 100.0 + i + 0.25);
     return v;
+}
+
+// The bytes of records 1 to n, composed independently of the writer.
+std::string recordsUpTo(int n) {
+    std::string bytes;
+    for (int k = 1; k <= n; ++k) bytes += recordBytes(recordValues(k));
+    return bytes;
 }
 
 std::vector<double> worldValues(const World& w) {
@@ -110,7 +78,7 @@ TEST(ReplayPath, NameFromDateAndTimeWithDirectoryUntouched) {
 }
 
 TEST(ReplayWriter, WritesLittleEndianRecordsAndFlushesOnClose) {
-    ScratchDir dir;
+    TempDir dir;
     World w = startingWorld();
     w.position[0] = Vec2(-0.0, 1e-300);
     w.position[1] = Vec2(1.5, -2.25);
@@ -124,18 +92,18 @@ TEST(ReplayWriter, WritesLittleEndianRecordsAndFlushesOnClose) {
     writer.close();
     std::string expected = recordBytes({-0.0, 1e-300, 1.5, -2.25, std::nextafter(1.0, 2.0), 123456789.125, -7, 0.1}) +
                            recordBytes({-0.0, 1e-300, 1.5, -2.25, std::nextafter(1.0, 2.0), 123456789.125, 8, 9});
-    EXPECT_EQ(readBytes(dir.file("a.rec")), expected);
+    EXPECT_EQ(readFile(dir.file("a.rec")), expected);
 }
 
 TEST(ReplayWriter, NameCollisionKeepsEveryEarlierRecording) {
-    ScratchDir dir;
+    TempDir dir;
     std::string path = dir.file("m12-05-26-18-37-42.rec");
     World w = startingWorld();
     {
         ReplayWriter first(path);
         first.append(w);
     }
-    std::string firstBytes = readBytes(path);
+    std::string firstBytes = readFile(path);
     ASSERT_EQ(firstBytes.size(), kFrameRecordSize);
 
     ReplayWriter second(path);
@@ -146,13 +114,13 @@ TEST(ReplayWriter, NameCollisionKeepsEveryEarlierRecording) {
     second.append(w);
     second.close();
     third.close();
-    EXPECT_EQ(readBytes(path), firstBytes);
-    EXPECT_EQ(readBytes(second.path()).size(), 2 * kFrameRecordSize);
-    EXPECT_EQ(readBytes(third.path()).size(), 0u);
+    EXPECT_EQ(readFile(path), firstBytes);
+    EXPECT_EQ(readFile(second.path()).size(), 2 * kFrameRecordSize);
+    EXPECT_EQ(readFile(third.path()).size(), 0u);
 }
 
 TEST(ReplayWriter, UncreatableFileIsReportedOnceAndTheRunGoesOn) {
-    ScratchDir dir;
+    TempDir dir;
     std::string path = dir.file("missing/m.rec");
     World w = startingWorld();
     testing::internal::CaptureStderr();
@@ -208,10 +176,8 @@ TEST(ReplayWriter, FailingWriteIsReportedOnceAndLaterFramesAreDropped) {
 TEST(ReplayReader, WholeRecordsAreShownForTwoMoreFramesThanTheyNumber) {
     World initial = startingWorld();
     for (int n : {0, 1, 5}) {
-        ScratchDir dir;
-        std::string bytes;
-        for (int k = 1; k <= n; ++k) bytes += recordBytes(recordValues(k));
-        writeBytes(dir.file("r.rec"), bytes);
+        TempDir dir;
+        writeFile(dir.file("r.rec"), recordsUpTo(n));
         ReplayReader reader(dir.file("r.rec"));
         ASSERT_TRUE(reader.isOpen());
         testing::internal::CaptureStderr();
@@ -226,10 +192,9 @@ TEST(ReplayReader, WholeRecordsAreShownForTwoMoreFramesThanTheyNumber) {
 }
 
 TEST(ReplayReader, IncompleteLastRecordIsNotAppliedButKeepsTheTiming) {
-    ScratchDir dir;
+    TempDir dir;
     std::string path = dir.file("short.rec");
-    writeBytes(path, recordBytes(recordValues(1)) + recordBytes(recordValues(2)) +
-                         recordBytes(recordValues(3)).substr(0, 20));
+    writeFile(path, recordsUpTo(2) + recordBytes(recordValues(3)).substr(0, 20));
     ReplayReader reader(path);
     testing::internal::CaptureStderr();
     auto shown = playAll(reader, false);
@@ -240,13 +205,13 @@ TEST(ReplayReader, IncompleteLastRecordIsNotAppliedButKeepsTheTiming) {
 }
 
 TEST(ReplayReader, NonFiniteRecordIsSkippedWithOneReport) {
-    ScratchDir dir;
+    TempDir dir;
     std::string path = dir.file("nan.rec");
     std::vector<double> nan = recordValues(2);
     nan[3] = std::numeric_limits<double>::quiet_NaN();
     std::vector<double> inf = recordValues(3);
     inf[7] = -std::numeric_limits<double>::infinity();
-    writeBytes(path, recordBytes(recordValues(1)) + recordBytes(nan) + recordBytes(inf) + recordBytes(recordValues(4)));
+    writeFile(path, recordBytes(recordValues(1)) + recordBytes(nan) + recordBytes(inf) + recordBytes(recordValues(4)));
     ReplayReader reader(path);
     testing::internal::CaptureStderr();
     auto shown = playAll(reader, false);
@@ -258,7 +223,7 @@ TEST(ReplayReader, NonFiniteRecordIsSkippedWithOneReport) {
 }
 
 TEST(ReplayReader, UnopenableFileGivesTheSystemsReason) {
-    ScratchDir dir;
+    TempDir dir;
     ReplayReader missing(dir.file("none.rec"));
     EXPECT_FALSE(missing.isOpen());
     EXPECT_EQ(missing.error(), "No such file or directory");
@@ -271,10 +236,8 @@ TEST(ReplayFastForward, HeldFSkipsThreeRecordsPerFrameAndStopsAtTheEnd) {
     // Six records: frame 1 shows 1 and skips 2-4, frame 2 shows 5 and its
     // skip runs into the end, so frame 3 ends the playback.
     {
-        ScratchDir dir;
-        std::string bytes;
-        for (int k = 1; k <= 6; ++k) bytes += recordBytes(recordValues(k));
-        writeBytes(dir.file("six.rec"), bytes);
+        TempDir dir;
+        writeFile(dir.file("six.rec"), recordsUpTo(6));
         ReplayReader reader(dir.file("six.rec"));
         auto shown = playAll(reader, true);
         ASSERT_EQ(shown.size(), 3u);
@@ -285,10 +248,8 @@ TEST(ReplayFastForward, HeldFSkipsThreeRecordsPerFrameAndStopsAtTheEnd) {
     // Eight records: the skip of frame 2 ends exactly at the end without
     // running into it, so one more frame reads nothing before the end.
     {
-        ScratchDir dir;
-        std::string bytes;
-        for (int k = 1; k <= 8; ++k) bytes += recordBytes(recordValues(k));
-        writeBytes(dir.file("eight.rec"), bytes);
+        TempDir dir;
+        writeFile(dir.file("eight.rec"), recordsUpTo(8));
         ReplayReader reader(dir.file("eight.rec"));
         auto shown = playAll(reader, true);
         ASSERT_EQ(shown.size(), 4u);

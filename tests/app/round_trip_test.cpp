@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -14,8 +13,10 @@
 
 #include "app/game.h"
 #include "display/display.h"
+#include "display/surface.h"
 #include "sim/contact_list.h"
 #include "sim/world.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -47,25 +48,20 @@ void writeLevel(const std::string& path) {
 class RoundTrip : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/zuno-roundtrip-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
         int count = 0;
         keys = SDL_GetKeyState(&count);
         keyCount = count;
         releaseKeys();
-        surface = SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+        surface = createScreenSurface();
         ASSERT_NE(surface, nullptr);
     }
     void TearDown() override {
         releaseKeys();
-        if (surface) SDL_FreeSurface(surface);
+        surface.reset();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         contactList.clear();
         resetSimulationState(world, level);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
     }
 
     void releaseKeys() {
@@ -81,10 +77,10 @@ protected:
         initialiseWorld(world);
     }
 
-    std::string dir;
+    TempDir dir;
     uint8_t* keys = nullptr;
     int keyCount = 0;
-    SDL_Surface* surface = nullptr;
+    SurfacePtr surface;
 };
 
 // Keys pressed (1) or released (0) before the given frame; the frame step at
@@ -108,8 +104,8 @@ std::map<int, std::vector<std::pair<int, uint8_t>>> keyScript() {
 }  // namespace
 
 TEST_F(RoundTrip, PlaybackShowsTheRecordedFramesBitForBit) {
-    const std::string levelPath = dir + "/0.lev";
-    const std::string replayPath = dir + "/run.rec";
+    const std::string levelPath = dir.file("0.lev");
+    const std::string replayPath = dir.file("run.rec");
     writeLevel(levelPath);
     constexpr int kFrames = 260;
 
@@ -117,7 +113,7 @@ TEST_F(RoundTrip, PlaybackShowsTheRecordedFramesBitForBit) {
     {
         startWorld(1);
         bool ignored = true;
-        Display display(surface, nullptr, &ignored);
+        Display display(surface.get(), nullptr, &ignored);
         RunState run;
         run.reloadPath = levelPath;
         run.writer = std::make_unique<ReplayWriter>(replayPath);
@@ -144,7 +140,7 @@ TEST_F(RoundTrip, PlaybackShowsTheRecordedFramesBitForBit) {
     releaseKeys();
     startWorld(0);
     bool ignored = true;
-    Display display(surface, nullptr, &ignored);
+    Display display(surface.get(), nullptr, &ignored);
     RunState run;
     run.reader = std::make_unique<ReplayReader>(replayPath);
     ASSERT_TRUE(run.reader->isOpen()) << run.reader->error();

@@ -6,23 +6,9 @@
 #include <memory>
 
 #include "display/display.h"
+#include "display/surface.h"
 
 namespace {
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
-SurfacePtr blankScreen() {
-    return SurfacePtr(SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000,
-                                           0xFF00, 0xFF, 0));
-}
-
-uint32_t pixelAt(const SDL_Surface* s, int x, int y) {
-    auto* row = static_cast<const uint8_t*>(s->pixels) + y * s->pitch;
-    return reinterpret_cast<const uint32_t*>(row)[x];
-}
 
 int litPixels(const SDL_Surface* s) {
     int n = 0;
@@ -33,7 +19,7 @@ int litPixels(const SDL_Surface* s) {
 
 class Plotting : public ::testing::Test {
 protected:
-    SurfacePtr surface = blankScreen();
+    SurfacePtr surface = createScreenSurface();
     bool running = true;
     Display display{surface.get(), nullptr, &running};
 };
@@ -64,7 +50,7 @@ TEST_F(Plotting, CameraOffsetsTruncateTowardZero) {
     display.setCamera(Vec2(100.5, 0));
     const int columns[] = {510, 511, 512, 512, 513};
     for (int x = 98; x <= 102; ++x) {
-        SurfacePtr fresh = blankScreen();
+        SurfacePtr fresh = createScreenSurface();
         Display d(fresh.get(), nullptr, &running);
         d.setCamera(Vec2(100.5, 0));
         d.plotPixel(x, 0, 9, true);
@@ -100,7 +86,7 @@ TEST(DigitBitmap, HoldsTenLegibleGlyphsInTheCellLayout) {
     ASSERT_TRUE(digits) << SDL_GetError();
     ASSERT_GE(digits->w, 191);
     ASSERT_GE(digits->h, 20);
-    SurfacePtr rgb(SDL_ConvertSurface(digits.get(), blankScreen()->format, SDL_SWSURFACE));
+    SurfacePtr rgb(SDL_ConvertSurface(digits.get(), createScreenSurface()->format, SDL_SWSURFACE));
     auto lit = [&](int x, int y) { return (pixelAt(rgb.get(), x, y) & 0xFFFFFF) != 0; };
     uint64_t shapes[10] = {};
     for (int k = 0; k < 10; ++k) {

@@ -14,6 +14,7 @@
 
 #include "display/display.h"
 #include "display/line_walk.h"
+#include "display/surface.h"
 
 namespace {
 
@@ -106,16 +107,7 @@ TEST(Accumulate, LongRunsSplitAnywhereAgree) {
 
 namespace {
 
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 using PixelSet = std::set<std::pair<int, int>>;
-
-SurfacePtr blankScreen() {
-    return SurfacePtr(SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000,
-                                           0xFF00, 0xFF, 0));
-}
 
 PixelSet litPixels(const SDL_Surface* s) {
     PixelSet lit;
@@ -155,7 +147,7 @@ PixelSet referenceLine(double x1, double y1, double x2, double y2, Vec2 camera) 
 class Lines : public ::testing::Test {
 protected:
     PixelSet draw(double x1, double y1, double x2, double y2, Vec2 camera) {
-        SurfacePtr surface = blankScreen();
+        SurfacePtr surface = createScreenSurface();
         Display display(surface.get(), nullptr, &running);
         display.setCamera(camera);
         display.drawLine(x1, y1, x2, y2, 1);
@@ -163,7 +155,7 @@ protected:
     }
     // The same line through the clipping walk whatever its length.
     PixelSet drawClipped(double x1, double y1, double x2, double y2, Vec2 camera) {
-        SurfacePtr surface = blankScreen();
+        SurfacePtr surface = createScreenSurface();
         Display display(surface.get(), nullptr, &running);
         display.setCamera(camera);
         double dxa = std::fabs(std::trunc(x2 - x1)), dya = std::fabs(std::trunc(y2 - y1));

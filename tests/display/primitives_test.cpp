@@ -13,23 +13,11 @@
 
 #include "display/display.h"
 #include "display/scene.h"
+#include "display/surface.h"
 
 namespace {
 
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 using PixelSet = std::set<std::pair<int, int>>;
-
-SurfacePtr blankScreen() {
-    return SurfacePtr(SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000,
-                                           0xFF00, 0xFF, 0));
-}
-
-uint32_t pixelAt(const SDL_Surface* s, int x, int y) {
-    return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch)[x];
-}
 
 PixelSet litPixels(const SDL_Surface* s) {
     PixelSet lit;
@@ -52,7 +40,7 @@ protected:
     PixelSet lit() const { return litPixels(surface.get()); }
     void clear() { SDL_FillRect(surface.get(), nullptr, 0); }
 
-    SurfacePtr surface = blankScreen();
+    SurfacePtr surface = createScreenSurface();
     bool running = true;
     Display display{surface.get(), nullptr, &running};
 };
@@ -148,7 +136,7 @@ namespace {
 // What a run of colour-keyed glyph cells leaves on a black screen: each cell
 // copies its glyph's pixels that are not black, later cells over earlier ones.
 SurfacePtr expectedDigits(const SDL_Surface* glyphs, const std::vector<int>& digits, int x, int y) {
-    SurfacePtr screen = blankScreen();
+    SurfacePtr screen = createScreenSurface();
     for (size_t i = 0; i < digits.size(); ++i)
         for (int py = 0; py < 20; ++py)
             for (int px = 0; px < 20; ++px) {
@@ -173,7 +161,7 @@ bool sameScreens(const SDL_Surface* a, const SDL_Surface* b) {
 TEST(Numbers, ShowThreeDigitsFromTheShippedBitmap) {
     SurfacePtr bitmap(SDL_LoadBMP(ZUNO_BINARY_DIR "/nums.bmp"));
     ASSERT_TRUE(bitmap) << SDL_GetError();
-    SurfacePtr screen = blankScreen();
+    SurfacePtr screen = createScreenSurface();
     SurfacePtr glyphs(SDL_ConvertSurface(bitmap.get(), screen->format, SDL_SWSURFACE));
     bool running = true;
     Display display(screen.get(), bitmap.get(), &running);

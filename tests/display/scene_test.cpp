@@ -10,23 +10,10 @@
 
 #include "display/display.h"
 #include "display/scene.h"
+#include "display/surface.h"
 #include "sim/step.h"
 
 namespace {
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
-SurfacePtr blankScreen() {
-    return SurfacePtr(SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000,
-                                           0xFF00, 0xFF, 0));
-}
-
-uint32_t pixelAt(const SDL_Surface* s, int x, int y) {
-    return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch)[x];
-}
 
 // First differing pixel as "(x, y)", or "" when the screens are equal.
 std::string firstDifference(const SDL_Surface* a, const SDL_Surface* b) {
@@ -63,7 +50,7 @@ protected:
     // The same state drawn once on a black screen: the previous frame equals
     // the current one there, so its erase pass is black on black.
     SurfacePtr drawnFresh(const World& state) {
-        SurfacePtr fresh = blankScreen();
+        SurfacePtr fresh = createScreenSurface();
         Display d(fresh.get(), digits.get(), &running);
         World copy = state;
         for (int i = 0; i < kBallCount; ++i) copy.previousPosition[i] = copy.position[i];
@@ -73,7 +60,7 @@ protected:
         return fresh;
     }
 
-    SurfacePtr surface = blankScreen();
+    SurfacePtr surface = createScreenSurface();
     SurfacePtr digits{SDL_LoadBMP(ZUNO_BINARY_DIR "/nums.bmp")};
     bool running = true;
     Display display{surface.get(), digits.get(), &running};
@@ -210,7 +197,7 @@ TEST_F(Scene, OverlayShowsTheBodyBallInScreenUnits) {
     w.position[0] = w.previousPosition[0] = Vec2(2500.0, -10.0);
     drawScene(display, w, *level, contacts);
 
-    SurfacePtr digitsOnly = blankScreen();
+    SurfacePtr digitsOnly = createScreenSurface();
     Display d(digitsOnly.get(), digits.get(), &running);
     d.drawNumber(2, 0, 0);  // glyphs 0, 0, 2
     d.drawNumber(0, 100, 0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/display.h"
+#include "display/surface.h"
 #include "input/controls.h"
 
 namespace {
@@ -21,7 +22,7 @@ protected:
         keys = SDL_GetKeyState(&count);
         keyCount = count;
         ASSERT_GE(keyCount, static_cast<int>(SDLK_LSHIFT) + 1);
-        surface = SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+        surface = createScreenSurface();
         ASSERT_NE(surface, nullptr);
         startFresh();
     }
@@ -29,7 +30,7 @@ protected:
     // A new Display (clock 0, no rotate yet, full energy) and World, no key held.
     void startFresh() {
         for (int k = 0; k < keyCount; ++k) keys[k] = 0;
-        display = std::make_unique<Display>(surface, nullptr, &running);
+        display = std::make_unique<Display>(surface.get(), nullptr, &running);
 
         w = World{};
         w.recordMode = 1;
@@ -42,7 +43,7 @@ protected:
     void TearDown() override {
         for (int k = 0; k < keyCount; ++k) keys[k] = 0;
         display.reset();
-        if (surface) SDL_FreeSurface(surface);
+        surface.reset();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
@@ -53,7 +54,7 @@ protected:
 
     uint8_t* keys = nullptr;
     int keyCount = 0;
-    SDL_Surface* surface = nullptr;
+    SurfacePtr surface;
     bool running = true;
     std::unique_ptr<Display> display;
     World w;

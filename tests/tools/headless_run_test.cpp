@@ -16,6 +16,7 @@
 #include "app/headless_run.h"
 #include "display/display.h"
 #include "display/png_file.h"
+#include "display/surface.h"
 #include "sim/contact_list.h"
 #include "sim/world.h"
 #include "tests/support/process.h"
@@ -44,7 +45,7 @@ KeyScript script() {
 // The game's startup, written out here: program-load globals, the level, an
 // off-screen Display, the World's starting values.
 struct GameLoop {
-    SDL_Surface* surface = nullptr;
+    SurfacePtr surface;
     std::unique_ptr<Display> display;
     RunState run;
 
@@ -59,15 +60,13 @@ struct GameLoop {
         std::ifstream in(levelPath, std::ios::binary);
         EXPECT_EQ(LevelLoader::readWhole(in, level), "");
         run.reloadPath = levelPath;
-        surface = SDL_CreateRGBSurface(SDL_SWSURFACE, 1024, 768, 32, 0xFF0000, 0xFF00, 0xFF, 0);
-        std::memset(surface->pixels, 0, static_cast<std::size_t>(surface->h) * surface->pitch);
-        display = std::make_unique<Display>(surface, nullptr, &run.running);
+        surface = createScreenSurface();
+        display = std::make_unique<Display>(surface.get(), nullptr, &run.running);
         initialiseWorld(world);
     }
     ~GameLoop() {
         run.writer.reset();
         display.reset();
-        SDL_FreeSurface(surface);
     }
 };
 
@@ -169,11 +168,9 @@ TEST_F(HeadlessRun, RenderedFrameIsThePictureOfTheGamesReplayLoop) {
         for (int64_t f = 0; f <= frame; ++f) runFrame(*game.display, game.run);
         std::size_t differing = 0, lit = 0;
         for (int y = 0; y < 768; ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(game.surface->pixels) +
-                                                                y * game.surface->pitch);
             for (int x = 0; x < 1024; ++x) {
                 const uint8_t* rgb = &picture.pixels[(static_cast<std::size_t>(y) * 1024 + x) * 3];
-                uint32_t p = row[x];
+                uint32_t p = pixelAt(game.surface.get(), x, y);
                 if (rgb[0] != (p >> 16 & 255) || rgb[1] != (p >> 8 & 255) || rgb[2] != (p & 255)) ++differing;
                 if (p) ++lit;
             }

@@ -1,5 +1,5 @@
-// Small files the tool tests are made of: a level with a floor and a slope,
-// replay records composed byte by byte, and a scratch directory.
+// Small files the tool and file tests are made of: a level with a floor and
+// a slope, and replay records composed byte by byte, apart from the writer.
 #pragma once
 
 #include <string>
