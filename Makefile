@@ -37,13 +37,13 @@ test-asan: build-asan
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # The README's animation: a scripted drive over the shipped course, recorded
-# and drawn headless by the game's own code (see docs/tools.md).
+# and drawn headless by the game's own code (see the README).
 demo-gif: build
 	$(BUILD)/zuno-replay drive --level $(BUILD)/0.lev --keys data/demo.keys -o $(BUILD)/demo.rec
 	$(BUILD)/zuno-replay gif $(BUILD)/demo.rec --level $(BUILD)/0.lev -o docs/demo.gif --to 749
 
 # libFuzzer targets of every file reader, in a clang build of their own
-# (coverage, AddressSanitizer, UBSan); see docs/fuzzing.md. `make fuzz` is
+# (coverage, AddressSanitizer, UBSan); see the README. `make fuzz` is
 # CI's short run, `make fuzz-long` the longer one before a release.
 build-fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_FUZZ=ON \

@@ -38,7 +38,7 @@ const char* const kUsage =
     "A key script holds one event a line, \"FRAME press|release KEY\", frames from 0 and\n"
     "never decreasing; \"#\" starts a comment. Keys: up, down, left, right, space, return,\n"
     "lshift, q, e, a, d, w, s, f. The events of frame F are in the key-state array when\n"
-    "frame F's controls read it. See docs/tools.md.\n"
+    "frame F's controls read it. See the README.\n"
     "\n"
     "Exit status: 0 done, 1 bad input (the message names the file), 2 usage error.\n";
 
