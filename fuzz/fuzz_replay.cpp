@@ -1,7 +1,8 @@
 // Fuzz target: any bytes as a replay file, played through the game's
 // replay-mode frame loop over a fixed level, drawn on the off-screen
 // surface, with the f key's fast-forward held in the frames the first input
-// byte picks. Every frame is checked against a model of the playback.
+// byte picks. Every frame is checked against a model of the playback. The
+// same bytes go through zuno-replay info's reading and report.
 //
 // Input: byte 0 bit 7 reads the replay from a real file (else from memory);
 // bits 0-6 hold f in frame i when bit (i mod 7) is set. The rest is the file.
@@ -16,6 +17,7 @@
 
 #include "app/game.h"
 #include "app/level_file.h"
+#include "app/replay_stats.h"
 #include "display/display.h"
 #include "fuzz/fuzz_support.h"
 #include "sim/world.h"
@@ -94,6 +96,22 @@ private:
 
 bool fastForwardIn(uint8_t pattern, int32_t frame) { return (pattern >> (frame % 7)) & 1; }
 
+// zuno-replay info over the same bytes: it counts what the playback plays.
+void checkInfo(const uint8_t* file, std::size_t size) {
+    std::istringstream in(std::string(reinterpret_cast<const char*>(file), size));
+    ReplayStats stats;
+    if (!analyseReplay(in, stats)) fuzz::fail("info: read error on a string");
+    if (stats.bytes != size || stats.records != size / kFrameRecordSize ||
+        stats.trailingBytes != size % kFrameRecordSize)
+        fuzz::fail("info counts %llu records and %llu bytes over in %zu bytes",
+                   static_cast<unsigned long long>(stats.records),
+                   static_cast<unsigned long long>(stats.trailingBytes), size);
+    std::ostringstream report;
+    printReplayStats(report, "fuzz.rec", stats);
+    const std::string problem = replayProblem(stats);
+    if (problem.find('\n') != std::string::npos) fuzz::fail("info: a problem of more than one line");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -102,6 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const uint8_t pattern = data[0] & 0x7F;
     const uint8_t* file = data + 1;
     const std::size_t fileSize = size - 1;
+
+    checkInfo(file, fileSize);
 
     fuzz::resetGame(0);
     {
