@@ -41,6 +41,19 @@ void checkEvents(const KeyScript& script) {
     if (defaultDriveFrames(script) < lastFrame) fuzz::fail("the default drive ends before the last event");
 }
 
+void driveShort(const KeyScript& script) {
+    const int32_t frames = std::min(defaultDriveFrames(script), kMaxDriveFrames);
+    fuzz::LiveRun live(fuzz::fixedLevelPath());
+    KeyScriptPlayer player(script);
+    uint8_t* keys = SDL_GetKeyState(nullptr);
+    for (int32_t frame = 0; frame < frames; ++frame) {
+        player.applyFrame(frame, keys);
+        live.frame(frame, "key script");
+    }
+    if (live.recorded != static_cast<std::size_t>(frames) * kFrameRecordSize)
+        fuzz::fail("%zu bytes recorded for %d frames", live.recorded, frames);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -58,16 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // The drive itself, cut short: the frames up to the last event but at
     // most kMaxDriveFrames, played into the key-state array as zuno-replay
     // drive does, over the fixed level.
-    const int32_t frames = std::min(defaultDriveFrames(script), kMaxDriveFrames);
-    fuzz::LiveRun live(fuzz::fixedLevelPath());
-    KeyScriptPlayer player(script);
-    uint8_t* keys = SDL_GetKeyState(nullptr);
-    for (int32_t frame = 0; frame < frames; ++frame) {
-        player.applyFrame(frame, keys);
-        live.frame(frame, "key script");
-    }
-    if (live.recorded != static_cast<std::size_t>(frames) * kFrameRecordSize)
-        fuzz::fail("%zu bytes recorded for %d frames", live.recorded, frames);
+    fuzz::runUnderFrameLimit([&] { driveShort(script); });
     fuzz::checkMessages(messages.text(), kName, 0);
     return 0;
 }

@@ -50,9 +50,7 @@ void pressKeysFor(int32_t frame, uint8_t* keys) {
     if (frame == 9) keys[SDLK_SPACE] = 1;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+void runLevel(const uint8_t* data, std::size_t size) {
     const std::string path = fuzz::writeScratchFile("0.lev", data, size);
     fuzz::MessageCapture messages;
     {
@@ -69,5 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     // The initial load and the reload of the same file: one report at most.
     fuzz::checkMessages(messages.text(), path, 1);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    fuzz::runUnderFrameLimit([&] { runLevel(data, size); });
     return 0;
 }

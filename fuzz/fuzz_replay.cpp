@@ -112,17 +112,8 @@ void checkInfo(const uint8_t* file, std::size_t size) {
     if (problem.find('\n') != std::string::npos) fuzz::fail("info: a problem of more than one line");
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    const bool fromFile = data[0] & 0x80;
-    const uint8_t pattern = data[0] & 0x7F;
-    const uint8_t* file = data + 1;
-    const std::size_t fileSize = size - 1;
-
-    checkInfo(file, fileSize);
-
+// The playback of one input, from program load to the end of its loop.
+void play(bool fromFile, uint8_t pattern, const uint8_t* file, std::size_t fileSize) {
     fuzz::resetGame(0);
     {
         std::istringstream levelBytes(fuzz::fixedLevelBytes());
@@ -164,5 +155,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             fuzz::fail("%zu bytes played in %d frames, not %lld", fileSize, frame, static_cast<long long>(limit));
     }
     fuzz::checkMessages(messages.text(), name, 1);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const bool fromFile = data[0] & 0x80;
+    const uint8_t pattern = data[0] & 0x7F;
+    checkInfo(data + 1, size - 1);
+    fuzz::runUnderFrameLimit([&] { play(fromFile, pattern, data + 1, size - 1); });
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -99,8 +100,14 @@ double threadCpuMs();
 // in the making. ZUNO_FUZZ_FRAME_MS overrides it.
 double frameBudgetMs();
 
-// runFrame under the per-frame limit; `what` names the input kind in the report.
+// runFrame, timed against the per-frame limit.
 void timedFrame(Display& display, RunState& run, int32_t frame, const char* what);
+
+// Runs one input (all of it, from program load) and fails when a frame of
+// it went over the limit. A loaded machine can stall a thread now and then,
+// so an input with a slow frame is run again, and fails only when each of
+// three runs has one.
+void runUnderFrameLimit(const std::function<void()>& input);
 
 // A live run started the way the game starts one, over the level file at
 // levelPath (also the reload's file), drawn on the shared surface, its
