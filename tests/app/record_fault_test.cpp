@@ -121,7 +121,7 @@ TEST(RecordingFaults, UnwritableProgramDirectoryIsReportedOnceAndTheRunGoesOn) {
     ProcessOptions options;
     options.argv0 = dir.file("zuno");
     options.workingDirectory = dir.path();
-    options.signalAfterMs = 600;
+    options.signalAfterMs = 1200;
     options.sendSignal = SIGTERM;
     options.environment.push_back("SDL_AUDIODRIVER=dummy");
     ProcessResult r = runProcess(kGame, {}, options);
@@ -220,7 +220,7 @@ TEST(RecordingSignals, SignalledGameLeavesTheRunsFramesWhole) {
         ProcessOptions options;
         options.argv0 = dir.file("zuno");
         options.workingDirectory = dir.path();
-        options.signalAfterMs = 800;
+        options.signalAfterMs = 1200;
         options.sendSignal = sig;
         options.environment.push_back("SDL_AUDIODRIVER=dummy");
         ProcessResult r = runProcess(kGame, {}, options);
