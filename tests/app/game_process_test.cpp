@@ -64,7 +64,7 @@ TEST(GameProcess, EndsCleanlyOnTerminationSignals) {
         TempDir dir;
         copyGameData(dir);
         ProcessOptions options;
-        options.signalAfterMs = 700;
+        options.signalAfterMs = 1500;  // after SDL has opened its video and taken over the signal
         options.sendSignal = sig;
         ProcessResult r = runGameIn(dir, {}, options);
         ASSERT_FALSE(r.timedOut) << "signal " << sig;
