@@ -16,6 +16,7 @@
 
 #include "app/headless_run.h"
 #include "app/level_file.h"
+#include "display/surface.h"
 #include "sim/contact_list.h"
 #include "sim/world.h"
 
@@ -104,10 +105,8 @@ const std::string& fixedLevelPath() {
 
 SDL_Surface* offscreenSurface() {
     static SDL_Surface* surface = [] {
-        SDL_Surface* s =
-            SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+        SDL_Surface* s = createScreenSurface().release();  // lives for the whole fuzzing process
         if (!s) fail("cannot create the off-screen surface: %s", SDL_GetError());
-        std::memset(s->pixels, 0, static_cast<std::size_t>(s->h) * s->pitch);
         return s;
     }();
     return surface;

@@ -7,11 +7,11 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <vector>
 
 #include "app/game.h"
+#include "app/level_file.h"
 #include "display/display.h"
 #include "display/surface.h"
 #include "sim/contact_list.h"
@@ -27,22 +27,14 @@ struct Shown {
 
 bool sameBits(const Shown& a, const Shown& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-void putInt32(std::ofstream& out, int32_t v) {
-    for (int i = 0; i < 4; ++i) out.put(static_cast<char>(static_cast<uint32_t>(v) >> (8 * i)));
-}
-
 // A floor under the bike's start, a ramp on its right and a block to land on.
 void writeLevel(const std::string& path) {
-    const int32_t triangles[][6] = {
-        {-2000, 250, 2000, 250, 2000, 400},
-        {-2000, 250, 2000, 400, -2000, 400},
-        {300, 250, 700, 250, 700, 120},
-        {-400, 250, -250, 250, -320, 160},
-    };
-    std::ofstream out(path, std::ios::binary);
-    putInt32(out, static_cast<int32_t>(sizeof triangles / sizeof triangles[0]));
-    for (const auto& t : triangles)
-        for (int32_t v : t) putInt32(out, v);
+    writeFile(path, encodeLevel({
+                        FileTriangle{{-2000, 250, 2000, 250, 2000, 400}},
+                        FileTriangle{{-2000, 250, 2000, 400, -2000, 400}},
+                        FileTriangle{{300, 250, 700, 250, 700, 120}},
+                        FileTriangle{{-400, 250, -250, 250, -320, 160}},
+                    }));
 }
 
 class RoundTrip : public ::testing::Test {
