@@ -1,6 +1,7 @@
 # Two entry points: `make run` builds and starts the game, `make test` builds
 # and runs every test (a normal build and a sanitizer build). Both install the
-# Debian packages they need first.
+# Debian packages they need first; ./build.sh gets make itself onto a bare
+# machine and then runs these.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -11,7 +12,7 @@ FUZZ_BUILD    ?= build-fuzz
 FUZZ_SECONDS  ?= 60
 FUZZ_PARALLEL ?= 2
 
-.PHONY: run test deps build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif
+.PHONY: run test deps deps-game build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif
 
 run: build
 	cd $(BUILD) && ./zuno
@@ -19,9 +20,12 @@ run: build
 test: test-normal test-asan
 
 deps:
-	@./scripts/install-deps
+	@./scripts/install-deps all
 
-build: deps
+deps-game:
+	@./scripts/install-deps game
+
+build: deps-game
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -29,7 +33,7 @@ build-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZUNO_SANITIZE=ON -DZUNO_BENCH=OFF $(CMAKE_ARGS) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-test-normal: build
+test-normal: deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-asan: build-asan

@@ -1,6 +1,5 @@
 // Reading the level file into the Level, all or nothing, and reporting each
-// distinct failure of a path once. Also the inverse, encoding triangles in
-// file units back to the file's bytes, for the level tools.
+// distinct failure of a path once.
 #include "app/level_file.h"
 
 #include <filesystem>
@@ -11,7 +10,6 @@
 
 namespace {
 
-constexpr double kFileToWorld = 1.5;
 constexpr size_t kCountBytes = 4;
 constexpr size_t kTriangleBytes = 24;  // three vertices of two int32
 
@@ -19,14 +17,6 @@ constexpr size_t kTriangleBytes = 24;  // three vertices of two int32
 int32_t decodeInt32(const unsigned char* b) {
     const uint32_t u = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
     return int32_t(u);
-}
-
-void encodeInt32(int32_t v, std::string& out) {
-    const uint32_t u = uint32_t(v);
-    out.push_back(char(u & 0xff));
-    out.push_back(char(u >> 8 & 0xff));
-    out.push_back(char(u >> 16 & 0xff));
-    out.push_back(char(u >> 24 & 0xff));
 }
 
 // Reads up to n bytes; returns how many arrived. A stream in a failed state
@@ -148,27 +138,4 @@ void LevelLoader::report(const std::string& path, const std::string& reason) {
     if (last == reason) return;
     last = reason;
     std::cerr << path << ": " << reason << '\n';
-}
-
-std::string encodeLevel(const std::vector<FileTriangle>& triangles) {
-    std::string out;
-    out.reserve(kCountBytes + kTriangleBytes * triangles.size());
-    encodeInt32(int32_t(triangles.size()), out);
-    for (const FileTriangle& t : triangles)
-        for (int32_t c : t.c) encodeInt32(c, out);
-    return out;
-}
-
-std::vector<FileTriangle> fileTriangles(const Level& l) {
-    std::vector<FileTriangle> out;
-    const int32_t n = l.triangleCount > 0 ? l.triangleCount : 0;
-    out.resize(size_t(n));
-    for (int32_t t = 0; t < n; ++t)
-        for (int j = 0; j < 3; ++j) {
-            // Exact: every stored coordinate is an int32 times 1.5.
-            const Vec2& v = l.vertices[3 * t + j];
-            out[size_t(t)].c[2 * j] = int32_t(v.x / kFileToWorld);
-            out[size_t(t)].c[2 * j + 1] = int32_t(v.y / kFileToWorld);
-        }
-    return out;
 }

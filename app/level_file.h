@@ -8,11 +8,11 @@
 #include <iosfwd>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "sim/world.h"
 
 constexpr const char* kLevelFileName = "0.lev";
+constexpr double kFileToWorld = 1.5;  // world units per file unit
 
 class LevelLoader {
 public:
@@ -46,15 +46,3 @@ private:
     int32_t pendingCount_ = 0;
     std::map<std::string, std::string> lastReported_;  // file (fileKey) -> reason last written
 };
-
-// One triangle as the file holds it: x0 y0 x1 y1 x2 y2 in file units.
-struct FileTriangle {
-    int32_t c[6];
-};
-
-// The bytes of a level file holding these triangles.
-std::string encodeLevel(const std::vector<FileTriangle>& triangles);
-
-// The level's triangles back in file units (exact, since every coordinate
-// was an int32 times 1.5); none for a count of zero or below.
-std::vector<FileTriangle> fileTriangles(const Level& l);

@@ -12,7 +12,7 @@
 #include "bench/bench_support.h"
 #include "display/display.h"
 #include "display/scene.h"
-#include "display/surface.h"
+#include "tools/replays/surface.h"
 #include "sim/step.h"
 
 namespace {

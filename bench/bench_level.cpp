@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/level_file.h"
+#include "tools/levels/level_bytes.h"
 
 namespace {
 

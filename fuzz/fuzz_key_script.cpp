@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/headless_run.h"
-#include "app/key_script.h"
+#include "tools/replays/headless_run.h"
+#include "tools/replays/key_script.h"
 #include "app/replay_file.h"
 #include "fuzz/fuzz_support.h"
 

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/level_check.h"
+#include "tools/levels/level_check.h"
 #include "app/level_file.h"
-#include "app/level_text.h"
+#include "tools/levels/level_text.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

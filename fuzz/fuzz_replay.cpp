@@ -17,7 +17,7 @@
 
 #include "app/game.h"
 #include "app/level_file.h"
-#include "app/replay_stats.h"
+#include "tools/replays/replay_stats.h"
 #include "display/display.h"
 #include "fuzz/fuzz_support.h"
 #include "sim/world.h"

@@ -14,9 +14,10 @@
 #include <fstream>
 #include <iostream>
 
-#include "app/headless_run.h"
+#include "tools/replays/headless_run.h"
 #include "app/level_file.h"
-#include "display/surface.h"
+#include "tools/levels/level_bytes.h"
+#include "tools/replays/surface.h"
 #include "sim/contact_list.h"
 #include "sim/world.h"
 

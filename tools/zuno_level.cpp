@@ -13,10 +13,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/level_check.h"
+#include "tools/levels/level_check.h"
 #include "app/level_file.h"
-#include "app/level_render.h"
-#include "app/level_text.h"
+#include "tools/levels/level_render.h"
+#include "tools/levels/level_text.h"
 
 namespace {
 

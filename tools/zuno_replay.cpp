@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_run.h"
-#include "app/key_script.h"
-#include "app/replay_gif.h"
-#include "app/replay_stats.h"
+#include "tools/replays/headless_run.h"
+#include "tools/replays/key_script.h"
+#include "tools/replays/replay_gif.h"
+#include "tools/replays/replay_stats.h"
 
 namespace {
 

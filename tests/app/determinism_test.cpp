@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/headless_run.h"
-#include "app/key_script.h"
+#include "tools/replays/headless_run.h"
+#include "tools/replays/key_script.h"
 #include "tests/support/process.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "app/level_file.h"
+#include "tools/levels/level_bytes.h"
 #include "tests/support/process.h"
 
 namespace {

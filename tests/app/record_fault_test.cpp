@@ -17,7 +17,7 @@
 #include <streambuf>
 #include <string>
 
-#include "app/headless_run.h"
+#include "tools/replays/headless_run.h"
 #include "app/replay_file.h"
 #include "tests/support/process.h"
 #include "tests/tools/tool_files.h"

@@ -12,8 +12,9 @@
 
 #include "app/game.h"
 #include "app/level_file.h"
+#include "tools/levels/level_bytes.h"
 #include "display/display.h"
-#include "display/surface.h"
+#include "tools/replays/surface.h"
 #include "sim/contact_list.h"
 #include "sim/world.h"
 #include "tests/support/process.h"

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "display/display.h"
-#include "display/surface.h"
+#include "tools/replays/surface.h"
 
 namespace {
 

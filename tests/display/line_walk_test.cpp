@@ -14,7 +14,7 @@
 
 #include "display/display.h"
 #include "display/line_walk.h"
-#include "display/surface.h"
+#include "tools/replays/surface.h"
 
 namespace {
 

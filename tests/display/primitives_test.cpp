@@ -13,7 +13,7 @@
 
 #include "display/display.h"
 #include "display/scene.h"
-#include "display/surface.h"
+#include "tools/replays/surface.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "display/display.h"
 #include "display/scene.h"
-#include "display/surface.h"
+#include "tools/replays/surface.h"
 #include "sim/step.h"
 
 namespace {

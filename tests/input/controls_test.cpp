@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "display/display.h"
-#include "display/surface.h"
+#include "tools/replays/surface.h"
 #include "input/controls.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // drive that ignores the current directory's 0.lev.
 #include <gtest/gtest.h>
 
-#include "app/headless_run.h"
-#include "display/png_file.h"
+#include "tools/replays/headless_run.h"
+#include "tools/output/png_file.h"
 #include "tests/support/process.h"
 #include "tests/tools/tool_files.h"
 

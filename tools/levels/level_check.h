@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/level_file.h"
+#include "tools/levels/level_bytes.h"
 
 // Thinnest a triangle may be, in world units, measured as its smallest
 // altitude. A ball is pushed out through the edge nearest its centre, so a

@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "app/game.h"
-#include "app/headless_run.h"
+#include "tools/replays/headless_run.h"
 #include "display/display.h"
-#include "display/png_file.h"
-#include "display/surface.h"
+#include "tools/output/png_file.h"
+#include "tools/replays/surface.h"
 #include "sim/contact_list.h"
 #include "sim/world.h"
 #include "tests/support/process.h"

@@ -1,6 +1,6 @@
 // Geometry checks of a level, exact in file units where a yes/no answer
 // depends on it (area, overlap), in world units where a size is compared.
-#include "app/level_check.h"
+#include "tools/levels/level_check.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr double kFileToWorld = 1.5;
 
 struct Point {
     int64_t x, y;

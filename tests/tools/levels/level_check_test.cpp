@@ -5,8 +5,8 @@
 #include <cmath>
 #include <fstream>
 
-#include "app/level_check.h"
-#include "app/level_text.h"
+#include "tools/levels/level_check.h"
+#include "tools/levels/level_text.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/headless_run.h"
-#include "app/key_script.h"
-#include "app/replay_gif.h"
+#include "tools/replays/headless_run.h"
+#include "tools/replays/key_script.h"
+#include "tools/replays/replay_gif.h"
 
 namespace {
 

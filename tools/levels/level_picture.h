@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/level_file.h"
-#include "display/png_file.h"
+#include "tools/levels/level_bytes.h"
+#include "tools/output/png_file.h"
 
 struct LevelPicture {
     RgbImage image;

@@ -4,9 +4,9 @@
 
 #include <sstream>
 
-#include "app/level_render.h"
-#include "display/level_picture.h"
-#include "display/png_file.h"
+#include "tools/levels/level_render.h"
+#include "tools/levels/level_picture.h"
+#include "tools/output/png_file.h"
 #include "tests/support/process.h"
 #include "tests/tools/tool_files.h"
 

@@ -1,5 +1,5 @@
 // Replay file statistics for `zuno-replay info`.
-#include "app/replay_stats.h"
+#include "tools/replays/replay_stats.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/level_file.h"
+#include "tools/levels/level_bytes.h"
 
 struct LevelText {
     std::vector<FileTriangle> triangles;

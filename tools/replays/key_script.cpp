@@ -1,5 +1,5 @@
 // Key script reading and playback into the key-state array.
-#include "app/key_script.h"
+#include "tools/replays/key_script.h"
 
 #include <SDL.h>
 

@@ -1,5 +1,5 @@
 // The render subcommand of zuno-level.
-#include "app/level_render.h"
+#include "tools/levels/level_render.h"
 
 #include <charconv>
 #include <cstdio>
@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "app/level_file.h"
-#include "app/level_text.h"
-#include "display/level_picture.h"
+#include "tools/levels/level_text.h"
+#include "tools/levels/level_picture.h"
 
 const char* const kLevelRenderHelp =
     "usage: zuno-level render FILE -o OUT.png [--width W]\n"

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "app/game.h"
-#include "app/key_script.h"
-#include "display/surface.h"
+#include "tools/replays/key_script.h"
+#include "tools/replays/surface.h"
 
 class Display;
 

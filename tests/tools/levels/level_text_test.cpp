@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "app/level_text.h"
+#include "tools/levels/level_text.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Replay playback to an animated GIF.
-#include "app/replay_gif.h"
+#include "tools/replays/replay_gif.h"
 
 #include <algorithm>
 #include <chrono>
@@ -10,10 +10,10 @@
 #include <vector>
 #include <ostream>
 
-#include "app/headless_run.h"
-#include "app/replay_stats.h"
+#include "tools/replays/headless_run.h"
+#include "tools/replays/replay_stats.h"
 #include "display/display.h"
-#include "display/gif_file.h"
+#include "tools/output/gif_file.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "app/key_script.h"
+#include "tools/replays/key_script.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Parsing and formatting of the level's text form.
-#include "app/level_text.h"
+#include "tools/levels/level_text.h"
 
 #include <cstdint>
 #include <istream>

@@ -1,5 +1,5 @@
 // Output files written through a temporary and a rename.
-#include "app/output_file.h"
+#include "tools/output/output_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

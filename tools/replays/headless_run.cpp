@@ -1,15 +1,15 @@
 // Headless runs of the game's frame loop: startup as the game does it, then
 // runFrame on an off-screen surface.
-#include "app/headless_run.h"
+#include "tools/replays/headless_run.h"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
-#include "app/output_file.h"
+#include "tools/output/output_file.h"
 #include "display/display.h"
-#include "display/png_file.h"
+#include "tools/output/png_file.h"
 #include "sim/contact_list.h"
 #include "sim/world.h"
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <sstream>
 
-#include "app/replay_stats.h"
+#include "tools/replays/replay_stats.h"
 #include "tests/tools/tool_files.h"
 
 namespace {

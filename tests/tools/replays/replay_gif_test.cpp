@@ -7,9 +7,9 @@
 
 #include <cstring>
 
-#include "app/headless_run.h"
-#include "app/replay_gif.h"
-#include "display/gif_file.h"
+#include "tools/replays/headless_run.h"
+#include "tools/replays/replay_gif.h"
+#include "tools/output/gif_file.h"
 #include "tests/support/process.h"
 #include "tests/tools/tool_files.h"
 

@@ -1,6 +1,6 @@
 // Level overview pictures: its own plain scaled drawing, not the game's
 // camera, since the whole course must fit.
-#include "display/level_picture.h"
+#include "tools/levels/level_picture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,6 @@
 namespace {
 
 constexpr int kMargin = 12;  // pixels around the level
-constexpr double kFileToWorld = 1.5;
 
 struct Rgb {
     uint8_t r, g, b;

@@ -1,5 +1,5 @@
 // PNG writing and reading through libpng's simplified interface.
-#include "display/png_file.h"
+#include "tools/output/png_file.h"
 
 #include <png.h>
 
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/output_file.h"
+#include "tools/output/output_file.h"
 
 RgbImage surfaceToRgb(SDL_Surface* surface) {
     RgbImage image(surface->w, surface->h);

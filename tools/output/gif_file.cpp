@@ -1,5 +1,5 @@
 // Indexed pictures and animated GIF writing through giflib.
-#include "display/gif_file.h"
+#include "tools/output/gif_file.h"
 
 #include <gif_lib.h>
 
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/output_file.h"
+#include "tools/output/output_file.h"
 
 namespace {
 

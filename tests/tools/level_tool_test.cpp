@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/level_file.h"
+#include "tools/levels/level_bytes.h"
 #include "tests/support/process.h"
 
 namespace {

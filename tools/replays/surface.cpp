@@ -1,5 +1,5 @@
 // Off-screen screen-sized surfaces.
-#include "display/surface.h"
+#include "tools/replays/surface.h"
 
 #include <cstring>
 
