@@ -12,7 +12,7 @@ FUZZ_BUILD    ?= build-fuzz
 FUZZ_SECONDS  ?= 60
 FUZZ_PARALLEL ?= 2
 
-.PHONY: run test deps deps-game build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif
+.PHONY: run test deps deps-game bare-check build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif
 
 run: build
 	cd $(BUILD) && ./zuno
@@ -65,3 +65,8 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+
+# The Quick start on a bare Debian 12 chroot, from a clean clone of HEAD
+# (root; a few minutes; see scripts/bare-check).
+bare-check:
+	./scripts/bare-check
