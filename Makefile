@@ -102,6 +102,6 @@ test-sdl-compat: deps
 	./scripts/sdl-compat $(COMPAT_BUILD)/sdl-compat
 	$(COMPAT_ENV) cmake -S . -B $(COMPAT_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_BENCH=OFF $(CMAKE_ARGS) >/dev/null
 	$(COMPAT_ENV) cmake --build $(COMPAT_BUILD) -j $(JOBS)
-	$(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno | grep -q "libSDL-1.2.so.0 => $(COMPAT_LIB)/" || \
+	@$(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno | grep "libSDL-1.2.so.0 => $(COMPAT_LIB)/" || \
 	  { echo "$(COMPAT_BUILD)/zuno does not link the compat SDL:"; $(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno; exit 1; }
 	cd $(COMPAT_BUILD) && $(COMPAT_ENV) ctest --output-on-failure -j $(JOBS)
