@@ -17,7 +17,7 @@ FUZZ_PARALLEL ?= 2
 run: build
 	cd $(BUILD) && ./zuno
 
-test: test-normal test-asan
+test: test-normal test-asan test-sdl-compat
 
 deps:
 	@./scripts/install-deps all
@@ -70,3 +70,43 @@ clean:
 # (root; a few minutes; see scripts/bare-check).
 bare-check:
 	./scripts/bare-check
+
+# The Debian package (see the README's Install): a build of its own
+# installed under /usr, written by CPack, then checked (Depends against
+# dpkg-shlibdeps, lintian). package-check installs and plays it in a fresh
+# bare Debian 12 chroot, as root.
+PKG_BUILD ?= build-pkg
+PKG_FLAGS ?= -D_FORTIFY_SOURCE=2 -fstack-protector-strong
+PKG_LDFLAGS ?= -Wl,-z,relro,-z,now
+
+.PHONY: deps-package package package-check test-sdl-compat
+
+deps-package:
+	@./scripts/install-deps package
+
+package: deps-game deps-package
+	cmake -S . -B $(PKG_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_TESTS=OFF -DZUNO_BENCH=OFF \
+	  "-DCMAKE_CXX_FLAGS=$(PKG_FLAGS)" "-DCMAKE_EXE_LINKER_FLAGS=$(PKG_LDFLAGS)" $(CMAKE_ARGS) >/dev/null
+	cmake --build $(PKG_BUILD) -j $(JOBS)
+	rm -f $(PKG_BUILD)/zuno_*.deb
+	cd $(PKG_BUILD) && cpack -G DEB >/dev/null
+	packaging/check-deb $(PKG_BUILD)/zuno_*.deb
+
+package-check: package
+	packaging/package-check $(PKG_BUILD)/zuno_*.deb $(PKG_BUILD)/bare-debian $(PKG_BUILD)/check-root
+
+# The test suite against the other SDL 1.2 flavour, libsdl1.2-compat (SDL 1.2
+# on SDL 2), unpacked into the build folder so the machine keeps its classic
+# SDL; the ldd check makes sure the compat library is the one linked.
+COMPAT_BUILD ?= build-sdl-compat
+COMPAT_ROOT = $(CURDIR)/$(COMPAT_BUILD)/sdl-compat/root
+COMPAT_LIB = $(COMPAT_ROOT)/usr/lib/$(shell gcc -print-multiarch)
+COMPAT_ENV = PKG_CONFIG_PATH=$(COMPAT_LIB)/pkgconfig LD_LIBRARY_PATH=$(COMPAT_LIB)
+
+test-sdl-compat: deps
+	./scripts/sdl-compat $(COMPAT_BUILD)/sdl-compat
+	$(COMPAT_ENV) cmake -S . -B $(COMPAT_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_BENCH=OFF $(CMAKE_ARGS) >/dev/null
+	$(COMPAT_ENV) cmake --build $(COMPAT_BUILD) -j $(JOBS)
+	@$(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno | grep "libSDL-1.2.so.0 => $(COMPAT_LIB)/" || \
+	  { echo "$(COMPAT_BUILD)/zuno does not link the compat SDL:"; $(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno; exit 1; }
+	cd $(COMPAT_BUILD) && $(COMPAT_ENV) ctest --output-on-failure -j $(JOBS)
