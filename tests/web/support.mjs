@@ -117,3 +117,29 @@ export function readPng(file) {
   }
   return { width, height, rgba };
 }
+
+// Bytes cross the protocol as base64 both ways.
+export const toBase64 = (bytes) => Buffer.from(bytes).toString('base64');
+export const fromBase64 = (text) => new Uint8Array(Buffer.from(text, 'base64'));
+
+// Installs the page's half of the base64 crossing as window.__b64 / __bytes.
+export async function installBytes(page) {
+  await page.evaluate(() => {
+    window.__b64 = (u8) => {
+      let s = '';
+      for (let i = 0; i < u8.length; i += 0x8000) s += String.fromCharCode.apply(null, u8.subarray(i, i + 0x8000));
+      return btoa(s);
+    };
+    window.__bytes = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+  });
+}
+
+// Waits until fn(page) is true, for at most ms.
+export async function until(page, fn, ms, what) {
+  const end = Date.now() + ms;
+  for (;;) {
+    if (await page.evaluate(fn)) return;
+    if (Date.now() > end) throw new Error(`timed out waiting for ${what}`);
+    await new Promise((r) => setTimeout(r, 50));
+  }
+}
