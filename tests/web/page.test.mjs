@@ -7,7 +7,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { execFileSync } from 'node:child_process';
-import { openSite, tool, tempDir, installBytes, toBase64, until, BUILD } from './support.mjs';
+import { openSite, tool, tempDir, installBytes, toBase64, until, BUILD, DATA } from './support.mjs';
 
 let site, page, dir;
 before(async () => {
@@ -81,6 +81,13 @@ test('keys from the keyboard drive the bike and Save replay downloads the run', 
   const bytes = fs.readFileSync(path.join(dir, saved));
   assert.ok(bytes.length > 0 && bytes.length % 64 === 0, `length ${bytes.length} is whole records`);
   assert.match(tool('zuno-replay', ['info', path.join(dir, saved)]), /recorded: +\d+ frames/);
+
+  // The run was kept in the browser's storage: after a reload it is listed.
+  await page.reload();
+  await page.evaluate(() => ZUNO.ready);
+  await installBytes(page);
+  await until(page, () => document.querySelectorAll('#recent li').length > 0, 5000, 'the recent recordings');
+  assert.match(await page.$eval('#recent li', (e) => e.textContent), /^m\d\d-\d\d-\d\d-\d\d-\d\d-\d\d\.rec \(\d+ frames/);
 });
 
 test('a dropped replay plays for its records plus two frames, then the page offers a live run', async () => {
@@ -117,5 +124,12 @@ test('a bad replay and a bad level each give one line and the page goes on', asy
   await until(page, () => ZUNO.status().message.startsWith('thin.txt'), 5000, 'the text message');
   assert.equal((await status()).message, nativeMessage('zuno-level', ['check'], badText));
   assert.equal((await status()).mode, 'live');
+  await framesGoOn();
+
+  // A good level still opens afterwards and restarts the live run on it.
+  const before = (await status()).frames;
+  await input.uploadFile(path.join(DATA, 'bowl.txt'));
+  await until(page, () => ZUNO.status().message === '' && ZUNO.status().frames < 30, 5000, 'the new run');
+  assert.ok(before > 30);
   await framesGoOn();
 });
