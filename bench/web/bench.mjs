@@ -3,6 +3,7 @@
 // ZUNO.drive of 10,000 frames against real time, the first load's transfer,
 // and the wasm/native ratio of the step benchmark. `make web-bench` runs it.
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
 import { execFileSync } from 'node:child_process';
 import { openSite, BUILD, DATA } from '../../tests/web/support.mjs';
@@ -57,6 +58,18 @@ try {
   console.log(`ZUNO.drive 10,000 frames: median ${(drive / 1000).toFixed(2)} s, ${(10000 * PACE_MS / drive).toFixed(1)} x real time ` +
     `(${driveMs.map((t) => (t / 1000).toFixed(2)).join(', ')} s)`);
 
+  // The desktop tool's drive of the same frames, for comparison on this machine's load.
+  const nativeDrive = [0, 1, 2].map(() => {
+    const out = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'zuno-bench-')), 'drive.rec');
+    const t = performance.now();
+    execFileSync(path.join(BUILD, 'zuno-replay'), ['drive', '--level', path.join(BUILD, '0.lev'), '--keys',
+      path.join(DATA, 'course.keys'), '-o', out, '--frames', '10000'], { stdio: 'ignore' });
+    fs.rmSync(path.dirname(out), { recursive: true, force: true });
+    return performance.now() - t;
+  });
+  console.log(`zuno-replay drive 10,000 frames (native): median ${(median(nativeDrive) / 1000).toFixed(2)} s, ` +
+    `${(10000 * PACE_MS / median(nativeDrive)).toFixed(1)} x real time`);
+
   // The step benchmark, wasm and native.
   const stepFrames = 200000;
   const wasmMs = await page.evaluate((n) => [0, 1, 2, 3, 4].map(() => ZUNO._stepBench(n)), stepFrames);
@@ -66,6 +79,7 @@ try {
   const nativeUs = median(json.benchmarks.filter((b) => b.run_type === 'iteration').map((b) => b.real_time));
   console.log(`step on the shipped course: wasm median ${wasmUs.toFixed(2)} us, native median ${nativeUs.toFixed(2)} us, ` +
     `ratio ${(wasmUs / nativeUs).toFixed(2)}`);
+  console.log(`load average while measuring: ${os.loadavg().map((l) => l.toFixed(2)).join(' ')} on ${os.cpus().length} cores`);
 } finally {
   await site.close();
 }
