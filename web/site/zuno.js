@@ -9,6 +9,11 @@
   const HEIGHT = 768;
   const SAVE_EVERY_FRAMES = 60;   // about a second of play between saves
   const RECENT_KEPT = 10;         // recordings kept in the browser's storage
+  // Larger files are refused before they reach the module, whose memory
+  // they could exhaust: a million frames of replay (four and a half hours),
+  // and far more text than 5000 triangles take.
+  const MAX_REPLAY_BYTES = 64 * 1000000;
+  const MAX_LEVEL_BYTES = 16 * 1000000;
 
   // SDL 1.2 key symbols of the keyboard's keys, as the controls read them.
   const NAMED_KEYS = {
@@ -183,8 +188,16 @@
     return true;
   }
 
+  function tooLarge(bytes, name, limit) {
+    if (bytes.length <= limit) return false;
+    say(`${name}: too large for the page (${bytes.length} bytes, at most ${limit})`);
+    return true;
+  }
+
   function startReplay(bytes, name) {
-    putInput(0, toBytes(bytes));
+    bytes = toBytes(bytes);
+    if (tooLarge(bytes, name, MAX_REPLAY_BYTES)) return false;
+    putInput(0, bytes);
     const wasLive = M._zuno_mode() === 1;
     if (wasLive) saveRecording();
     if (callNamed('zuno_start_replay', name)) { say(message()); return false; }
@@ -196,7 +209,9 @@
   }
 
   function openLevel(bytes, name) {
-    putInput(0, toBytes(bytes));
+    bytes = toBytes(bytes);
+    if (tooLarge(bytes, name, MAX_LEVEL_BYTES)) return false;
+    putInput(0, bytes);
     if (callNamed('zuno_set_level', name)) { say(message()); return false; }
     say('');
     startLive();
@@ -234,6 +249,21 @@
     }
   }
 
+  // A chosen or dropped file as a level or a replay; its size is looked at
+  // before it is read.
+  async function openFile(file, asLevel) {
+    const limit = asLevel ? MAX_LEVEL_BYTES : MAX_REPLAY_BYTES;
+    if (file.size > limit) return tooLarge({ length: file.size }, file.name, limit);
+    let bytes;
+    try {
+      bytes = new Uint8Array(await file.arrayBuffer());
+    } catch (error) {
+      say(`${file.name}: cannot read: ${error.message}`);
+      return false;
+    }
+    return asLevel ? openLevel(bytes, file.name) : startReplay(bytes, file.name);
+  }
+
   // ---- the page's controls ----
   function wireControls() {
     const gameHasFocus = (event) => !(event.target instanceof HTMLInputElement ||
@@ -265,13 +295,13 @@
     $('replay-file').onchange = async (event) => {
       const file = event.target.files[0];
       event.target.value = '';
-      if (file) startReplay(new Uint8Array(await file.arrayBuffer()), file.name);
+      if (file) await openFile(file, false);
       refocus();
     };
     $('level-file').onchange = async (event) => {
       const file = event.target.files[0];
       event.target.value = '';
-      if (file) openLevel(new Uint8Array(await file.arrayBuffer()), file.name);
+      if (file) await openFile(file, true);
       refocus();
     };
     document.addEventListener('dragover', (event) => { event.preventDefault(); document.body.classList.add('dragging'); });
@@ -281,9 +311,7 @@
       document.body.classList.remove('dragging');
       const file = event.dataTransfer && event.dataTransfer.files[0];
       if (!file) return;
-      const bytes = new Uint8Array(await file.arrayBuffer());
-      if (/\.(lev|txt)$/i.test(file.name)) openLevel(bytes, file.name);
-      else startReplay(bytes, file.name);
+      await openFile(file, /\.(lev|txt)$/i.test(file.name));
       refocus();
     });
   }
