@@ -8,6 +8,7 @@
 
 #include "app/level_file.h"
 #include "display/display.h"
+#include "platform/ticks.h"
 #include "sim/world.h"
 #include "web/api.h"
 #include "web/level_input.h"
@@ -52,12 +53,16 @@ EMSCRIPTEN_KEEPALIVE int zuno_set_level(const char* name) {
     return result(writeWholeFile(kLevelFileName, levelBytes));
 }
 
-// One animation frame of the page: runs a main-loop pass when 16 ms of the
-// tick counter have passed since the last one. 1 when a frame ran.
-EMSCRIPTEN_KEEPALIVE int zuno_tick() { return page.frameDue() && page.frame() ? 1 : 0; }
+// One animation frame of the page at time `now` (the callback's time, in
+// milliseconds): a main-loop pass when 16 ms have passed since the last
+// one began. 1 when a frame ran.
+EMSCRIPTEN_KEEPALIVE int zuno_tick(double now) {
+    const auto tick = static_cast<uint32_t>(static_cast<uint64_t>(now));
+    return page.frameDue(tick) && page.frame(tick) ? 1 : 0;
+}
 
-// One main-loop pass whatever the tick counter says (benchmarks).
-EMSCRIPTEN_KEEPALIVE int zuno_frame() { return page.frame() ? 1 : 0; }
+// One main-loop pass whatever the time (benchmarks).
+EMSCRIPTEN_KEEPALIVE int zuno_frame() { return page.frame(getTickCount()) ? 1 : 0; }
 
 EMSCRIPTEN_KEEPALIVE int zuno_take_flip() { return sdlWebTakeFlip() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_picture() { return sdlWebPresented(); }

@@ -52,6 +52,7 @@ std::string PageRun::startCommon(int32_t recordMode) {
     std::srand(getTickCount());
     initialiseWorld(world);
     framesRun_ = 0;
+    ranFrame_ = false;
     return "";
 }
 
@@ -83,16 +84,17 @@ std::string PageRun::startReplay(const std::vector<uint8_t>& bytes, const std::s
     return error;
 }
 
-bool PageRun::frameDue() const {
-    if (!display_) return false;
-    const uint32_t last = display_->lastTick;
-    return last == 0xFFFFFFFFu || getTickCount() >= last + kFramePeriodMs;
+bool PageRun::frameDue(uint32_t now) const {
+    // Unsigned: the difference is right across the counter's wrap.
+    return display_ && (!ranFrame_ || now - lastStart_ >= kFramePeriodMs);
 }
 
 bool PageRun::running() const { return run_ && run_->running; }
 
-bool PageRun::frame() {
+bool PageRun::frame(uint32_t now) {
     if (!running() || !display_) return false;
+    ranFrame_ = true;
+    lastStart_ = now;
     runFrame(*display_, *run_);
     ++framesRun_;
     return true;

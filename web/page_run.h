@@ -28,12 +28,15 @@ public:
     // Otherwise plays them back over "0.lev".
     std::string startReplay(const std::vector<uint8_t>& bytes, const std::string& name);
 
-    // Whether the tick counter has moved 16 ms past the last frame step (or
-    // no frame ran yet): the pace the desktop keeps by waiting.
-    bool frameDue() const;
+    // Whether `now` (milliseconds of the page's clock) is 16 ms or more past
+    // the start of the last frame, or no frame ran yet. The page asks at each
+    // animation frame with that frame's time, so a 60 Hz display runs one
+    // frame a callback and a faster one skips the callbacks that come early.
+    bool frameDue(uint32_t now) const;
 
-    // One pass of the main loop; false when the running flag was already clear.
-    bool frame();
+    // One pass of the main loop, starting at `now`; false when the running
+    // flag was already clear.
+    bool frame(uint32_t now);
 
     PageMode mode() const { return mode_; }
     bool running() const;
@@ -51,4 +54,6 @@ private:
     std::vector<uint8_t> recording_;
     std::string recordingName_;
     int32_t framesRun_ = 0;
+    bool ranFrame_ = false;
+    uint32_t lastStart_ = 0;  // `now` of the last frame
 };

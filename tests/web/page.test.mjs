@@ -90,6 +90,23 @@ test('keys from the keyboard drive the bike and Save replay downloads the run', 
   assert.match(await page.$eval('#recent li', (e) => e.textContent), /^m\d\d-\d\d-\d\d-\d\d-\d\d-\d\d\.rec \(\d+ frames/);
 });
 
+test('one frame per animation frame at 60 Hz', async () => {
+  const counted = await page.evaluate(() => new Promise((resolve) => {
+    const first = ZUNO.status().frames;
+    let callbacks = 0;
+    const start = performance.now();
+    const count = () => {
+      if (performance.now() - start < 1000) {
+        callbacks += 1;
+        requestAnimationFrame(count);
+      } else resolve({ callbacks, frames: ZUNO.status().frames - first });
+    };
+    requestAnimationFrame(count);
+  }));
+  assert.ok(counted.callbacks > 20, `${counted.callbacks} animation frames in a second`);
+  assert.ok(Math.abs(counted.frames - counted.callbacks) <= 1, `${counted.frames} frames in ${counted.callbacks} callbacks`);
+});
+
 test('a dropped replay plays for its records plus two frames, then the page offers a live run', async () => {
   const replay = await page.evaluate(async () => __b64(await ZUNO.drive({ keys: '0 press up\n', frames: 90 })));
   await drop('ninety.rec', Buffer.from(replay, 'base64'));

@@ -234,11 +234,13 @@
     else if (mode === 2) $('status').textContent = `replay ${replayName}: frame ${frames}`;
   }
 
-  // One main-loop pass once 16 ms of the tick counter have passed: on a
-  // 60 Hz display one frame a callback, on faster ones some callbacks run none.
-  function onAnimationFrame() {
+  // One main-loop pass when the callback comes 16 ms or more after the one
+  // that ran the last frame: on a 60 Hz display one frame a callback, on
+  // faster ones the early callbacks run none. Never a wait: that would
+  // freeze the tab.
+  function onAnimationFrame(now) {
     requestAnimationFrame(onAnimationFrame);
-    if (document.hidden || !M._zuno_tick()) return;
+    if (document.hidden || !M._zuno_tick(now)) return;
     if (M._zuno_take_flip()) present();
     showStatus();
     const mode = M._zuno_mode();
