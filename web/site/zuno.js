@@ -95,7 +95,7 @@
   function saveRecording() {
     if (!db || !M || M._zuno_mode() !== 1) return saving;
     const size = M._zuno_recording_size();
-    if (size <= savedBytes && savedSeq > 0) return saving;
+    if (size <= savedBytes) return saving;  // nothing new; an empty run is not kept
     const at = M._zuno_recording();
     const chunk = M.HEAPU8.slice(at + savedBytes, at + size);
     const run = { run: runId, name: M.UTF8ToString(M._zuno_recording_name()), bytes: size, updated: Date.now() };
