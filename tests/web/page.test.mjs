@@ -107,6 +107,28 @@ test('one frame per animation frame at 60 Hz', async () => {
   assert.ok(Math.abs(counted.frames - counted.callbacks) <= 1, `${counted.frames} frames in ${counted.callbacks} callbacks`);
 });
 
+test('a hidden tab pauses, keeps its recording so far, and resumes where it was', async () => {
+  const other = await site.browser.newPage();
+  await other.bringToFront();
+  await until(page, () => document.hidden, 5000, 'the tab to be hidden');
+  const hidden = await status();
+  await sleep(500);
+  assert.equal((await status()).frames, hidden.frames, 'no frame runs while hidden');
+  const stored = await page.evaluate((name) => new Promise((resolve) => {
+    indexedDB.open('zuno').onsuccess = (e) => {
+      const request = e.target.result.transaction('runs').objectStore('runs').getAll();
+      request.onsuccess = () => resolve(request.result.filter((r) => r.name === name)
+        .sort((a, b) => b.updated - a.updated)[0]?.bytes);
+    };
+  }), hidden.recordingName);
+  assert.equal(stored, hidden.recordingBytes, 'the recording so far is in the browser storage');
+  await page.bringToFront();
+  await other.close();
+  await until(page, () => ZUNO.status().frames > 0, 5000, 'frames again');
+  await framesGoOn();
+  assert.equal((await status()).recordingName, hidden.recordingName, 'the same run goes on');
+});
+
 test('a dropped replay plays for its records plus two frames, then the page offers a live run', async () => {
   const replay = await page.evaluate(async () => __b64(await ZUNO.drive({ keys: '0 press up\n', frames: 90 })));
   await drop('ninety.rec', Buffer.from(replay, 'base64'));
