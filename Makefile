@@ -17,7 +17,7 @@ FUZZ_PARALLEL ?= 2
 run: build
 	cd $(BUILD) && ./zuno
 
-test: test-normal test-asan test-sdl-compat
+test: test-normal test-asan test-sdl-compat test-web
 
 deps:
 	@./scripts/install-deps all
@@ -64,7 +64,7 @@ bench: build
 	$(BUILD)/bench/zuno_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(PKG_BUILD) $(COMPAT_BUILD)
 
 # The Quick start on a bare Debian 12 chroot, from a clean clone of HEAD
 # (root; a few minutes; see scripts/bare-check).
@@ -110,3 +110,34 @@ test-sdl-compat: deps
 	@$(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno | grep "libSDL-1.2.so.0 => $(COMPAT_LIB)/" || \
 	  { echo "$(COMPAT_BUILD)/zuno does not link the compat SDL:"; $(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno; exit 1; }
 	cd $(COMPAT_BUILD) && $(COMPAT_ENV) ctest --output-on-failure -j $(JOBS)
+
+# The browser edition (see the README's "In the browser"): the game compiled
+# to WebAssembly with Debian's emscripten into the static site build-web/,
+# served on 127.0.0.1, tested in headless Chromium, and measured.
+WEB_BUILD ?= build-web
+WEB_PORT  ?= 8080
+# emcc needs Debian's node modules even where the node on PATH is another one.
+WEB_ENV   = NODE_PATH=/usr/share/nodejs
+
+.PHONY: deps-web web web-serve test-web web-bench
+
+deps-web:
+	@./scripts/install-deps web
+
+web: deps-web build
+	$(WEB_ENV) emcmake cmake -S web -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DZUNO_NATIVE_BUILD=$(abspath $(BUILD)) >/dev/null
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+
+web-serve: web
+	node web/serve.mjs $(WEB_BUILD) $(WEB_PORT)
+
+tests/web/node_modules: tests/web/package.json tests/web/package-lock.json
+	cd tests/web && npm ci --no-audit --no-fund
+	touch $@
+
+test-web: web tests/web/node_modules
+	cd tests/web && ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node --test --test-concurrency=1
+
+web-bench: web tests/web/node_modules
+	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/bench.mjs

@@ -1,0 +1,80 @@
+// ZUNO.drive and ZUNO.render against the desktop tools: the same key
+// scripts over the same levels give the same replay bytes, and the same
+// playback frames the same pixels.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { openSite, tool, compileLevel, tempDir, readPng, installBytes, toBase64, fromBase64, BUILD, DATA, WEB_BUILD } from './support.mjs';
+
+let site, page, dir;
+before(async () => {
+  site = await openSite();
+  page = await site.page();
+  await installBytes(page);
+  dir = tempDir('zuno-web-api-');
+});
+after(async () => {
+  await site?.close();
+  if (dir) fs.rmSync(dir, { recursive: true, force: true });
+});
+
+function nativeDrive(levelPath, keysPath, name) {
+  const out = path.join(dir, name + '.rec');
+  tool('zuno-replay', ['drive', '--level', levelPath, '--keys', keysPath, '-o', out]);
+  return fs.readFileSync(out);
+}
+
+function pageDrive(level, keys) {
+  return page.evaluate(async (level, keys) => {
+    const replay = await ZUNO.drive({ level: level ? __bytes(level) : undefined, keys });
+    return __b64(replay);
+  }, level ? toBase64(level) : null, keys).then(fromBase64);
+}
+
+const drives = [
+  { name: 'course', level: null, keys: 'course.keys' },
+  { name: 'bowl', level: 'bowl.txt', keys: 'bowl.keys' },
+  { name: 'steps', level: 'steps.txt', keys: 'steps.keys' },
+];
+
+test('ZUNO.drive writes the bytes zuno-replay drive writes', async (t) => {
+  for (const d of drives) {
+    await t.test(d.name, async () => {
+      const levelPath = d.level ? compileLevel(path.join(DATA, d.level), dir) : path.join(BUILD, '0.lev');
+      const keysPath = path.join(DATA, d.keys);
+      const expected = nativeDrive(levelPath, keysPath, d.name);
+      assert.ok(expected.length >= 64 * 2900, `${d.name}: a drive of several thousand frames`);
+      const got = await pageDrive(d.level ? fs.readFileSync(levelPath) : null, fs.readFileSync(keysPath, 'utf8'));
+      assert.equal(got.length, expected.length);
+      assert.ok(Buffer.from(got).equals(expected), `${d.name}: first difference at byte ` +
+        Buffer.from(got).findIndex((b, i) => b !== expected[i]));
+    });
+  }
+});
+
+test('ZUNO.render draws what zuno-replay render draws', async () => {
+  const levelPath = path.join(BUILD, '0.lev');
+  const replay = nativeDrive(levelPath, path.join(DATA, 'course.keys'), 'render');
+  const last = replay.length / 64 + 1;
+  for (const frame of [0, 1, 650, 1765, last]) {
+    const png = path.join(dir, `frame-${frame}.png`);
+    tool('zuno-replay', ['render', path.join(dir, 'render.rec'), '--level', levelPath, '--frame', String(frame), '-o', png]);
+    const expected = readPng(png);
+    const got = fromBase64(await page.evaluate(async (replay, frame) => {
+      const image = await ZUNO.render({ replay: __bytes(replay), frame });
+      return __b64(new Uint8Array(image.data.buffer)) + (image.width === 1024 && image.height === 768 ? '' : '!');
+    }, toBase64(replay), frame));
+    assert.equal(expected.width, 1024);
+    assert.equal(got.length, expected.rgba.length, `frame ${frame}: size`);
+    const first = got.findIndex((v, i) => v !== expected.rgba[i]);
+    assert.equal(first, -1, `frame ${frame}: first differing pixel ${first >> 2}`);
+  }
+  await assert.rejects(page.evaluate((replay) => ZUNO.render({ replay: __bytes(replay), frame: 1e6 }),
+    toBase64(replay)), /past the end of the playback/);
+});
+
+test("the module brings none of emscripten's own SDL", () => {
+  const glue = fs.readFileSync(path.join(WEB_BUILD, 'zuno_core.js'), 'utf8');
+  assert.equal((glue.match(/SDL_\w+|library_sdl|SDL\.(?:init|keyCodes)/g) || []).length, 0);
+});

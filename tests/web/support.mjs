@@ -1,0 +1,145 @@
+// What the browser tests share: the site's static server, the system's
+// headless Chromium (offline flags, a fresh profile), the native tools that
+// give the expected bytes, and a PNG reader for their pictures.
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import zlib from 'node:zlib';
+import { execFileSync } from 'node:child_process';
+import { fileURLToPath } from 'node:url';
+import puppeteer from 'puppeteer-core';
+import { startServer } from '../../web/serve.mjs';
+
+export const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+export const WEB_BUILD = process.env.ZUNO_WEB_BUILD || path.join(ROOT, 'build-web');
+export const BUILD = process.env.ZUNO_BUILD || path.join(ROOT, 'build');
+export const DATA = path.join(ROOT, 'tests/web/data');
+
+// Chromium here has no network: without these flags it waits on connections.
+const FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+export function tempDir(prefix) { return fs.mkdtempSync(path.join(os.tmpdir(), prefix)); }
+
+// A browser and the site's server; close() ends both. Fails, never skips,
+// where Chromium cannot start.
+export async function openSite() {
+  const { server, url } = await startServer(WEB_BUILD);
+  const profile = tempDir('zuno-chromium-');
+  let browser;
+  try {
+    browser = await puppeteer.launch({
+      executablePath: '/usr/bin/chromium', headless: true, args: [...FLAGS, `--user-data-dir=${profile}`],
+      protocolTimeout: 600000,
+    });
+  } catch (error) {
+    server.close();
+    throw new Error(`headless Chromium cannot start: ${error.message}`);
+  }
+  return {
+    browser, url,
+    async page() {
+      const page = await browser.newPage();
+      page.on('pageerror', (e) => console.error('page error:', e.message));
+      await page.goto(url);
+      await page.evaluate(() => ZUNO.ready);
+      return page;
+    },
+    async close() {
+      await browser.close();
+      server.close();
+      fs.rmSync(profile, { recursive: true, force: true });
+    },
+  };
+}
+
+export function tool(name, args) {
+  return execFileSync(path.join(BUILD, name), args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
+}
+
+// A level file from its text form, by zuno-level compile.
+export function compileLevel(txt, dir) {
+  const out = path.join(dir, path.basename(txt, '.txt') + '.lev');
+  tool('zuno-level', ['compile', txt, out]);
+  return out;
+}
+
+// Bytes cross into the page as plain arrays.
+export const toArray = (buffer) => Array.from(buffer);
+
+// The pixels of an 8-bit RGB or RGBA PNG, non-interlaced, as RGBA.
+export function readPng(file) {
+  const png = fs.readFileSync(file);
+  let at = 8;
+  let width = 0, height = 0, colourType = 0;
+  const data = [];
+  while (at < png.length) {
+    const length = png.readUInt32BE(at);
+    const type = png.toString('ascii', at + 4, at + 8);
+    const body = png.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      colourType = body[9];
+      if (body[8] !== 8 || body[12] !== 0 || (colourType !== 2 && colourType !== 6))
+        throw new Error(`${file}: only 8-bit RGB/RGBA, non-interlaced PNGs are read here`);
+    } else if (type === 'IDAT') data.push(body);
+    at += 12 + length;
+  }
+  const bpp = colourType === 6 ? 4 : 3;
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const stride = width * bpp;
+  const rows = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let x = 0; x < stride; ++x) {
+      const a = x >= bpp ? rows[y * stride + x - bpp] : 0;
+      const b = y > 0 ? rows[(y - 1) * stride + x] : 0;
+      const c = x >= bpp && y > 0 ? rows[(y - 1) * stride + x - bpp] : 0;
+      let v = line[x];
+      if (filter === 1) v += a;
+      else if (filter === 2) v += b;
+      else if (filter === 3) v += (a + b) >> 1;
+      else if (filter === 4) {
+        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+        v += pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      rows[y * stride + x] = v & 255;
+    }
+  }
+  const rgba = Buffer.alloc(width * height * 4);
+  for (let i = 0; i < width * height; ++i) {
+    rgba[i * 4] = rows[i * bpp];
+    rgba[i * 4 + 1] = rows[i * bpp + 1];
+    rgba[i * 4 + 2] = rows[i * bpp + 2];
+    rgba[i * 4 + 3] = bpp === 4 ? rows[i * bpp + 3] : 255;
+  }
+  return { width, height, rgba };
+}
+
+// Bytes cross the protocol as base64 both ways.
+export const toBase64 = (bytes) => Buffer.from(bytes).toString('base64');
+export const fromBase64 = (text) => new Uint8Array(Buffer.from(text, 'base64'));
+
+// Installs the page's half of the base64 crossing as window.__b64 / __bytes.
+export async function installBytes(page) {
+  await page.evaluate(() => {
+    window.__b64 = (u8) => {
+      let s = '';
+      for (let i = 0; i < u8.length; i += 0x8000) s += String.fromCharCode.apply(null, u8.subarray(i, i + 0x8000));
+      return btoa(s);
+    };
+    window.__bytes = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+  });
+}
+
+// Waits until fn(page) is true, for at most ms.
+export async function until(page, fn, ms, what) {
+  const end = Date.now() + ms;
+  for (;;) {
+    if (await page.evaluate(fn)) return;
+    if (Date.now() > end) throw new Error(`timed out waiting for ${what}`);
+    await new Promise((r) => setTimeout(r, 50));
+  }
+}

@@ -1,0 +1,20 @@
+// The page's JavaScript API underneath: a scripted drive and the picture of
+// a playback frame, each run by the tools' headless game with the page's own
+// run set aside and put back afterwards, so an embedder may call them while
+// the page plays.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// `zuno-replay drive`: the replay of `frames` record-mode frames (-1: the
+// script's last event plus 300) over the level with the key script's keys.
+// Returns "" with replay set, or "NAME: what is wrong".
+std::string apiDrive(const std::vector<uint8_t>& level, const std::string& keys, int32_t frames,
+                     std::vector<uint8_t>& replay);
+
+// `zuno-replay render`: the picture of playback frame `frame` as 1024 x 768
+// RGBA bytes (opaque). Returns "" with rgba set, or what is wrong.
+std::string apiRender(const std::vector<uint8_t>& replay, const std::vector<uint8_t>& level, int64_t frame,
+                      std::vector<uint8_t>& rgba);

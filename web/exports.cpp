@@ -1,0 +1,96 @@
+// The functions the page's script calls: starting and advancing the page's
+// run, keys, levels, the recording, and the API's drive and render. Bytes
+// cross in two input slots and one output buffer; messages in one string.
+#include <emscripten/emscripten.h>
+
+#include <string>
+#include <vector>
+
+#include "app/level_file.h"
+#include "display/display.h"
+#include "platform/ticks.h"
+#include "sim/world.h"
+#include "web/api.h"
+#include "web/level_input.h"
+#include "web/page_run.h"
+#include "web/sdl/sdl_web.h"
+
+namespace {
+
+PageRun page;
+std::vector<uint8_t> inputs[2];
+std::vector<uint8_t> output;
+std::string message;
+
+int result(const std::string& error) {
+    message = error;
+    return error.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE uint8_t* zuno_input(int slot, int size) {
+    std::vector<uint8_t>& in = inputs[slot & 1];
+    in.assign(static_cast<std::size_t>(size > 0 ? size : 0), 0);
+    return in.data();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zuno_message() { return message.c_str(); }
+EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_output() { return output.data(); }
+EMSCRIPTEN_KEEPALIVE int zuno_output_size() { return static_cast<int>(output.size()); }
+
+EMSCRIPTEN_KEEPALIVE int zuno_start_live() { return result(page.startLive()); }
+
+// Input slot 0 holds the replay's bytes.
+EMSCRIPTEN_KEEPALIVE int zuno_start_replay(const char* name) { return result(page.startReplay(inputs[0], name)); }
+
+// Input slot 0 holds the level file or its text; on success it is the new "0.lev".
+EMSCRIPTEN_KEEPALIVE int zuno_set_level(const char* name) {
+    std::vector<uint8_t> levelBytes;
+    if (std::string error = levelFileFrom(inputs[0], name, levelBytes); !error.empty()) return result(error);
+    return result(writeWholeFile(kLevelFileName, levelBytes));
+}
+
+// One animation frame of the page at time `now` (the callback's time, in
+// milliseconds): a main-loop pass when 16 ms have passed since the last
+// one began. 1 when a frame ran.
+EMSCRIPTEN_KEEPALIVE int zuno_tick(double now) {
+    const auto tick = static_cast<uint32_t>(static_cast<uint64_t>(now));
+    return page.frameDue(tick) && page.frame(tick) ? 1 : 0;
+}
+
+// One main-loop pass whatever the time (benchmarks).
+EMSCRIPTEN_KEEPALIVE int zuno_frame() { return page.frame(getTickCount()) ? 1 : 0; }
+
+EMSCRIPTEN_KEEPALIVE int zuno_take_flip() { return sdlWebTakeFlip() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_picture() { return sdlWebPresented(); }
+
+EMSCRIPTEN_KEEPALIVE void zuno_key(int sym, int down) { sdlWebPushKey(sym, down != 0); }
+
+EMSCRIPTEN_KEEPALIVE int zuno_mode() { return static_cast<int>(page.mode()); }
+EMSCRIPTEN_KEEPALIVE int zuno_running() { return page.running() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int zuno_frames_run() { return page.framesRun(); }
+EMSCRIPTEN_KEEPALIVE int zuno_selected_wheel() { return world.selectedWheel; }
+EMSCRIPTEN_KEEPALIVE double zuno_ball(int ball, int axis) {
+    const Vec2& p = world.position[(ball % kBallCount + kBallCount) % kBallCount];
+    return axis ? p.y : p.x;
+}
+
+EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_recording() { return page.recording().data(); }
+EMSCRIPTEN_KEEPALIVE int zuno_recording_size() { return static_cast<int>(page.recording().size()); }
+EMSCRIPTEN_KEEPALIVE const char* zuno_recording_name() { return page.recordingName().c_str(); }
+
+// Slot 0 the level, slot 1 the key script's text; the replay lands in the output.
+EMSCRIPTEN_KEEPALIVE int zuno_drive(int frames) {
+    const std::string keys(inputs[1].begin(), inputs[1].end());
+    return result(apiDrive(inputs[0], keys, frames, output));
+}
+
+// Slot 0 the level, slot 1 the replay; the RGBA picture lands in the output.
+EMSCRIPTEN_KEEPALIVE int zuno_render(double frame) {
+    return result(apiRender(inputs[1], inputs[0], static_cast<int64_t>(frame), output));
+}
+
+}  // extern "C"

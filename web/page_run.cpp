@@ -1,0 +1,101 @@
+// The page's live run and playback, started as the game's entry starts them.
+#include "web/page_run.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "app/level_file.h"
+#include "app/replay_file.h"
+#include "display/display.h"
+#include "input/pacing.h"
+#include "platform/local_time.h"
+#include "platform/ticks.h"
+#include "sim/contact_list.h"
+#include "sim/world.h"
+#include "tools/replays/headless_run.h"
+#include "tools/replays/replay_stats.h"
+#include "web/byte_sink.h"
+#include "web/sdl/sdl_web.h"
+
+PageRun::PageRun() = default;
+PageRun::~PageRun() { stop(); }
+
+void PageRun::stop() {
+    display_.reset();
+    if (run_ && run_->writer) run_->writer->close();
+    run_.reset();
+    mode_ = PageMode::none;
+}
+
+// The entry's startup from the replay stream on: the level's count, the
+// Display (window, digits in record mode), the triangles, the seed, the World.
+std::string PageRun::startCommon(int32_t recordMode) {
+    // As at program load: zeroed globals, no key held, no event waiting.
+    resetSimulationState(world, level);
+    contactList.clear();
+    releaseAllKeys();
+    sdlWebClearEvents();
+    world.recordMode = recordMode;
+    world.gravity = Vec2(0, kInitialGravityY);
+
+    std::ifstream levelStream;
+    levelStream.open(run_->programDirectory + kLevelFileName, std::ios::binary);
+    run_->levelLoader.readCount(levelStream, run_->programDirectory + kLevelFileName);
+    display_ = std::make_unique<Display>(&run_->running, recordMode, run_->programDirectory);
+    // The page's animation frames keep the pace; the desktop's busy wait
+    // would freeze the tab.
+    display_->paced = false;
+    if (display_->status != DisplayStatus::ok) return "the game could not start: " + std::string(SDL_GetError());
+    run_->levelLoader.readTriangles(levelStream, level);
+    std::srand(getTickCount());
+    initialiseWorld(world);
+    framesRun_ = 0;
+    ranFrame_ = false;
+    return "";
+}
+
+std::string PageRun::startLive() {
+    stop();
+    run_ = std::make_unique<RunState>();
+    recording_.clear();
+    recordingName_ = composeReplayPath(run_->programDirectory, currentDateTime());
+    run_->writer = std::make_unique<ReplayWriter>(std::make_unique<ByteSinkStream>(recording_), recordingName_);
+    mode_ = PageMode::live;
+    std::string error = startCommon(1);
+    if (!error.empty()) stop();
+    return error;
+}
+
+std::string PageRun::startReplay(const std::vector<uint8_t>& bytes, const std::string& name) {
+    const std::string text(bytes.begin(), bytes.end());
+    std::istringstream probe(text);
+    ReplayStats stats;
+    analyseReplay(probe, stats);
+    if (std::string problem = replayProblem(stats); !problem.empty()) return name + ": not a replay: " + problem;
+
+    stop();
+    run_ = std::make_unique<RunState>();
+    run_->reader = std::make_unique<ReplayReader>(std::make_unique<std::istringstream>(text), name);
+    mode_ = PageMode::replay;
+    std::string error = startCommon(0);
+    if (!error.empty()) stop();
+    return error;
+}
+
+bool PageRun::frameDue(uint32_t now) const {
+    // Unsigned: the difference is right across the counter's wrap.
+    return display_ && (!ranFrame_ || now - lastStart_ >= kFramePeriodMs);
+}
+
+bool PageRun::running() const { return run_ && run_->running; }
+
+bool PageRun::frame(uint32_t now) {
+    if (!running() || !display_) return false;
+    ranFrame_ = true;
+    lastStart_ = now;
+    runFrame(*display_, *run_);
+    ++framesRun_;
+    return true;
+}

@@ -1,0 +1,59 @@
+// The page's one run of the game: a live run recorded into memory, or the
+// playback of a replay the player opened, both started in the game's own
+// startup order and advanced one main-loop pass at a time by the page.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+
+class Display;
+
+enum class PageMode { none = 0, live = 1, replay = 2 };
+
+class PageRun {
+public:
+    PageRun();
+    ~PageRun();
+
+    // A live run over the file system's "0.lev", recorded into recording().
+    // Returns "" or what went wrong.
+    std::string startLive();
+
+    // Checks the bytes as `zuno-replay info` does; a file that cannot be a
+    // replay gives "NAME: not a replay: ..." and the current run goes on.
+    // Otherwise plays them back over "0.lev".
+    std::string startReplay(const std::vector<uint8_t>& bytes, const std::string& name);
+
+    // Whether `now` (milliseconds of the page's clock) is 16 ms or more past
+    // the start of the last frame, or no frame ran yet. The page asks at each
+    // animation frame with that frame's time, so a 60 Hz display runs one
+    // frame a callback and a faster one skips the callbacks that come early.
+    bool frameDue(uint32_t now) const;
+
+    // One pass of the main loop, starting at `now`; false when the running
+    // flag was already clear.
+    bool frame(uint32_t now);
+
+    PageMode mode() const { return mode_; }
+    bool running() const;
+    int32_t framesRun() const { return framesRun_; }
+    const std::vector<uint8_t>& recording() const { return recording_; }
+    const std::string& recordingName() const { return recordingName_; }
+
+private:
+    void stop();
+    std::string startCommon(int32_t recordMode);
+
+    PageMode mode_ = PageMode::none;
+    std::unique_ptr<RunState> run_;  // the Display keeps the address of its running flag
+    std::unique_ptr<Display> display_;
+    std::vector<uint8_t> recording_;
+    std::string recordingName_;
+    int32_t framesRun_ = 0;
+    bool ranFrame_ = false;
+    uint32_t lastStart_ = 0;  // `now` of the last frame
+};

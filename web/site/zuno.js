@@ -1,0 +1,387 @@
+// The page of ZUNO in the browser: loads the game's module and data, runs a
+// live run paced by animation frames, presents each frame on the canvas,
+// keeps every recording in IndexedDB, opens replays and levels, and offers
+// the ZUNO.drive / ZUNO.render API.
+(function () {
+  'use strict';
+
+  const WIDTH = 1024;
+  const HEIGHT = 768;
+  const SAVE_EVERY_FRAMES = 60;   // about a second of play between saves
+  const RECENT_KEPT = 10;         // recordings kept in the browser's storage
+  // Larger files are refused before they reach the module, whose memory
+  // they could exhaust: a million frames of replay (four and a half hours),
+  // and far more text than 5000 triangles take.
+  const MAX_REPLAY_BYTES = 64 * 1000000;
+  const MAX_LEVEL_BYTES = 16 * 1000000;
+
+  // SDL 1.2 key symbols of the keyboard's keys, as the controls read them.
+  const NAMED_KEYS = {
+    ArrowUp: 273, ArrowDown: 274, ArrowRight: 275, ArrowLeft: 276, Enter: 13, NumpadEnter: 13,
+    ShiftLeft: 304, ShiftRight: 303, ControlLeft: 306, ControlRight: 305, AltLeft: 308, AltRight: 307,
+    Space: 32, Escape: 27, Backspace: 8, Tab: 9, Delete: 127,
+  };
+  // Keys whose browser actions (scrolling, activating) the game takes over.
+  const CAPTURED = new Set([273, 274, 275, 276, 32, 13]);
+
+  function symbolOf(event) {
+    if (NAMED_KEYS[event.code] !== undefined) return NAMED_KEYS[event.code];
+    let m = /^Key([A-Z])$/.exec(event.code);
+    if (m) return m[1].toLowerCase().charCodeAt(0);
+    m = /^Digit([0-9])$/.exec(event.code);
+    if (m) return 48 + Number(m[1]);
+    return 0;
+  }
+
+  const $ = (id) => document.getElementById(id);
+  const canvas = $('screen');
+  const context = canvas.getContext('2d');
+  let picture = null;          // an ImageData over the module's presented pixels
+
+  let M = null;               // the module
+  let shippedLevel = null;    // the course's bytes, for the API's default
+  let replayName = '';
+  const held = new Set();
+
+  // ---- module helpers ----
+  function putInput(slot, bytes) {
+    const at = M._zuno_input(slot, bytes.length);
+    M.HEAPU8.set(bytes, at);
+  }
+  function message() { return M.UTF8ToString(M._zuno_message()); }
+  function callNamed(fn, name) { return M.ccall(fn, 'number', ['string'], [name]); }
+  function outputBytes() {
+    const at = M._zuno_output();
+    return M.HEAPU8.slice(at, at + M._zuno_output_size());
+  }
+  function recordingBytes() {
+    const at = M._zuno_recording();
+    return M.HEAPU8.slice(at, at + M._zuno_recording_size());
+  }
+  function toBytes(value) {
+    if (value instanceof Uint8Array) return value;
+    if (value instanceof ArrayBuffer) return new Uint8Array(value);
+    return new TextEncoder().encode(String(value));
+  }
+
+  function say(text) { $('message').textContent = text; }
+
+  // ---- the recordings' storage ----
+  let db = null;
+  let runId = 0;
+  let savedBytes = 0;
+  let savedSeq = 0;
+  let saving = Promise.resolve();
+
+  function openStorage() {
+    return new Promise((resolve) => {
+      if (!window.indexedDB) return resolve(null);
+      const request = indexedDB.open('zuno', 1);
+      request.onupgradeneeded = () => {
+        const d = request.result;
+        d.createObjectStore('runs', { keyPath: 'run' });
+        d.createObjectStore('chunks', { keyPath: ['run', 'seq'] });
+      };
+      request.onsuccess = () => resolve(request.result);
+      request.onerror = () => resolve(null);
+    });
+  }
+
+  function done(tx) {
+    return new Promise((resolve) => { tx.oncomplete = tx.onerror = tx.onabort = () => resolve(); });
+  }
+
+  // Stores what the live run recorded since the last save, as one more chunk.
+  function saveRecording() {
+    if (!db || !M || M._zuno_mode() !== 1) return saving;
+    const size = M._zuno_recording_size();
+    if (size <= savedBytes) return saving;  // nothing new; an empty run is not kept
+    const at = M._zuno_recording();
+    const chunk = M.HEAPU8.slice(at + savedBytes, at + size);
+    const run = { run: runId, name: M.UTF8ToString(M._zuno_recording_name()), bytes: size, updated: Date.now() };
+    const seq = savedSeq++;
+    savedBytes = size;
+    const tx = db.transaction(['runs', 'chunks'], 'readwrite');
+    tx.objectStore('chunks').put({ run: runId, seq, bytes: chunk });
+    tx.objectStore('runs').put(run);
+    saving = saving.then(() => done(tx));
+    return saving;
+  }
+
+  function allRuns() {
+    return new Promise((resolve) => {
+      if (!db) return resolve([]);
+      const request = db.transaction('runs').objectStore('runs').getAll();
+      request.onsuccess = () => resolve(request.result.sort((a, b) => b.updated - a.updated));
+      request.onerror = () => resolve([]);
+    });
+  }
+
+  function storedRecording(run) {
+    return new Promise((resolve) => {
+      const range = IDBKeyRange.bound([run, 0], [run, Infinity]);
+      const request = db.transaction('chunks').objectStore('chunks').getAll(range);
+      request.onsuccess = () => {
+        const chunks = request.result.sort((a, b) => a.seq - b.seq);
+        const bytes = new Uint8Array(chunks.reduce((n, c) => n + c.bytes.length, 0));
+        let at = 0;
+        for (const c of chunks) { bytes.set(c.bytes, at); at += c.bytes.length; }
+        resolve(bytes);
+      };
+      request.onerror = () => resolve(new Uint8Array(0));
+    });
+  }
+
+  async function pruneAndList() {
+    const runs = await allRuns();
+    if (db) {
+      for (const old of runs.slice(RECENT_KEPT)) {
+        const tx = db.transaction(['runs', 'chunks'], 'readwrite');
+        tx.objectStore('runs').delete(old.run);
+        tx.objectStore('chunks').delete(IDBKeyRange.bound([old.run, 0], [old.run, Infinity]));
+      }
+    }
+    const list = $('recent');
+    list.textContent = '';
+    for (const r of runs.slice(0, RECENT_KEPT)) {
+      if (r.run === runId) continue;
+      const item = document.createElement('li');
+      item.textContent = `${r.name} (${r.bytes / 64} frames, ${new Date(r.updated).toLocaleString()})`;
+      const get = document.createElement('button');
+      get.textContent = 'Download';
+      get.onclick = async () => { download(r.name, await storedRecording(r.run)); canvas.focus(); };
+      const play = document.createElement('button');
+      play.textContent = 'Play';
+      play.onclick = async () => { startReplay(await storedRecording(r.run), r.name); canvas.focus(); };
+      item.append(get, play);
+      list.append(item);
+    }
+    $('recent-section').hidden = list.children.length === 0;
+  }
+
+  function download(name, bytes) {
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    const a = document.createElement('a');
+    a.href = url;
+    a.download = name;
+    document.body.append(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 10000);
+  }
+
+  // ---- runs ----
+  function releaseHeldKeys() {
+    for (const sym of held) M._zuno_key(sym, 0);
+    held.clear();
+  }
+
+  function startLive() {
+    saveRecording();
+    if (M._zuno_start_live()) { say(message()); return false; }
+    runId = Date.now() * 1000 + Math.floor(Math.random() * 1000);
+    savedBytes = 0;
+    savedSeq = 0;
+    held.clear();
+    $('ended').hidden = true;
+    pruneAndList();
+    return true;
+  }
+
+  function tooLarge(bytes, name, limit) {
+    if (bytes.length <= limit) return false;
+    say(`${name}: too large for the page (${bytes.length} bytes, at most ${limit})`);
+    return true;
+  }
+
+  function startReplay(bytes, name) {
+    bytes = toBytes(bytes);
+    if (tooLarge(bytes, name, MAX_REPLAY_BYTES)) return false;
+    putInput(0, bytes);
+    const wasLive = M._zuno_mode() === 1;
+    if (wasLive) saveRecording();
+    if (callNamed('zuno_start_replay', name)) { say(message()); return false; }
+    say('');
+    replayName = name;
+    held.clear();
+    $('ended').hidden = true;
+    return true;
+  }
+
+  function openLevel(bytes, name) {
+    bytes = toBytes(bytes);
+    if (tooLarge(bytes, name, MAX_LEVEL_BYTES)) return false;
+    putInput(0, bytes);
+    if (callNamed('zuno_set_level', name)) { say(message()); return false; }
+    say('');
+    startLive();
+    return true;
+  }
+
+  // Puts the presented pixels on the canvas straight from the module's
+  // memory; the view is made again when that memory grows or moves.
+  function present() {
+    const at = M._zuno_picture();
+    if (!picture || picture.data.buffer !== M.HEAPU8.buffer || picture.data.byteOffset !== at)
+      picture = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, at, WIDTH * HEIGHT * 4), WIDTH, HEIGHT);
+    context.putImageData(picture, 0, 0);
+  }
+
+  function showStatus() {
+    const mode = M._zuno_mode();
+    const frames = M._zuno_frames_run();
+    if (mode === 1) $('status').textContent = `live run: frame ${frames}, ${M._zuno_recording_size() / 64} recorded`;
+    else if (mode === 2) $('status').textContent = `replay ${replayName}: frame ${frames}`;
+  }
+
+  // One main-loop pass when the callback comes 16 ms or more after the one
+  // that ran the last frame: on a 60 Hz display one frame a callback, on
+  // faster ones the early callbacks run none. Never a wait: that would
+  // freeze the tab.
+  function onAnimationFrame(now) {
+    requestAnimationFrame(onAnimationFrame);
+    if (document.hidden || !M._zuno_tick(now)) return;
+    if (M._zuno_take_flip()) present();
+    showStatus();
+    const mode = M._zuno_mode();
+    if (mode === 1 && M._zuno_frames_run() % SAVE_EVERY_FRAMES === 0) saveRecording();
+    if (mode === 2 && !M._zuno_running() && $('ended').hidden) {
+      $('ended-text').textContent = `The replay ${replayName} ended after ${M._zuno_frames_run()} frames.`;
+      $('ended').hidden = false;
+    }
+  }
+
+  // A chosen or dropped file as a level or a replay; its size is looked at
+  // before it is read.
+  async function openFile(file, asLevel) {
+    const limit = asLevel ? MAX_LEVEL_BYTES : MAX_REPLAY_BYTES;
+    if (file.size > limit) return tooLarge({ length: file.size }, file.name, limit);
+    let bytes;
+    try {
+      bytes = new Uint8Array(await file.arrayBuffer());
+    } catch (error) {
+      say(`${file.name}: cannot read: ${error.message}`);
+      return false;
+    }
+    return asLevel ? openLevel(bytes, file.name) : startReplay(bytes, file.name);
+  }
+
+  // ---- the page's controls ----
+  function wireControls() {
+    const gameHasFocus = (event) => !(event.target instanceof HTMLInputElement ||
+      event.target instanceof HTMLButtonElement || event.target instanceof HTMLAnchorElement);
+    window.addEventListener('keydown', (event) => {
+      const sym = symbolOf(event);
+      if (!sym || !gameHasFocus(event)) return;
+      if (CAPTURED.has(sym)) event.preventDefault();
+      if (event.repeat) return;  // SDL 1.2 repeats no key unless asked
+      held.add(sym);
+      M._zuno_key(sym, 1);
+    });
+    window.addEventListener('keyup', (event) => {
+      const sym = symbolOf(event);
+      if (!sym) return;
+      if (CAPTURED.has(sym) && gameHasFocus(event)) event.preventDefault();
+      held.delete(sym);
+      M._zuno_key(sym, 0);
+    });
+    window.addEventListener('blur', releaseHeldKeys);
+    document.addEventListener('visibilitychange', () => { if (document.hidden) { releaseHeldKeys(); saveRecording(); } });
+    window.addEventListener('pagehide', () => saveRecording());
+
+    const refocus = () => canvas.focus();
+    $('save').onclick = () => { download(M.UTF8ToString(M._zuno_recording_name()), recordingBytes()); refocus(); };
+    $('open-replay').onclick = () => $('replay-file').click();
+    $('open-level').onclick = () => $('level-file').click();
+    $('back-live').onclick = () => { startLive(); refocus(); };
+    $('replay-file').onchange = async (event) => {
+      const file = event.target.files[0];
+      event.target.value = '';
+      if (file) await openFile(file, false);
+      refocus();
+    };
+    $('level-file').onchange = async (event) => {
+      const file = event.target.files[0];
+      event.target.value = '';
+      if (file) await openFile(file, true);
+      refocus();
+    };
+    document.addEventListener('dragover', (event) => { event.preventDefault(); document.body.classList.add('dragging'); });
+    document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+    document.addEventListener('drop', async (event) => {
+      event.preventDefault();
+      document.body.classList.remove('dragging');
+      const file = event.dataTransfer && event.dataTransfer.files[0];
+      if (!file) return;
+      await openFile(file, /\.(lev|txt)$/i.test(file.name));
+      refocus();
+    });
+  }
+
+  async function fetchBytes(name) {
+    const response = await fetch(name);
+    if (!response.ok) throw new Error(`${name}: cannot load (${response.status})`);
+    return new Uint8Array(await response.arrayBuffer());
+  }
+
+  // ---- start ----
+  const ready = (async () => {
+    const [module, level, digits] = await Promise.all([
+      createZunoModule({ stdin: () => null, printErr: (t) => console.warn(t) }),
+      fetchBytes('0.lev'), fetchBytes('nums.bmp')]);
+    M = module;
+    shippedLevel = level;
+    M.FS.writeFile('/0.lev', level);
+    M.FS.writeFile('/nums.bmp', digits);
+    db = await openStorage();
+    wireControls();
+    startLive();
+    canvas.focus();
+    requestAnimationFrame(onAnimationFrame);
+  })();
+  ready.catch((error) => say(String(error && error.message || error)));
+
+  // ---- the API ----
+  window.ZUNO = {
+    ready,
+    // The replay of a live run with the key script's keys, as `zuno-replay drive` writes it.
+    drive({ level, keys, frames } = {}) {
+      return ready.then(() => {
+        putInput(0, level ? toBytes(level) : shippedLevel);
+        putInput(1, toBytes(keys || ''));
+        if (M._zuno_drive(frames === undefined || frames === null ? -1 : frames)) throw new Error(message());
+        return outputBytes();
+      });
+    },
+    // The picture replay mode shows at playback frame `frame`, as `zuno-replay render` draws it.
+    render({ replay, level, frame } = {}) {
+      return ready.then(() => {
+        putInput(0, level ? toBytes(level) : shippedLevel);
+        putInput(1, toBytes(replay || new Uint8Array(0)));
+        if (M._zuno_render(Number(frame) || 0)) throw new Error(message());
+        return new ImageData(new Uint8ClampedArray(outputBytes().buffer), WIDTH, HEIGHT);
+      });
+    },
+    // For the benchmark: one main-loop pass of the page's run and its
+    // presenting, unpaced; and the step benchmark's milliseconds for n frames.
+    _frame() {
+      M._zuno_frame();
+      if (M._zuno_take_flip()) present();
+    },
+    _stepBench(n) { return M._zuno_bench_step(n); },
+    _key(sym, down) { M._zuno_key(sym, down ? 1 : 0); },
+    // What the page is doing: for embedders and tests.
+    status() {
+      return {
+        mode: ['none', 'live', 'replay'][M._zuno_mode()],
+        running: M._zuno_running() === 1,
+        frames: M._zuno_frames_run(),
+        selectedWheel: M._zuno_selected_wheel(),
+        body: { x: M._zuno_ball(0, 0), y: M._zuno_ball(0, 1) },
+        recordingBytes: M._zuno_recording_size(),
+        recordingName: M.UTF8ToString(M._zuno_recording_name()),
+        message: $('message').textContent,
+      };
+    },
+  };
+})();
