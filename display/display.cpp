@@ -89,10 +89,11 @@ void Display::plotPixel(int32_t x, int32_t y, uint32_t colour, bool useCamera) {
 
 const ScreenMap& Display::screenMap() {
     // Compared bit for bit: -0.0 and 0.0, or two NaNs, may map differently.
-    if (!mapBuilt_ || std::memcmp(&mappedCamera_, &camera, sizeof camera) != 0) {
-        map_.usable = map_.x.build(camera.x, kCameraColumn, kScreenWidth) &&
-                      map_.y.build(camera.y, kCameraRow, kScreenHeight);
+    if (!mapBuilt_ || mappedPitch_ != screen->pitch || std::memcmp(&mappedCamera_, &camera, sizeof camera) != 0) {
+        map_.usable = map_.x.build(camera.x, kCameraColumn, kScreenWidth, sizeof(uint32_t)) &&
+                      map_.y.build(camera.y, kCameraRow, kScreenHeight, screen->pitch);
         mappedCamera_ = camera;
+        mappedPitch_ = screen->pitch;
         mapBuilt_ = true;
     }
     return map_;

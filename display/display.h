@@ -105,6 +105,7 @@ private:
     bool windowed_ = false;
     int lockDepth_ = 0;
     ScreenMap map_;
-    Vec2 mappedCamera_{0, 0};  // the camera map_ was built for, when mapBuilt_
+    Vec2 mappedCamera_{0, 0};  // the camera and pitch map_ was built for, when mapBuilt_
+    int mappedPitch_ = 0;
     bool mapBuilt_ = false;
 };

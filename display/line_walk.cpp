@@ -168,7 +168,7 @@ struct StepWindow {
     int64_t last;
 };
 
-constexpr double kWindowMargin = 2;  // steps added at either end for the rounding of the window itself
+constexpr double kWindowMargin = 1;  // a step more at either end for the rounding of the window's own quotients
 constexpr double kCoordinateLimit = 4503599627370496.0;  // 2^52
 constexpr double kLongestWindowWalk = 4096;
 
@@ -223,21 +223,16 @@ bool screenWindow(const LineWalk& walk, const AxisMap& majorMap, const AxisMap& 
 // camera mapping; everything the loop reads is a local, in registers. The
 // coordinates stay within 2^52 of zero (see screenWindow), so they convert
 // to integers without a range test of their own.
-template <bool xMajor>
 void walkMapped(Display& display, const LineWalk& walk, const AxisMap::View majorMap, const AxisMap::View minorMap,
                 int64_t stepsLeft, double major, double minor, uint32_t colour) {
     auto* const pixels = static_cast<uint8_t*>(display.screen->pixels);
-    const std::ptrdiff_t pitch = display.screen->pitch;
     const double slope = walk.slope;
     const double end = walk.major2;
     for (; stepsLeft >= 0 && major <= end; --stepsLeft) {
-        const int32_t a = majorMap.at(major);
-        const int32_t b = minorMap.at(minor);
-        if ((a | b) >= 0) {
-            const int32_t column = xMajor ? a : b;
-            const int32_t row = xMajor ? b : a;
-            reinterpret_cast<uint32_t*>(pixels + row * pitch)[column] = colour;
-        }
+        const uint64_t a = majorMap.index(major);
+        const uint64_t b = minorMap.index(minor);
+        if (a < majorMap.count && b < minorMap.count)
+            *reinterpret_cast<uint32_t*>(pixels + majorMap.offset[a] + minorMap.offset[b]) = colour;
         minor += slope;
         major += 1.0;
     }
@@ -267,8 +262,7 @@ void walkEveryStep(Display& display, const LineWalk& walk, uint32_t colour) {
         major += 1.0;
     }
     const int64_t stepsLeft = window.last - window.first;
-    if (walk.xMajor) walkMapped<true>(display, walk, map.x.view(), map.y.view(), stepsLeft, major, minor, colour);
-    else walkMapped<false>(display, walk, map.y.view(), map.x.view(), stepsLeft, major, minor, colour);
+    walkMapped(display, walk, majorMap.view(), minorMap.view(), stepsLeft, major, minor, colour);
 }
 
 void walkVisibleSteps(Display& display, const LineWalk& walk, uint32_t colour) {

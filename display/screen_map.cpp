@@ -15,7 +15,7 @@ constexpr int64_t kReach = 3;  // candidates beyond the screen's ends on either 
 
 }  // namespace
 
-bool AxisMap::build(double camera, int centre, int extent) {
+bool AxisMap::build(double camera, int centre, int extent, int32_t bytesPerStep) {
     count_ = 0;
     if (!(std::fabs(camera) < kTabulableCamera)) return false;
     // A coordinate is less than 1 from its truncation, and the truncation
@@ -38,7 +38,7 @@ bool AxisMap::build(double camera, int centre, int extent) {
             count_ = 0;
             return false;
         }
-        screen_[count_++] = static_cast<int32_t>(s);
+        offset_[count_++] = static_cast<int32_t>(s) * bytesPerStep;
     }
     return true;
 }

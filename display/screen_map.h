@@ -9,11 +9,12 @@ constexpr int kMaxMapSpan = 1040;  // whole coordinates one axis can map on scre
 
 // One axis: for every whole world coordinate i that lands on the screen,
 // the screen coordinate trunc(i - camera) + centre, worked out exactly as
-// Display::plotWorld does.
+// Display::plotWorld does, times the bytes between neighbouring pixels
+// along the axis: the pixel's byte offset along it.
 class AxisMap {
 public:
     // False (and maps nothing) for a camera too far out to tabulate.
-    bool build(double camera, int centre, int extent);
+    bool build(double camera, int centre, int extent, int32_t bytesPerStep);
 
     // World coordinates at or beyond these never land on the screen.
     double below() const { return below_; }
@@ -23,22 +24,19 @@ public:
     struct View {
         int64_t first;
         uint64_t count;
-        const int32_t* screen;
-        // The screen coordinate of v (of its truncation), or -1 when it
-        // lands off the screen; v must lie within 2^62 of zero.
-        int32_t at(double v) const {
-            const auto k = static_cast<uint64_t>(static_cast<int64_t>(v) - first);
-            return k < count ? screen[k] : -1;
-        }
+        const int32_t* offset;
+        // Where v (its truncation) lies in the table; count or more when it
+        // lands off the screen. v must lie within 2^62 of zero.
+        uint64_t index(double v) const { return static_cast<uint64_t>(static_cast<int64_t>(v) - first); }
     };
-    View view() const { return View{first_, count_, screen_}; }
+    View view() const { return View{first_, count_, offset_}; }
 
 private:
     int64_t first_ = 0;   // lowest whole world coordinate that lands on the screen
     uint64_t count_ = 0;  // how many do, one after the other
     double below_ = 0;
     double above_ = 0;
-    int32_t screen_[kMaxMapSpan] = {};
+    int32_t offset_[kMaxMapSpan] = {};
 };
 
 struct ScreenMap {
