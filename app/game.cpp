@@ -27,7 +27,8 @@ void runFrame(Display& display, RunState& run) {
     } else {
         run.reader->playNext(world, run.running);
     }
-    drawScene(display, world, level, contactList);
+    if (run.drawing) drawScene(display, world, level, contactList);
+    else takeEndOfFrameCopy(world);
     display.frameStep(world, run.reader ? run.reader->stream() : nullptr);
     world.frameCounter += 1;
 }
