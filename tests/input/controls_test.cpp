@@ -259,15 +259,6 @@ TEST_F(Controls, RowsActInTheirOrderWithinOneFrameStep) {
     EXPECT_EQ(display->lastRotateTime, 400);
 }
 
-TEST_F(Controls, ABoostAtTheEndOfTheClocksRangeWrapsLikeTheMachine) {
-    display->gameClock = INT32_MAX - 10;
-    keys[SDLK_q] = 1;
-    step();
-    EXPECT_EQ(display->lastRotateTime, INT32_MIN + 389);
-    EXPECT_EQ(display->gameClock, INT32_MIN + 22);
-    EXPECT_EQ(display->boostEnergy, 850);  // INT32_MIN + 22 is not above lastBoostTime + 3000, wrapped
-}
-
 TEST_F(Controls, OneShotKeysAreClearedAndHeldKeysKept) {
     for (int k = 0; k < keyCount; ++k) keys[k] = 1;
     step();
