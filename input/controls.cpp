@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <cstring>
 #include <istream>
 
 #include "app/replay_file.h"
@@ -55,8 +56,6 @@ void stopAndShift(World& w, double Vec2::*coordinate, double step) {
     }
 }
 
-bool isHeldKey(int key) { return key == SDLK_a || key == SDLK_d || key == SDLK_s || key == SDLK_w; }
-
 }  // namespace
 
 void applyControls(uint8_t* keys, World& w, Display& display) {
@@ -100,8 +99,12 @@ void applyControls(uint8_t* keys, World& w, Display& display) {
     // One-shot keys act once per press: the next key-down event sets them
     // again. The movement keys and everything from 256 on (arrows, shift)
     // stay as SDL keeps them, so they act while held.
-    for (int key = 0; key < kOneShotKeyLimit; ++key)
-        if (!isHeldKey(key)) keys[key] = 0;
+    const uint8_t held[] = {keys[SDLK_a], keys[SDLK_d], keys[SDLK_s], keys[SDLK_w]};
+    std::memset(keys, 0, kOneShotKeyLimit);
+    keys[SDLK_a] = held[0];
+    keys[SDLK_d] = held[1];
+    keys[SDLK_s] = held[2];
+    keys[SDLK_w] = held[3];
 }
 
 void fastForward(const uint8_t* keys, std::istream* replay) {
