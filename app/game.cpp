@@ -13,6 +13,7 @@
 #include "sim/contact_list.h"
 #include "sim/step.h"
 #include "sim/world.h"
+#include "sim/wrapping.h"
 
 namespace {
 constexpr int32_t kLevelReloadPeriod = 1000;  // frames between reloads of the current directory's level
@@ -27,9 +28,10 @@ void runFrame(Display& display, RunState& run) {
     } else {
         run.reader->playNext(world, run.running);
     }
-    drawScene(display, world, level, contactList);
+    if (run.drawing) drawScene(display, world, level, contactList);
+    else takeEndOfFrameCopy(world);
     display.frameStep(world, run.reader ? run.reader->stream() : nullptr);
-    world.frameCounter += 1;
+    world.frameCounter = wrappingAdd(world.frameCounter, 1);
 }
 
 int runGame(int argc, char** argv) {

@@ -17,6 +17,9 @@ struct RunState {
     LevelLoader levelLoader;                // remembers which load failures were reported
     std::string reloadPath = kLevelFileName;  // the level reload's file: the current directory's "0.lev"
     bool running = true;                    // the main loop goes on while set
+    // Cleared by tools that only record: the frame then takes the scene's
+    // end-of-frame copy without drawing, and the replay is the same.
+    bool drawing = true;
 };
 
 // One pass of the main loop after its running test: the simulation and the

@@ -2,6 +2,7 @@
 #include "display/display.h"
 
 #include <cmath>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -84,6 +85,18 @@ void Display::plotPixel(int32_t x, int32_t y, uint32_t colour, bool useCamera) {
     }
     auto* row = static_cast<uint8_t*>(screen->pixels) + static_cast<std::ptrdiff_t>(y) * screen->pitch;
     reinterpret_cast<uint32_t*>(row)[x] = colour;
+}
+
+const ScreenMap& Display::screenMap() {
+    // Compared bit for bit: -0.0 and 0.0, or two NaNs, may map differently.
+    if (!mapBuilt_ || mappedPitch_ != screen->pitch || std::memcmp(&mappedCamera_, &camera, sizeof camera) != 0) {
+        map_.usable = map_.x.build(camera.x, kCameraColumn, kScreenWidth, sizeof(uint32_t)) &&
+                      map_.y.build(camera.y, kCameraRow, kScreenHeight, screen->pitch);
+        mappedCamera_ = camera;
+        mappedPitch_ = screen->pitch;
+        mapBuilt_ = true;
+    }
+    return map_;
 }
 
 void Display::lockPixels() {

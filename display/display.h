@@ -11,6 +11,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "display/screen_map.h"
 #include "sim/vec2.h"
 #include "sim/world.h"
 
@@ -61,6 +62,10 @@ public:
         reinterpret_cast<uint32_t*>(row)[static_cast<int>(sx)] = colour;
     }
 
+    // The camera mapping tabulated for the current camera (rebuilt when the
+    // camera has changed since the last call).
+    const ScreenMap& screenMap();
+
     // Drawing primitives (lines and circles in world space through the camera,
     // rectangles, digits and cells in screen space).
     void drawLine(double x1, double y1, double x2, double y2, uint32_t colour);
@@ -99,4 +104,8 @@ public:
 private:
     bool windowed_ = false;
     int lockDepth_ = 0;
+    ScreenMap map_;
+    Vec2 mappedCamera_{0, 0};  // the camera and pitch map_ was built for, when mapBuilt_
+    int mappedPitch_ = 0;
+    bool mapBuilt_ = false;
 };

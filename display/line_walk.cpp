@@ -2,6 +2,7 @@
 // only the steps that can reach the screen.
 #include "display/line_walk.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "display/display.h"
@@ -132,11 +133,12 @@ double accumulate(double v, double s, int64_t k) {
     return v;
 }
 
-void walkEveryStep(Display& display, const LineWalk& walk, uint32_t colour) {
-    const Axis xAxis{display.camera.x, kCameraColumn, kScreenWidth};
-    const Axis yAxis{display.camera.y, kCameraRow, kScreenHeight};
-    const Axis& majorAxis = walk.xMajor ? xAxis : yAxis;
-    const Axis& minorAxis = walk.xMajor ? yAxis : xAxis;
+namespace {
+
+// The step-by-step walk with its cheap bounds: every step compared, the
+// points that may land on the screen handed to plotWorld's exact test.
+void walkCheckingEveryStep(Display& display, const LineWalk& walk, const Axis& majorAxis,
+                           const Axis& minorAxis, uint32_t colour) {
     // A coordinate is at most 1 from its truncation, so anything beyond
     // these bounds cannot land on the screen; points inside them go to the
     // exact test of plotWorld. Plain comparisons (false for NaN) keep the
@@ -157,6 +159,110 @@ void walkEveryStep(Display& display, const LineWalk& walk, uint32_t colour) {
         minor += walk.slope;
         major += 1.0;
     }
+}
+
+// Steps first to last (inclusive) of a walk hold every step whose point may
+// land on the screen.
+struct StepWindow {
+    int64_t first;
+    int64_t last;
+};
+
+constexpr double kWindowMargin = 1;  // a step more at either end for the rounding of the window's own quotients
+constexpr double kCoordinateLimit = 4503599627370496.0;  // 2^52
+constexpr double kLongestWindowWalk = 4096;
+
+// The window of a short walk, found from the straight line the walk follows:
+// step j is at (major1 + j, minor1 + j * slope) but for the rounding of j
+// sums, which the errors below bound (2^-50 of the magnitudes involved per
+// step: four times what one rounding can do, covering the rounding in the
+// window's own arithmetic too). Steps outside the window lie beyond the
+// bounds of the screen that the step-by-step walk compares with. False when
+// the walk is not one this reasoning covers (non-finite values, steep
+// slopes, coordinates near 2^52), which then takes the step-by-step walk.
+bool screenWindow(const LineWalk& walk, const AxisMap& majorMap, const AxisMap& minorMap, StepWindow& window) {
+    const double slope = walk.slope;
+    const double major1 = walk.major1, major2 = walk.major2, minor1 = walk.minor1;
+    // Both coordinates stay within 2^52 of zero: the major one between its
+    // ends, the minor one in at most 4160 steps of at most 2 from below 2^51.
+    if (!(std::fabs(slope) <= 2 && std::fabs(major1) < kCoordinateLimit && std::fabs(major2) < kCoordinateLimit &&
+          major2 - major1 <= kLongestWindowWalk && std::fabs(minor1) < kCoordinateLimit / 2))
+        return false;
+    const double majorLow = majorMap.below(), majorHigh = majorMap.above();
+    const double minorLow = minorMap.below(), minorHigh = minorMap.above();
+
+    const double steps = major2 - major1 + 64;  // more than the walk takes
+    const double unit = 0x1p-50;
+    const double majorErr =
+        steps * (std::fabs(major1) + std::fabs(major2) + std::fabs(majorLow) + std::fabs(majorHigh) + steps) * unit;
+    const double minorErr =
+        steps * (std::fabs(minor1) + steps * std::fabs(slope) + std::fabs(minorLow) + std::fabs(minorHigh) + 1) * unit;
+
+    double from = (majorLow - majorErr) - major1;
+    double to = (majorHigh + majorErr) - major1;
+    if (slope == 0) {
+        // The minor coordinate never changes.
+        if (!(minor1 > minorLow && minor1 < minorHigh)) {
+            window = StepWindow{1, 0};
+            return true;
+        }
+    } else {
+        const double a = ((minorLow - minorErr) - minor1) / slope;
+        const double b = ((minorHigh + minorErr) - minor1) / slope;
+        from = std::max(from, std::min(a, b));
+        to = std::min(to, std::max(a, b));
+    }
+    // Both within range of an integer.
+    from = std::min(std::max(std::floor(from) - kWindowMargin, 0.0), steps + 1);
+    to = std::min(std::max(std::ceil(to) + kWindowMargin, -1.0), steps);
+    window = StepWindow{static_cast<int64_t>(from), static_cast<int64_t>(to)};
+    return true;
+}
+
+// The steps of a window from (major, minor) on, through the tabulated
+// camera mapping; everything the loop reads is a local, in registers. The
+// coordinates stay within 2^52 of zero (see screenWindow), so they convert
+// to integers without a range test of their own.
+void walkMapped(Display& display, const LineWalk& walk, const AxisMap::View majorMap, const AxisMap::View minorMap,
+                int64_t stepsLeft, double major, double minor, uint32_t colour) {
+    auto* const pixels = static_cast<uint8_t*>(display.screen->pixels);
+    const double slope = walk.slope;
+    const double end = walk.major2;
+    for (; stepsLeft >= 0 && major <= end; --stepsLeft) {
+        const uint64_t a = majorMap.index(major);
+        const uint64_t b = minorMap.index(minor);
+        if (a < majorMap.count && b < minorMap.count)
+            *reinterpret_cast<uint32_t*>(pixels + majorMap.offset[a] + minorMap.offset[b]) = colour;
+        minor += slope;
+        major += 1.0;
+    }
+}
+
+}  // namespace
+
+void walkEveryStep(Display& display, const LineWalk& walk, uint32_t colour) {
+    const ScreenMap& map = display.screenMap();
+    const AxisMap& majorMap = walk.xMajor ? map.x : map.y;
+    const AxisMap& minorMap = walk.xMajor ? map.y : map.x;
+    StepWindow window;
+    if (!map.usable || !screenWindow(walk, majorMap, minorMap, window)) {
+        const Axis xAxis{display.camera.x, kCameraColumn, kScreenWidth};
+        const Axis yAxis{display.camera.y, kCameraRow, kScreenHeight};
+        walkCheckingEveryStep(display, walk, walk.xMajor ? xAxis : yAxis, walk.xMajor ? yAxis : xAxis, colour);
+        return;
+    }
+    if (window.first > window.last) return;
+    // The steps before the window are summed, not plotted: the same sums in
+    // the same order, so the window starts on the very values of the walk.
+    const double slope = walk.slope;
+    double major = walk.major1;
+    double minor = walk.minor1;
+    for (int64_t j = 0; j < window.first; ++j) {
+        minor += slope;
+        major += 1.0;
+    }
+    const int64_t stepsLeft = window.last - window.first;
+    walkMapped(display, walk, majorMap.view(), minorMap.view(), stepsLeft, major, minor, colour);
 }
 
 void walkVisibleSteps(Display& display, const LineWalk& walk, uint32_t colour) {

@@ -62,6 +62,12 @@ void drawFrame(const Vec2& a, const Vec2& b, const Vec2& c, Display& display, in
     display.drawLine(c.x, c.y, hub.x, hub.y, spoke);
 }
 
+void takeEndOfFrameCopy(World& w) {
+    w.previousSelectedWheel = w.selectedWheel;
+    w.previousCentre = w.centre;
+    for (int i = 0; i < kBallCount; ++i) w.previousPosition[i] = w.position[i];
+}
+
 void drawScene(Display& display, World& w, const Level& l, const ContactList& contacts) {
     const int32_t triangles = storedTriangles(l);
     display.lockPixels();
@@ -102,10 +108,7 @@ void drawScene(Display& display, World& w, const Level& l, const ContactList& co
         display.drawCircle(p.x, p.y, kMarkerRadius, display.mapColour(0, 255, 0));
     }
 
-    // End-of-frame copy: what the next erase pass and simulation step start from.
-    w.previousSelectedWheel = w.selectedWheel;
-    w.previousCentre = w.centre;
-    for (int i = 0; i < kBallCount; ++i) w.previousPosition[i] = w.position[i];
+    takeEndOfFrameCopy(w);
 
     // Overlay in screen coordinates; the digits are blits, drawn unlocked.
     display.fillRect(0, 0, 60, 22, display.mapColour(0, 0, 0));

@@ -4,10 +4,12 @@
 
 #include <SDL.h>
 
+#include <cstring>
 #include <istream>
 
 #include "app/replay_file.h"
 #include "display/display.h"
+#include "sim/wrapping.h"
 
 namespace {
 
@@ -21,11 +23,6 @@ constexpr double kBoostPush = 35;
 constexpr double kShiftStep = 5;
 constexpr int kOneShotKeyLimit = 256;  // entries below this are cleared after each step
 constexpr int kFastForwardSkips = 3;
-
-// The game clock is 32-bit and its sums wrap like the machine's would.
-int32_t wrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
 
 bool rotateAllowed(const Display& d) {
     return d.lastRotateTime == -1 || d.gameClock > wrappingAdd(d.lastRotateTime, kRotateLockMs);
@@ -47,18 +44,17 @@ Vec2 towardCentre(const World& w) {
 void markBoost(Display& d) {
     d.lastRotateTime = wrappingAdd(d.gameClock, kBoostRotateDelayMs);
     d.lastBoostTime = d.gameClock;
-    d.boostEnergy -= kBoostCost;  // may go below zero: the test is only > 0
+    d.boostEnergy = wrappingAdd(d.boostEnergy, -kBoostCost);  // may go below zero: the test is only > 0
 }
 
-void stopAndShift(World& w, const Vec2& step) {
+// The shift keys move one coordinate only: adding 0.0 to the other would
+// turn a -0.0 there into +0.0, and the replay would record it.
+void stopAndShift(World& w, double Vec2::*coordinate, double step) {
     for (int i = 0; i < kBallCount; ++i) {
         w.velocity[i] = Vec2(0, 0);
-        w.position[i].x += step.x;
-        w.position[i].y += step.y;
+        w.position[i].*coordinate += step;
     }
 }
-
-bool isHeldKey(int key) { return key == SDLK_a || key == SDLK_d || key == SDLK_s || key == SDLK_w; }
 
 }  // namespace
 
@@ -94,17 +90,21 @@ void applyControls(uint8_t* keys, World& w, Display& display) {
     if (keys[SDLK_RETURN])
         for (int k = 0; k < kBallCount; ++k) w.velocity[k] += (w.position[k] - w.centre) - w.gravity * 3;
     w.gravity = keys[SDLK_LSHIFT] ? Vec2(0, 0) : Vec2(0, kInitialGravityY);
-    if (keys[SDLK_a]) stopAndShift(w, Vec2(-kShiftStep, 0));
-    if (keys[SDLK_d]) stopAndShift(w, Vec2(kShiftStep, 0));
-    if (keys[SDLK_w]) stopAndShift(w, Vec2(0, -kShiftStep));
-    if (keys[SDLK_s]) stopAndShift(w, Vec2(0, kShiftStep));
+    if (keys[SDLK_a]) stopAndShift(w, &Vec2::x, -kShiftStep);
+    if (keys[SDLK_d]) stopAndShift(w, &Vec2::x, kShiftStep);
+    if (keys[SDLK_w]) stopAndShift(w, &Vec2::y, -kShiftStep);
+    if (keys[SDLK_s]) stopAndShift(w, &Vec2::y, kShiftStep);
     if (keys[SDLK_SPACE]) w.selectedWheel = w.selectedWheel == 1 ? 2 : 1;
 
     // One-shot keys act once per press: the next key-down event sets them
     // again. The movement keys and everything from 256 on (arrows, shift)
     // stay as SDL keeps them, so they act while held.
-    for (int key = 0; key < kOneShotKeyLimit; ++key)
-        if (!isHeldKey(key)) keys[key] = 0;
+    const uint8_t held[] = {keys[SDLK_a], keys[SDLK_d], keys[SDLK_s], keys[SDLK_w]};
+    std::memset(keys, 0, kOneShotKeyLimit);
+    keys[SDLK_a] = held[0];
+    keys[SDLK_d] = held[1];
+    keys[SDLK_s] = held[2];
+    keys[SDLK_w] = held[3];
 }
 
 void fastForward(const uint8_t* keys, std::istream* replay) {

@@ -5,6 +5,7 @@
 
 #include "display/display.h"
 #include "platform/ticks.h"
+#include "sim/wrapping.h"
 
 bool drainEvents() {
     bool quit = false;
@@ -24,8 +25,8 @@ void waitForFramePeriod(uint32_t lastTick) {
 }
 
 void advanceGameClock(int32_t& gameClock, int32_t& boostEnergy, int32_t lastBoostTime) {
-    gameClock += kGameClockStep;
-    if (gameClock > lastBoostTime + kBoostRefillDelay) boostEnergy = kFullBoostEnergy;
+    gameClock = wrappingAdd(gameClock, kGameClockStep);
+    if (gameClock > wrappingAdd(lastBoostTime, kBoostRefillDelay)) boostEnergy = kFullBoostEnergy;
 }
 
 void finishFrameStep(Display& display) {

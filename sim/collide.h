@@ -26,7 +26,10 @@ inline bool overlapsBounds(const Vec2 triangle[3], const Vec2& centre, double ra
 
 // The same test from the triangle's extremes, for callers that try several
 // balls against one triangle. Rounding is monotone, so every Vi.x - c.x > r
-// exactly when minX - c.x > r (and so on): the answers agree bit for bit.
+// exactly when minX - c.x > r (and so on): for finite vertices the answers
+// agree bit for bit. Only for those: a NaN vertex drops out of the extremes
+// (its comparisons are false), where the test above keeps the triangle in.
+// Level vertices are whole file units times 1.5, always finite.
 struct TriangleBounds {
     double minX, maxX, minY, maxY;
 };

@@ -212,6 +212,40 @@ TEST_F(Lines, RandomLinesMatchTheStepByStepWalk) {
     }
 }
 
+TEST_F(Lines, ShortLinesThroughTheStepWindowMatchTheStepByStepWalk) {
+    // Lines short enough to be walked step by step, the kind every frame
+    // draws: the window of steps found from the straight line and the
+    // tabulated camera mapping must plot exactly the reference's pixels,
+    // near the screen's edges, through zero, on cameras up to and beyond
+    // the tabulated range, and with coordinates near 2^51 and 2^52.
+    std::mt19937_64 rng(77);
+    const double cameras[] = {0.0, -0.0, 0.25, -0.75, 1e-300, 511.5, -384.25, 31000.3, 123456789.5,
+                              std::ldexp(1.0, 50) - 0.5, -std::ldexp(1.0, 50), std::ldexp(1.0, 50) + 3.0,
+                              std::ldexp(1.0, 51) + 0.5};
+    for (int trial = 0; trial < 1000; ++trial) {
+        const double cx = cameras[rng() % std::size(cameras)] * ((rng() & 1) ? 1 : -1);
+        const double cy = cameras[rng() % std::size(cameras)] * ((rng() & 1) ? 1 : -1);
+        const Vec2 camera(cx, cy);
+        auto near = [&](double c, double reach) {
+            return c + static_cast<double>(static_cast<int64_t>(rng() % static_cast<uint64_t>(2 * reach)) -
+                                           static_cast<int64_t>(reach)) + fraction(rng);
+        };
+        const double reach = trial % 4 == 0 ? 700 : 1900;
+        double x1 = near(cx, reach), y1 = near(cy, reach);
+        double x2 = near(x1, 1000), y2 = near(y1, 1000);
+        switch (trial % 6) {
+            case 0: y2 = y1 + (x2 - x1) * (1 + fraction(rng)); break;  // slopes about 1 and 2
+            case 1: x2 = x1 + std::trunc(x2 - x1) + fraction(rng); break;
+            case 2: y1 = cy - 384 - fraction(rng); y2 = cy + 383 + fraction(rng); break;  // edge to edge
+            case 3: x1 = std::nextafter(std::trunc(x1), 0.0); break;  // just inside a whole number
+            default: break;
+        }
+        const PixelSet expected = referenceLine(x1, y1, x2, y2, camera);
+        ASSERT_EQ(draw(x1, y1, x2, y2, camera), expected)
+            << std::hexfloat << x1 << " " << y1 << " " << x2 << " " << y2 << " camera " << cx << " " << cy;
+    }
+}
+
 TEST_F(Lines, MajorAxisRoundsStepByStep) {
     // Just below a whole number, x + 1.0 repeated loses the deficit as x
     // climbs through binades: 1.999999999999999 becomes 9.0 on the seventh

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -218,6 +219,44 @@ TEST_F(Controls, OppositeShiftKeysCancelEveryStepAndStopTheBike) {
     keys[SDLK_w] = 1;
     step();
     EXPECT_EQ(w.position[0], start[0] + Vec2(5, -5));
+}
+
+TEST_F(Controls, ShiftKeysChangeOnlyTheNamedCoordinate) {
+    // The other coordinate keeps its very bits: a -0.0 stays -0.0, which
+    // the replay records.
+    for (SDLKey key : {SDLK_a, SDLK_d, SDLK_w, SDLK_s}) {
+        startFresh();
+        for (auto& p : w.position) p = Vec2(-0.0, -0.0);
+        keys[key] = 1;
+        step();
+        const bool movesX = key == SDLK_a || key == SDLK_d;
+        for (const auto& p : w.position) {
+            EXPECT_TRUE(std::signbit(movesX ? p.y : p.x)) << "key " << key;
+            EXPECT_EQ(std::fabs(movesX ? p.x : p.y), 5.0) << "key " << key;
+        }
+    }
+}
+
+TEST_F(Controls, RowsActInTheirOrderWithinOneFrameStep) {
+    // UP and DOWN on the touching selected wheel: the push, then the brake.
+    zeroVelocities();
+    w.contactFlag[1] = true;
+    w.contactNormal[1] = Vec2(0, -1);
+    w.velocity[1] = Vec2(10, 0);
+    keys[SDLK_UP] = 1;
+    keys[SDLK_DOWN] = 1;
+    step();
+    EXPECT_EQ(w.velocity[1], Vec2((10 + 1.5) * 0.2, 0));
+
+    // q and LEFT: the turn first, then the kick, which holds the lock on.
+    startFresh();
+    zeroVelocities();
+    keys[SDLK_q] = 1;
+    keys[SDLK_LEFT] = 1;
+    step();
+    EXPECT_EQ(w.velocity[0], Vec2(-8, 35));
+    EXPECT_EQ(w.velocity[1], Vec2(0, 8));
+    EXPECT_EQ(display->lastRotateTime, 400);
 }
 
 TEST_F(Controls, OneShotKeysAreClearedAndHeldKeysKept) {

@@ -84,3 +84,15 @@ TEST(GameClock, RefillsOnTheNinetyFirstFrameStepAfterABoost) {
     EXPECT_EQ(energy, 1000);
     EXPECT_EQ(clock - lastBoost, 91 * 33);
 }
+
+TEST(GameClock, WrapsAtTheEndOfItsRangeAndStillRefills) {
+    // As the machine's 32-bit arithmetic does: the clock wraps to the most
+    // negative values, and so does lastBoostTime + 3000.
+    int32_t clock = INT32_MAX - 10;
+    int32_t energy = -50;
+    advanceGameClock(clock, energy, INT32_MAX - 5);
+    EXPECT_EQ(clock, INT32_MIN + 22);
+    EXPECT_EQ(energy, -50);  // INT32_MIN + 22 is not above INT32_MIN + 2994
+    advanceGameClock(clock, energy, INT32_MAX - 2960);
+    EXPECT_EQ(energy, 1000);  // INT32_MIN + 55 is above INT32_MIN + 39
+}

@@ -97,6 +97,7 @@ TEST_F(HeadlessRun, DriveIsTheRecordLoopWithTheKeysBeforeEachFrameStep) {
 
     // The same run by hand: each frame's events go into SDL's key-state array
     // before runFrame, so the frame's controls are the first to read them.
+    // The drive skips the drawing; this loop draws every frame.
     std::map<int32_t, std::vector<std::pair<SDLKey, uint8_t>>> events = {
         {0, {{SDLK_UP, 1}}},
         {60, {{SDLK_SPACE, 1}}},  {61, {{SDLK_SPACE, 0}}},
