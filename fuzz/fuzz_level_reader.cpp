@@ -1,6 +1,7 @@
 // Fuzz target: any bytes as the level file, through the loader alone, from
-// a string stream: the whole-file read of the tools and of the reload, and
-// the initial load's two halves (count, then triangles) with their report.
+// a string stream: the whole-file read of the tools and of the reload (also
+// from a device that fails where the bytes end), and the initial load's two
+// halves (count, then triangles) with their report.
 // Both must leave exactly the level the bytes describe, or refuse them and
 // leave the Level as it was, with one line naming the file. Opening real
 // files is fuzz_level's part: here it would cost most of the time.
@@ -8,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 #include <sstream>
+#include <stdexcept>
+#include <streambuf>
 #include <string>
 
 #include "app/level_file.h"
@@ -117,6 +120,27 @@ void restore(const Checked& c, Level& l) {
     for (int32_t v = c.countEnd - 1; c.countEnd > 0 && v < c.countEnd + 3; ++v) l.vertices[v] = before(v);
 }
 
+// The bytes as a device that fails where they end: a read past them throws,
+// which the stream turns into its bad state, as a failing disk does.
+class FailingAtEnd : public std::streambuf {
+public:
+    FailingAtEnd(const std::string& bytes) {
+        char* begin = const_cast<char*>(bytes.data());
+        setg(begin, begin, begin + bytes.size());
+    }
+
+protected:
+    int_type underflow() override { throw std::runtime_error("device error"); }
+};
+
+// A read that would run past the bytes is a read error there; a count above
+// the table is refused before any triangle is read.
+bool needsMoreThan(const uint8_t* data, std::size_t size) {
+    if (size < 4) return true;
+    const int32_t count = le32(data);
+    return count > 0 && count <= kMaxTriangles && (size - 4) / 24 < static_cast<std::size_t>(count);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -131,6 +155,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!reason.empty()) fuzz::checkMessages(std::string(kPath) + ": " + reason + "\n", kPath, 1);
     checkLevel("readWhole", e, c, data, l);
     restore(c, l);
+
+    {
+        FailingAtEnd device(bytes);
+        std::istream failing(&device);
+        const std::string failed = LevelLoader::readWhole(failing, l);
+        const std::string expected = needsMoreThan(data, size) ? "read error" : reason;
+        if (failed != expected)
+            fuzz::fail("a device failing at the end: \"%s\", not \"%s\"", failed.c_str(), expected.c_str());
+        checkLevel("readWhole of a failing device", e, c, data, l);
+        restore(c, l);
+    }
 
     std::string messages;
     {
