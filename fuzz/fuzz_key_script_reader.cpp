@@ -2,11 +2,13 @@
 // player alone. A parse either fails with one line naming the file and the
 // line, or gives events in frame order that press only keys that are up and
 // release only keys that are down; played frame by frame into a key-state
-// array, they leave each key as their last event says.
+// array, they leave each key as their last event says. From a device that
+// fails at the end, the parse reports the read error.
 #include <SDL.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -42,7 +44,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     KeyScript script;
     std::string error;
-    if (!parseKeyScript(in, kName, script, error)) {
+    const bool parsed = parseKeyScript(in, kName, script, error);
+    // From a device that fails at the end: the same refusal when its line
+    // came whole, else a read error.
+    {
+        const std::string bytes(reinterpret_cast<const char*>(data), size);
+        fuzz::FailingAtEnd device(bytes);
+        std::istream failing(&device);
+        KeyScript partial;
+        std::string failed;
+        const bool failingParsed = parseKeyScript(failing, kName, partial, failed);
+        const bool sameError =
+            !parsed && fuzz::lineEndsInNewline(data, size, std::atoi(error.c_str() + std::strlen(kName) + 1));
+        const std::string expected = sameError ? error : std::string(kName) + ": read error";
+        if (failingParsed || failed != expected || !partial.events.empty())
+            fuzz::fail("a device failing at the end: \"%s\", not \"%s\"", failed.c_str(), expected.c_str());
+    }
+    if (!parsed) {
         if (!script.events.empty()) fuzz::fail("a refused script keeps events");
         fuzz::checkMessages(error + "\n", kName, 1);
         if (error.compare(0, std::strlen(kName) + 1, std::string(kName) + ":") != 0 ||

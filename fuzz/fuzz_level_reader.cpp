@@ -9,12 +9,11 @@
 #include <cstdint>
 #include <cstring>
 #include <sstream>
-#include <stdexcept>
-#include <streambuf>
 #include <string>
 
 #include "app/level_file.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/reader_models.h"
 
 namespace {
 
@@ -120,19 +119,6 @@ void restore(const Checked& c, Level& l) {
     for (int32_t v = c.countEnd - 1; c.countEnd > 0 && v < c.countEnd + 3; ++v) l.vertices[v] = before(v);
 }
 
-// The bytes as a device that fails where they end: a read past them throws,
-// which the stream turns into its bad state, as a failing disk does.
-class FailingAtEnd : public std::streambuf {
-public:
-    FailingAtEnd(const std::string& bytes) {
-        char* begin = const_cast<char*>(bytes.data());
-        setg(begin, begin, begin + bytes.size());
-    }
-
-protected:
-    int_type underflow() override { throw std::runtime_error("device error"); }
-};
-
 // A read that would run past the bytes is a read error there; a count above
 // the table is refused before any triangle is read.
 bool needsMoreThan(const uint8_t* data, std::size_t size) {
@@ -157,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     restore(c, l);
 
     {
-        FailingAtEnd device(bytes);
+        fuzz::FailingAtEnd device(bytes);
         std::istream failing(&device);
         const std::string failed = LevelLoader::readWhole(failing, l);
         const std::string expected = needsMoreThan(data, size) ? "read error" : reason;

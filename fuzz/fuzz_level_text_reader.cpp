@@ -1,7 +1,8 @@
 // Fuzz target: any bytes as a level's text form, through the parser alone.
 // Its triangles, their lines and the line of its first fault must be those
 // a model of the text finds; a fault is one line naming the file and the
-// line, and what parses comes back unchanged from its own text form.
+// line, and what parses comes back unchanged from its own text form. From
+// a device that fails at the end, the parse reports the read error.
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
+#include "fuzz/reader_models.h"
 #include "tools/levels/level_text.h"
 
 namespace {
@@ -115,6 +117,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                    model.triangles.size());
     if (fault.empty() != (model.faultLine == 0) || (!fault.empty() && faultLine(fault) != model.faultLine))
         fuzz::fail("\"%s\", the text's first fault is on line %d", fault.c_str(), model.faultLine);
+    // From a device that fails at the end: the same fault when its line came
+    // whole, else a read error.
+    {
+        const std::string bytes(reinterpret_cast<const char*>(data), size);
+        fuzz::FailingAtEnd device(bytes);
+        std::istream failing(&device);
+        LevelText partial;
+        const std::string failed = parseLevelText(failing, kName, partial);
+        const bool sameFault = !fault.empty() && fuzz::lineEndsInNewline(data, size, faultLine(fault));
+        const std::string expected = sameFault ? fault : std::string(kName) + ": read error";
+        if (failed != expected)
+            fuzz::fail("a device failing at the end: \"%s\", not \"%s\"", failed.c_str(), expected.c_str());
+    }
     if (!fault.empty()) {
         fuzz::checkMessages(fault + "\n", kName, 1);
         const long line = faultLine(fault);

@@ -87,4 +87,11 @@ void checkKeyEvents(const KeyScript& script) {
     if (defaultDriveFrames(script) < lastFrame) fail("the default drive ends before the last event");
 }
 
+bool lineEndsInNewline(const uint8_t* data, std::size_t size, int line) {
+    int seen = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        if (data[i] == '\n' && ++seen == line) return true;
+    return false;
+}
+
 }  // namespace fuzz

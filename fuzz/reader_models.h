@@ -1,10 +1,13 @@
 // What the fuzz targets expect of the readers, worked out from the bytes
 // independently of the readers' own code: the playback of a replay file and
-// the order and balance of a key script's events.
+// the order and balance of a key script's events; and a device that fails.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
+#include <streambuf>
+#include <string>
 
 #include "sim/world.h"
 #include "tools/replays/key_script.h"
@@ -49,5 +52,22 @@ private:
 // up and releasing only keys that are down; the default drive reaches the
 // last of them.
 void checkKeyEvents(const KeyScript& script);
+
+// The bytes as a device that fails where they end: a read past them throws,
+// which the stream turns into its bad state, as a failing disk does.
+class FailingAtEnd : public std::streambuf {
+public:
+    explicit FailingAtEnd(const std::string& bytes) {
+        char* begin = const_cast<char*>(bytes.data());
+        setg(begin, begin, begin + bytes.size());
+    }
+
+protected:
+    int_type underflow() override { throw std::runtime_error("device error"); }
+};
+
+// Whether line `line` (from 1) of the text ends in "\n": a line-by-line
+// reader then has it whole before it reads past the end.
+bool lineEndsInNewline(const uint8_t* data, std::size_t size, int line);
 
 }  // namespace fuzz
