@@ -7,10 +7,17 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
-# Fuzzing: seconds per target, and targets running at once (one core each).
+# Fuzzing: seconds per deep target, and targets running at once (one core
+# each). The reader targets run FUZZ_READER_SECONDS each, or to
+# FUZZ_READER_RUNS inputs when that is set.
 FUZZ_BUILD    ?= build-fuzz
+FUZZ_COVERAGE_BUILD ?= build-fuzz-cov
 FUZZ_SECONDS  ?= 60
+FUZZ_READER_SECONDS ?= 20
+FUZZ_READER_RUNS ?=
 FUZZ_PARALLEL ?= 2
+FUZZ_TARGETS  = fuzz_level fuzz_replay fuzz_level_text fuzz_key_script \
+  fuzz_level_reader fuzz_replay_reader fuzz_level_text_reader fuzz_key_script_reader
 
 .PHONY: run test deps deps-game bare-check build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif
 
@@ -52,19 +59,23 @@ demo-gif: build
 build-fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_FUZZ=ON \
 	  -DZUNO_TESTS=OFF -DZUNO_BENCH=OFF $(CMAKE_ARGS) >/dev/null
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_level fuzz_replay fuzz_level_text fuzz_key_script
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_COVERAGE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_FUZZ=ON \
+	  -DZUNO_FUZZ_COVERAGE=ON -DZUNO_TESTS=OFF -DZUNO_BENCH=OFF $(CMAKE_ARGS) >/dev/null
+	cmake --build $(FUZZ_COVERAGE_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
 
 fuzz: build-fuzz
-	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL)
+	FUZZ_READER_SECONDS=$(FUZZ_READER_SECONDS) FUZZ_READER_RUNS=$(FUZZ_READER_RUNS) \
+	  FUZZ_COVERAGE_BUILD=$(FUZZ_COVERAGE_BUILD) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL)
 
 fuzz-long:
-	$(MAKE) fuzz FUZZ_SECONDS=900
+	$(MAKE) fuzz FUZZ_SECONDS=900 FUZZ_READER_RUNS=10000000
 
 bench: build
 	$(BUILD)/bench/zuno_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(PKG_BUILD) $(COMPAT_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(FUZZ_COVERAGE_BUILD) $(WEB_BUILD) $(PKG_BUILD) $(COMPAT_BUILD)
 
 # The Quick start on a bare Debian 12 chroot, from a clean clone of HEAD
 # (root; a few minutes; see scripts/bare-check).

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <sstream>
 #include <string>
 
@@ -16,30 +15,12 @@
 #include "tools/replays/key_script.h"
 #include "app/replay_file.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/reader_models.h"
 
 namespace {
 
 const char* const kName = "fuzz.keys";
 constexpr int32_t kMaxDriveFrames = 16;
-
-void checkEvents(const KeyScript& script) {
-    std::set<int> down;
-    int32_t lastFrame = 0;
-    int lastLine = 0;
-    for (const KeyEvent& e : script.events) {
-        if (e.frame < lastFrame || e.frame > 99999999) fuzz::fail("event frame %d after %d", e.frame, lastFrame);
-        if (e.line <= lastLine) fuzz::fail("event of line %d after line %d", e.line, lastLine);
-        if (!keyNameOf(e.key)) fuzz::fail("event of key %d, which has no name", e.key);
-        if (e.press == (down.count(e.key) != 0)) fuzz::fail("key %d pressed while down or released while up", e.key);
-        if (e.press)
-            down.insert(e.key);
-        else
-            down.erase(e.key);
-        lastFrame = e.frame;
-        lastLine = e.line;
-    }
-    if (defaultDriveFrames(script) < lastFrame) fuzz::fail("the default drive ends before the last event");
-}
 
 void driveShort(const KeyScript& script) {
     const int32_t frames = std::min(defaultDriveFrames(script), kMaxDriveFrames);
@@ -66,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         fuzz::checkMessages(error + "\n", kName, 1);
         return 0;
     }
-    checkEvents(script);
+    fuzz::checkKeyEvents(script);
 
     // The drive itself, cut short: the frames up to the last event but at
     // most kMaxDriveFrames, played into the key-state array as zuno-replay

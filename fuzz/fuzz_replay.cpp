@@ -8,7 +8,6 @@
 // bits 0-6 hold f in frame i when bit (i mod 7) is set. The rest is the file.
 #include <SDL.h>
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,79 +19,14 @@
 #include "tools/replays/replay_stats.h"
 #include "display/display.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/reader_models.h"
 #include "sim/world.h"
 
 namespace {
 
-constexpr int kFastForwardSkips = 3;
-
-struct Shown {
-    double values[8];  // position[0..2] x, y, then centre x, y
-};
-
-Shown shownBy(const World& w) {
-    Shown s;
-    for (int i = 0; i < kBallCount; ++i) {
-        s.values[2 * i] = w.position[i].x;
-        s.values[2 * i + 1] = w.position[i].y;
-    }
-    s.values[6] = w.centre.x;
-    s.values[7] = w.centre.y;
-    return s;
-}
-
-double le64(const uint8_t* b) {
-    uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits |= uint64_t(b[i]) << (8 * i);
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-
-// The playback as the file format defines it: a whole record is shown when
-// all its values are finite; a read that runs short shows nothing and ends
-// the file; a frame that finds the end stops the run; f skips up to three
-// records while the stream is good.
-class PlaybackModel {
-public:
-    PlaybackModel(const uint8_t* file, std::size_t size, const Shown& start)
-        : file_(file), size_(size), shown_(start) {}
-
-    // One frame; returns false when this frame clears the running flag.
-    bool frame(bool fastForward) {
-        if (atEnd_) return false;
-        if (size_ - offset_ >= kFrameRecordSize) {
-            Shown next;
-            bool finite = true;
-            for (int i = 0; i < 8; ++i) {
-                next.values[i] = le64(file_ + offset_ + 8 * i);
-                finite = finite && std::isfinite(next.values[i]);
-            }
-            if (finite) shown_ = next;
-            offset_ += kFrameRecordSize;
-        } else {
-            offset_ = size_;
-            atEnd_ = true;
-        }
-        for (int i = 0; fastForward && i < kFastForwardSkips && !atEnd_; ++i) {
-            if (size_ - offset_ >= kFrameRecordSize) {
-                offset_ += kFrameRecordSize;
-            } else {
-                offset_ = size_;
-                atEnd_ = true;
-            }
-        }
-        return true;
-    }
-    const Shown& shown() const { return shown_; }
-
-private:
-    const uint8_t* file_;
-    std::size_t size_;
-    std::size_t offset_ = 0;
-    bool atEnd_ = false;
-    Shown shown_;
-};
+using fuzz::PlaybackModel;
+using fuzz::shownBy;
+using fuzz::Shown;
 
 bool fastForwardIn(uint8_t pattern, int32_t frame) { return (pattern >> (frame % 7)) & 1; }
 
