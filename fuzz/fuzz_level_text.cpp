@@ -12,14 +12,11 @@
 #include "app/level_file.h"
 #include "tools/levels/level_text.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/reader_models.h"
 
 namespace {
 
 const char* const kName = "fuzz.txt";
-
-bool sameTriangles(const std::vector<FileTriangle>& a, const std::vector<FileTriangle>& b) {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
-}
 
 void checkOneLine(const std::string& message) {
     fuzz::checkMessages(message + "\n", kName, 1);
@@ -31,7 +28,7 @@ void checkLevelFile(const LevelText& text) {
     std::istringstream bytes(encodeLevel(text.triangles));
     const std::string refused = LevelLoader::readWhole(bytes, loaded);
     if (!refused.empty()) fuzz::fail("a compiled level is refused: %s", refused.c_str());
-    if (!sameTriangles(fileTriangles(loaded), text.triangles)) fuzz::fail("the level file changes the triangles");
+    if (!fuzz::sameTriangles(fileTriangles(loaded), text.triangles)) fuzz::fail("the level file changes the triangles");
 }
 
 void checkTextForm(const LevelText& text) {
@@ -41,7 +38,7 @@ void checkTextForm(const LevelText& text) {
     LevelText reparsed;
     const std::string fault = parseLevelText(again, kName, reparsed);
     if (!fault.empty()) fuzz::fail("the formatted text does not parse: %s", fault.c_str());
-    if (!sameTriangles(reparsed.triangles, text.triangles)) fuzz::fail("the text form changes the triangles");
+    if (!fuzz::sameTriangles(reparsed.triangles, text.triangles)) fuzz::fail("the text form changes the triangles");
 }
 
 }  // namespace
@@ -50,10 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     LevelText text;
     const std::string fault = parseLevelText(in, kName, text);
-    if (text.lines.size() != text.triangles.size()) fuzz::fail("a line number for every triangle");
-    for (std::size_t i = 1; i < text.lines.size(); ++i)
-        if (text.lines[i] <= text.lines[i - 1]) fuzz::fail("triangle lines out of order");
-    if (text.triangles.size() > static_cast<std::size_t>(kMaxTriangles)) fuzz::fail("more than the level holds");
+    fuzz::checkParsedText(text);
     if (!fault.empty()) {
         checkOneLine(fault);
         return 0;

@@ -21,10 +21,6 @@ namespace {
 
 const char* const kName = "fuzz.txt";
 
-bool sameTriangles(const std::vector<FileTriangle>& a, const std::vector<FileTriangle>& b) {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
-}
-
 // The line a fault names ("fuzz.txt:LINE: ..."), or 0 when it names none.
 long faultLine(const std::string& fault) {
     const std::size_t prefix = std::strlen(kName) + 1;
@@ -106,13 +102,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     LevelText text;
     const std::string fault = parseLevelText(in, kName, text);
-    if (text.lines.size() != text.triangles.size()) fuzz::fail("a line number for every triangle");
-    for (std::size_t i = 1; i < text.lines.size(); ++i)
-        if (text.lines[i] <= text.lines[i - 1]) fuzz::fail("triangle lines out of order");
+    fuzz::checkParsedText(text);
     if (!text.lines.empty() && text.lines.front() < 1) fuzz::fail("a triangle of line %d", text.lines.front());
-    if (text.triangles.size() > static_cast<std::size_t>(kMaxTriangles)) fuzz::fail("more than the level holds");
     const ModelResult model = modelOf(data, size);
-    if (!sameTriangles(text.triangles, model.triangles) || text.lines != model.lines)
+    if (!fuzz::sameTriangles(text.triangles, model.triangles) || text.lines != model.lines)
         fuzz::fail("%zu triangles read, the text holds %zu before its first fault", text.triangles.size(),
                    model.triangles.size());
     if (fault.empty() != (model.faultLine == 0) || (!fault.empty() && faultLine(fault) != model.faultLine))
@@ -145,6 +138,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     LevelText reparsed;
     const std::string refault = parseLevelText(again, kName, reparsed);
     if (!refault.empty()) fuzz::fail("the formatted text does not parse: %s", refault.c_str());
-    if (!sameTriangles(reparsed.triangles, text.triangles)) fuzz::fail("the text form changes the triangles");
+    if (!fuzz::sameTriangles(reparsed.triangles, text.triangles)) fuzz::fail("the text form changes the triangles");
     return 0;
 }

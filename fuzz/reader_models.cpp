@@ -94,4 +94,15 @@ bool lineEndsInNewline(const uint8_t* data, std::size_t size, int line) {
     return false;
 }
 
+void checkParsedText(const LevelText& text) {
+    if (text.lines.size() != text.triangles.size()) fuzz::fail("a line number for every triangle");
+    for (std::size_t i = 1; i < text.lines.size(); ++i)
+        if (text.lines[i] <= text.lines[i - 1]) fuzz::fail("triangle lines out of order");
+    if (text.triangles.size() > static_cast<std::size_t>(kMaxTriangles)) fuzz::fail("more than the level holds");
+}
+
+bool sameTriangles(const std::vector<FileTriangle>& a, const std::vector<FileTriangle>& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
+}
+
 }  // namespace fuzz

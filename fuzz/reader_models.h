@@ -8,8 +8,10 @@
 #include <stdexcept>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "sim/world.h"
+#include "tools/levels/level_text.h"
 #include "tools/replays/key_script.h"
 
 namespace fuzz {
@@ -52,6 +54,12 @@ private:
 // up and releasing only keys that are down; the default drive reaches the
 // last of them.
 void checkKeyEvents(const KeyScript& script);
+
+// A parsed level text holds a line for every triangle, in rising order, and
+// no more triangles than a level does.
+void checkParsedText(const LevelText& text);
+
+bool sameTriangles(const std::vector<FileTriangle>& a, const std::vector<FileTriangle>& b);
 
 // The bytes as a device that fails where they end: a read past them throws,
 // which the stream turns into its bad state, as a failing disk does.
