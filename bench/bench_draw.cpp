@@ -61,9 +61,9 @@ void BM_FrameOnShippedLevel(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameOnShippedLevel)->Arg(0)->Arg(25)->Arg(50)->Arg(75)->Arg(100)->Unit(benchmark::kMicrosecond);
 
-// drawScene alone on 5000 triangles that all have a vertex inside the
+// drawScene alone on a level of 5000 triangles that all have a vertex inside the
 // culling box, with edges reaching up to 600 units (many leave the screen).
-void BM_SceneFullLevelNearCamera(benchmark::State& state) {
+std::unique_ptr<Level> fullLevelNearCamera() {
     auto l = std::make_unique<Level>();
     Scatter s(777);
     for (int t = 0; t < kMaxTriangles; ++t) {
@@ -73,6 +73,12 @@ void BM_SceneFullLevelNearCamera(benchmark::State& state) {
         l->vertices[3 * t + 2] = a + Vec2(s.next(1200) - 600, s.next(1200) - 600);
     }
     l->triangleCount = kMaxTriangles;
+    return l;
+}
+
+// The camera at rest, as when nothing moves between frames.
+void BM_SceneFullLevelNearCamera(benchmark::State& state) {
+    auto l = fullLevelNearCamera();
     SurfacePtr screen = createScreenSurface();
     bool running = true;
     Display display(screen.get(), nullptr, &running);
@@ -83,6 +89,26 @@ void BM_SceneFullLevelNearCamera(benchmark::State& state) {
     for (auto _ : state) drawScene(display, w, *l, contacts);
 }
 BENCHMARK(BM_SceneFullLevelNearCamera)->Unit(benchmark::kMillisecond);
+
+// The same level with the camera moving a little every frame: the erase
+// pass then walks every edge as well.
+void BM_SceneFullLevelMovingCamera(benchmark::State& state) {
+    auto l = fullLevelNearCamera();
+    SurfacePtr screen = createScreenSurface();
+    bool running = true;
+    Display display(screen.get(), nullptr, &running);
+    World w{};
+    initialiseWorld(w);
+    w.centre = w.previousCentre = Vec2(0, 0);
+    ContactList contacts;
+    int frames = 0;
+    for (auto _ : state) {
+        ++frames;
+        w.centre = Vec2(0.75 * (frames % 8), 0.5 * (frames % 4));
+        drawScene(display, w, *l, contacts);
+    }
+}
+BENCHMARK(BM_SceneFullLevelMovingCamera)->Unit(benchmark::kMillisecond);
 
 // One line from far off screen across it, of the given length in steps.
 void BM_LineAcrossScreen(benchmark::State& state) {

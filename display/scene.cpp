@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "display/display.h"
 
@@ -33,6 +34,9 @@ void drawEdge(Display& display, const Level& l, int32_t t, int e, uint32_t colou
     const Vec2& to = l.vertices[3 * t + (e + 1) % 3];
     display.drawLine(from.x, from.y, to.x, to.y, colour);
 }
+
+// Bit for bit: -0.0 and 0.0, or two NaNs, may map or cull differently.
+bool sameBits(const Vec2& a, const Vec2& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool isBall(int32_t index) { return index >= 0 && index < kBallCount; }
 
@@ -73,10 +77,15 @@ void drawScene(Display& display, World& w, const Level& l, const ContactList& co
     display.lockPixels();
 
     // Erase: the previous frame's picture, same calls, same camera, in black.
+    // With the camera where it was, the colour pass walks the very same
+    // edges over the very same pixels after this, so blacking them first
+    // would change nothing that stays visible.
     display.setCamera(w.previousCentre);
-    for (int32_t t = 0; t < triangles; ++t) {
-        if (!isNear(l, t, w.previousCentre)) continue;
-        for (int e = 0; e < 3; ++e) drawEdge(display, l, t, e, display.mapColour(0, 0, 0));
+    if (!sameBits(w.previousCentre, w.centre)) {
+        for (int32_t t = 0; t < triangles; ++t) {
+            if (!isNear(l, t, w.previousCentre)) continue;
+            for (int e = 0; e < 3; ++e) drawEdge(display, l, t, e, display.mapColour(0, 0, 0));
+        }
     }
     drawFrame(w.previousPosition[0], w.previousPosition[1], w.previousPosition[2], display,
               static_cast<int32_t>(display.mapColour(0, 0, 0)), w);
