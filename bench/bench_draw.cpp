@@ -76,23 +76,10 @@ std::unique_ptr<Level> fullLevelNearCamera() {
     return l;
 }
 
-// The camera at rest, as when nothing moves between frames.
-void BM_SceneFullLevelNearCamera(benchmark::State& state) {
-    auto l = fullLevelNearCamera();
-    SurfacePtr screen = createScreenSurface();
-    bool running = true;
-    Display display(screen.get(), nullptr, &running);
-    World w{};
-    initialiseWorld(w);
-    w.centre = w.previousCentre = Vec2(0, 0);
-    ContactList contacts;
-    for (auto _ : state) drawScene(display, w, *l, contacts);
-}
-BENCHMARK(BM_SceneFullLevelNearCamera)->Unit(benchmark::kMillisecond);
-
-// The same level with the camera moving a little every frame: the erase
-// pass then walks every edge as well.
-void BM_SceneFullLevelMovingCamera(benchmark::State& state) {
+// The full level drawn frame after frame, the camera at rest (as when nothing
+// moves between frames) or moving a little every frame, when the erase pass
+// walks every edge as well.
+void drawFullLevel(benchmark::State& state, bool moving) {
     auto l = fullLevelNearCamera();
     SurfacePtr screen = createScreenSurface();
     bool running = true;
@@ -104,10 +91,15 @@ void BM_SceneFullLevelMovingCamera(benchmark::State& state) {
     int frames = 0;
     for (auto _ : state) {
         ++frames;
-        w.centre = Vec2(0.75 * (frames % 8), 0.5 * (frames % 4));
+        if (moving) w.centre = Vec2(0.75 * (frames % 8), 0.5 * (frames % 4));
         drawScene(display, w, *l, contacts);
     }
 }
+
+void BM_SceneFullLevelNearCamera(benchmark::State& state) { drawFullLevel(state, false); }
+BENCHMARK(BM_SceneFullLevelNearCamera)->Unit(benchmark::kMillisecond);
+
+void BM_SceneFullLevelMovingCamera(benchmark::State& state) { drawFullLevel(state, true); }
 BENCHMARK(BM_SceneFullLevelMovingCamera)->Unit(benchmark::kMillisecond);
 
 // One line from far off screen across it, of the given length in steps.
