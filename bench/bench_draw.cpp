@@ -76,10 +76,13 @@ std::unique_ptr<Level> fullLevelNearCamera() {
     return l;
 }
 
+enum class Camera { still, moving, movingOverStaleScreen };
+
 // The full level drawn frame after frame, the camera at rest (as when nothing
-// moves between frames) or moving a little every frame, when the erase pass
-// walks every edge as well.
-void drawFullLevel(benchmark::State& state, bool moving) {
+// moves between frames) or moving a little every frame. A moving camera's
+// erase is a fill while the screen shows the last picture alone, and a walk
+// over every edge once it may not (as after a level reload that moved edges).
+void drawFullLevel(benchmark::State& state, Camera camera) {
     auto l = fullLevelNearCamera();
     SurfacePtr screen = createScreenSurface();
     bool running = true;
@@ -91,16 +94,22 @@ void drawFullLevel(benchmark::State& state, bool moving) {
     int frames = 0;
     for (auto _ : state) {
         ++frames;
-        if (moving) w.centre = Vec2(0.75 * (frames % 8), 0.5 * (frames % 4));
+        if (camera != Camera::still) w.centre = Vec2(0.75 * (frames % 8), 0.5 * (frames % 4));
+        if (camera == Camera::movingOverStaleScreen) display.lastPicture.forget();
         drawScene(display, w, *l, contacts);
     }
 }
 
-void BM_SceneFullLevelNearCamera(benchmark::State& state) { drawFullLevel(state, false); }
+void BM_SceneFullLevelNearCamera(benchmark::State& state) { drawFullLevel(state, Camera::still); }
 BENCHMARK(BM_SceneFullLevelNearCamera)->Unit(benchmark::kMillisecond);
 
-void BM_SceneFullLevelMovingCamera(benchmark::State& state) { drawFullLevel(state, true); }
+void BM_SceneFullLevelMovingCamera(benchmark::State& state) { drawFullLevel(state, Camera::moving); }
 BENCHMARK(BM_SceneFullLevelMovingCamera)->Unit(benchmark::kMillisecond);
+
+void BM_SceneFullLevelMovingCameraStaleScreen(benchmark::State& state) {
+    drawFullLevel(state, Camera::movingOverStaleScreen);
+}
+BENCHMARK(BM_SceneFullLevelMovingCameraStaleScreen)->Unit(benchmark::kMillisecond);
 
 // One line from far off screen across it, of the given length in steps.
 void BM_LineAcrossScreen(benchmark::State& state) {

@@ -73,6 +73,7 @@ uint32_t Display::mapColour(uint8_t red, uint8_t green, uint8_t blue) const {
 }
 
 void Display::plotPixel(int32_t x, int32_t y, uint32_t colour, bool useCamera) {
+    ++drawCalls;
     if (useCamera) {
         // Worked in double so that a far camera never overflows an int.
         double sx = std::trunc(static_cast<double>(x) - camera.x) + kCameraColumn;

@@ -11,6 +11,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "display/last_picture.h"
 #include "display/screen_map.h"
 #include "sim/vec2.h"
 #include "sim/world.h"
@@ -67,7 +68,8 @@ public:
     const ScreenMap& screenMap();
 
     // Drawing primitives (lines and circles in world space through the camera,
-    // rectangles, digits and cells in screen space).
+    // rectangles, digits and cells in screen space). Each call counts in
+    // drawCalls, plotPixel's too; plotWorld is the primitives' own plot.
     void drawLine(double x1, double y1, double x2, double y2, uint32_t colour);
     void drawCircle(double cx, double cy, double radius, uint32_t colour);
     void fillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);
@@ -100,6 +102,8 @@ public:
     int32_t boostEnergy = 1000;          // spent 150 per boost, refilled to 1000
     int32_t lastBoostTime = 0;           // game-clock ms of the last boost
     int32_t gameClock = 0;               // ms, exactly 33 per frame step
+    uint64_t drawCalls = 0;              // drawing calls so far: the scene sees whether anything drew between frames
+    LastPicture lastPicture;             // what the scene drew last, and whether the screen holds only that
 
 private:
     bool windowed_ = false;

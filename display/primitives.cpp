@@ -41,6 +41,7 @@ const CircleTable& circleTable() {
 }  // namespace
 
 void Display::drawLine(double x1, double y1, double x2, double y2, uint32_t colour) {
+    ++drawCalls;
     if (!(std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2))) return;
     // The truncated differences, kept in double: compared like the integers
     // they stand for, and defined however far apart the endpoints are.
@@ -68,6 +69,7 @@ void Display::drawLine(double x1, double y1, double x2, double y2, uint32_t colo
 }
 
 void Display::drawCircle(double cx, double cy, double radius, uint32_t colour) {
+    ++drawCalls;
     if (!(std::isfinite(cx) && std::isfinite(cy) && std::isfinite(radius))) return;
     const CircleTable& table = circleTable();
     for (int i = 0; i < table.count; ++i)
@@ -75,13 +77,17 @@ void Display::drawCircle(double cx, double cy, double radius, uint32_t colour) {
 }
 
 void Display::fillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour) {
+    ++drawCalls;
     // Clipped to the screen first: the same pixels, without walking the rest.
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
     x1 = std::min(x1, kScreenWidth);
     y1 = std::min(y1, kScreenHeight);
-    for (int32_t x = x0; x < x1; ++x)
-        for (int32_t y = y0; y < y1; ++y) plotPixel(x, y, colour, false);
+    if (x0 >= x1) return;
+    for (int32_t y = y0; y < y1; ++y) {
+        auto* row = static_cast<uint8_t*>(screen->pixels) + static_cast<std::ptrdiff_t>(y) * screen->pitch;
+        std::fill(reinterpret_cast<uint32_t*>(row) + x0, reinterpret_cast<uint32_t*>(row) + x1, colour);
+    }
 }
 
 void Display::drawNumber(int32_t value, int32_t x, int32_t y) {
@@ -96,6 +102,7 @@ void Display::drawNumber(int32_t value, int32_t x, int32_t y) {
 
 void Display::blitCell(SDL_Surface* source, int32_t sourceX, int32_t sourceY, int32_t width,
                        int32_t height, int32_t destinationX, int32_t destinationY, bool useKey) {
+    ++drawCalls;
     if (!source || !screen) return;
     if (useKey) SDL_SetColorKey(source, SDL_SRCCOLORKEY, SDL_MapRGB(source->format, 0, 0, 0));
     SDL_Rect from;

@@ -74,27 +74,36 @@ void takeEndOfFrameCopy(World& w) {
 
 void drawScene(Display& display, World& w, const Level& l, const ContactList& contacts) {
     const int32_t triangles = storedTriangles(l);
+    const uint32_t black = display.mapColour(0, 0, 0);
     display.lockPixels();
 
     // Erase: the previous frame's picture, same calls, same camera, in black.
+    // When the screen shows that picture alone, the erase leaves it black,
+    // and a plain fill does the same at a fraction of a walk over the level.
     // With the camera where it was, the colour pass walks the very same
     // edges over the very same pixels after this, so blacking them first
     // would change nothing that stays visible.
+    const bool alone = display.lastPicture.erasedByBlacking(display.screen, display.drawCalls, w, l,
+                                                            triangles, black);
+    const bool cameraStill = sameBits(w.previousCentre, w.centre);
     display.setCamera(w.previousCentre);
-    if (!sameBits(w.previousCentre, w.centre)) {
-        for (int32_t t = 0; t < triangles; ++t) {
-            if (!isNear(l, t, w.previousCentre)) continue;
-            for (int e = 0; e < 3; ++e) drawEdge(display, l, t, e, display.mapColour(0, 0, 0));
+    if (alone && !cameraStill) {
+        display.fillRect(0, 0, kScreenWidth, kScreenHeight, black);
+    } else {
+        if (!cameraStill) {
+            for (int32_t t = 0; t < triangles; ++t) {
+                if (!isNear(l, t, w.previousCentre)) continue;
+                for (int e = 0; e < 3; ++e) drawEdge(display, l, t, e, black);
+            }
         }
-    }
-    drawFrame(w.previousPosition[0], w.previousPosition[1], w.previousPosition[2], display,
-              static_cast<int32_t>(display.mapColour(0, 0, 0)), w);
-    for (int i = 0; i < kBallCount; ++i)
-        display.drawCircle(w.previousPosition[i].x, w.previousPosition[i].y, w.radius[i],
-                           display.mapColour(0, 0, 0));
-    if (isBall(w.previousSelectedWheel)) {
-        const Vec2& p = w.previousPosition[w.previousSelectedWheel];
-        display.drawCircle(p.x, p.y, kMarkerRadius, display.mapColour(0, 0, 0));
+        drawFrame(w.previousPosition[0], w.previousPosition[1], w.previousPosition[2], display,
+                  static_cast<int32_t>(black), w);
+        for (int i = 0; i < kBallCount; ++i)
+            display.drawCircle(w.previousPosition[i].x, w.previousPosition[i].y, w.radius[i], black);
+        if (isBall(w.previousSelectedWheel)) {
+            const Vec2& p = w.previousPosition[w.previousSelectedWheel];
+            display.drawCircle(p.x, p.y, kMarkerRadius, black);
+        }
     }
 
     // Colour: the current picture; touched edges blue, the others red.
@@ -120,12 +129,15 @@ void drawScene(Display& display, World& w, const Level& l, const ContactList& co
     takeEndOfFrameCopy(w);
 
     // Overlay in screen coordinates; the digits are blits, drawn unlocked.
-    display.fillRect(0, 0, 60, 22, display.mapColour(0, 0, 0));
-    display.fillRect(100, 0, 160, 22, display.mapColour(0, 0, 0));
+    // Their cells (x + 0 .. x + 57, rows 0 .. 19) lie inside these boxes, so
+    // the next frame's boxes cover them whatever its erase does.
+    display.fillRect(0, 0, 60, 22, black);
+    display.fillRect(100, 0, 160, 22, black);
     display.unlockPixels();
     if (w.recordMode && display.digitBitmap) {
         int32_t value;
         if (readoutValue(w.position[0].x / 1024, value)) display.drawNumber(value, 0, 0);
         if (readoutValue(w.position[0].y / 768, value)) display.drawNumber(value, 100, 0);
     }
+    display.lastPicture.record(display.screen, display.drawCalls, w, l, triangles, alone);
 }

@@ -15,6 +15,8 @@ class Display;
 void drawFrame(const Vec2& a, const Vec2& b, const Vec2& c, Display& display, int32_t colour,
                const World& w);
 
+// Callers that write the screen other than through the Display's drawing
+// calls tell it with display.lastPicture.forget() before the next scene.
 void drawScene(Display& display, World& w, const Level& l, const ContactList& contacts);
 
 // The end-of-frame copy drawScene takes after its colour pass: position,

@@ -132,6 +132,35 @@ TEST_F(Scene, EraseAndRedrawFollowsTheSimulatedBike) {
     EXPECT_GT(touched, 0u);
 }
 
+// Blacking the screen stands in for the erase only while the screen shows
+// the last picture alone: a level changed between frames, or pixels present
+// before the first frame, must stay as the erase leaves them.
+TEST_F(Scene, EraseLeavesWhatItDoesNotRedraw) {
+    placeBike(Vec2(0, 0));
+    for (int firstDrawnBlack = 0; firstDrawnBlack < 2; ++firstDrawnBlack) {
+        for (int32_t t = 0; t < 20; ++t)
+            setTriangle(t, Vec2(-400 + 40.0 * t, 150), Vec2(-380 + 40.0 * t, 190), Vec2(-400 + 40.0 * t, 230));
+        SurfacePtr screens[2] = {createScreenSurface(), createScreenSurface()};
+        Display fast(screens[0].get(), digits.get(), &running);
+        Display walked(screens[1].get(), digits.get(), &running);
+        if (!firstDrawnBlack)
+            for (auto& s : screens) reinterpret_cast<uint32_t*>(s->pixels)[700 + 500 * s->pitch / 4] = kBlue;
+        World worlds[2] = {w, w};
+        for (int frame = 0; frame < 12; ++frame) {
+            if (frame == 4) setTriangle(3, Vec2(-300, -150), Vec2(-260, -120), Vec2(-300, -90));  // a reload
+            for (int k = 0; k < 2; ++k) {
+                for (int i = 0; i < kBallCount; ++i) worlds[k].position[i].x += 3.25;
+                worlds[k].centre = worlds[k].position[0];
+                if (k == 1) walked.lastPicture.forget();
+                drawScene(k == 0 ? fast : walked, worlds[k], *level, contacts);
+            }
+            ASSERT_EQ(firstDifference(screens[0].get(), screens[1].get()), "") << "frame " << frame;
+        }
+        // The old triangle 3 stays where no later erase passed over it.
+        EXPECT_NE(firstDifference(screens[0].get(), drawnFresh(worlds[0]).get()), "");
+    }
+}
+
 TEST_F(Scene, CullingBoxIsStrict) {
     placeBike(Vec2(1e5, 1e5));
     w.centre = w.previousCentre = Vec2(0, 0);
