@@ -36,11 +36,12 @@ bool LastPicture::erasedByBlacking(const SDL_Surface* screen, uint64_t drawCalls
 }
 
 void LastPicture::record(const SDL_Surface* screen, uint64_t drawCalls, const World& w, const Level& l,
-                         int32_t triangles, bool alone) {
+                         int32_t triangles, double levelSteps, bool alone) {
     screen_ = screen;
     pitch_ = screen->pitch;
     drawCalls_ = drawCalls;
     alone_ = alone;
+    levelSteps_ = levelSteps;
     centre_ = w.centre;
     std::memcpy(position_, w.position, sizeof position_);
     std::memcpy(radius_, w.radius, sizeof radius_);

@@ -23,9 +23,13 @@ public:
                           const Level& l, int32_t triangles, uint32_t black) const;
 
     // After a frame's colour pass and overlay: records what was drawn around
-    // w.centre; alone says whether the erase before it left the screen black.
+    // w.centre, and about how many line steps its level took; alone says
+    // whether the erase before it left the screen black.
     void record(const SDL_Surface* screen, uint64_t drawCalls, const World& w, const Level& l,
-                int32_t triangles, bool alone);
+                int32_t triangles, double levelSteps, bool alone);
+
+    // About how many steps walking the recorded level again would take.
+    double levelSteps() const { return levelSteps_; }
 
     // For callers that have written the screen behind the Display's back:
     // the next frame looks at the screen again before trusting the record.
@@ -41,4 +45,5 @@ private:
     double radius_[kBallCount]{};          // ball radii, world units
     int32_t selectedWheel_ = -1;           // the marked ball, or -1 for none
     std::vector<Vec2> vertices_;           // the level's vertices, 3 per drawn triangle
+    double levelSteps_ = 0;                // line steps the level's edges took, about
 };

@@ -16,6 +16,9 @@ namespace {
 constexpr double kNearX = 870.4;
 constexpr double kNearY = 652.8;
 constexpr double kMarkerRadius = 20;
+// Above this many line steps over the level, blacking the screen (3 MB of
+// stores) is quicker than walking the level's edges again in black.
+constexpr double kFillSteps = 120000;
 
 bool isNear(const Level& l, int32_t t, const Vec2& p) {
     for (int k = 0; k < 3; ++k) {
@@ -29,10 +32,14 @@ int32_t storedTriangles(const Level& l) {
     return std::clamp(l.triangleCount, int32_t(0), int32_t(kMaxTriangles));
 }
 
-void drawEdge(Display& display, const Level& l, int32_t t, int e, uint32_t colour) {
+// Draws the edge; returns about how many steps its walk takes: the longer
+// side, or the screen's width for the lines that walk only what is visible.
+double drawEdge(Display& display, const Level& l, int32_t t, int e, uint32_t colour) {
     const Vec2& from = l.vertices[3 * t + e];
     const Vec2& to = l.vertices[3 * t + (e + 1) % 3];
     display.drawLine(from.x, from.y, to.x, to.y, colour);
+    const double steps = std::max(std::fabs(to.x - from.x), std::fabs(to.y - from.y));
+    return steps < kScreenWidth ? steps : kScreenWidth;  // NaN too
 }
 
 // Bit for bit: -0.0 and 0.0, or two NaNs, may map or cull differently.
@@ -79,7 +86,7 @@ void drawScene(Display& display, World& w, const Level& l, const ContactList& co
 
     // Erase: the previous frame's picture, same calls, same camera, in black.
     // When the screen shows that picture alone, the erase leaves it black,
-    // and a plain fill does the same at a fraction of a walk over the level.
+    // and a plain fill does the same, quicker over a crowded level.
     // With the camera where it was, the colour pass walks the very same
     // edges over the very same pixels after this, so blacking them first
     // would change nothing that stays visible.
@@ -87,7 +94,7 @@ void drawScene(Display& display, World& w, const Level& l, const ContactList& co
                                                             triangles, black);
     const bool cameraStill = sameBits(w.previousCentre, w.centre);
     display.setCamera(w.previousCentre);
-    if (alone && !cameraStill) {
+    if (alone && !cameraStill && display.lastPicture.levelSteps() > kFillSteps) {
         display.fillRect(0, 0, kScreenWidth, kScreenHeight, black);
     } else {
         if (!cameraStill) {
@@ -108,12 +115,13 @@ void drawScene(Display& display, World& w, const Level& l, const ContactList& co
 
     // Colour: the current picture; touched edges blue, the others red.
     display.setCamera(w.centre);
+    double levelSteps = 0;
     for (int32_t t = 0; t < triangles; ++t) {
         if (!isNear(l, t, w.centre)) continue;
         for (int e = 0; e < 3; ++e) {
             const uint32_t colour = contacts.contains(EdgeRef{t, e}) ? display.mapColour(0, 0, 255)
                                                                      : display.mapColour(255, 0, 0);
-            drawEdge(display, l, t, e, colour);
+            levelSteps += drawEdge(display, l, t, e, colour);
         }
     }
     drawFrame(w.position[0], w.position[1], w.position[2], display,
@@ -139,5 +147,5 @@ void drawScene(Display& display, World& w, const Level& l, const ContactList& co
         if (readoutValue(w.position[0].x / 1024, value)) display.drawNumber(value, 0, 0);
         if (readoutValue(w.position[0].y / 768, value)) display.drawNumber(value, 100, 0);
     }
-    display.lastPicture.record(display.screen, display.drawCalls, w, l, triangles, alone);
+    display.lastPicture.record(display.screen, display.drawCalls, w, l, triangles, levelSteps, alone);
 }
