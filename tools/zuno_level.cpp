@@ -17,6 +17,7 @@
 #include "app/level_file.h"
 #include "tools/levels/level_render.h"
 #include "tools/levels/level_text.h"
+#include "tools/shapes/shape_compile.h"
 
 namespace {
 
@@ -164,9 +165,31 @@ bool writeAtomically(const std::string& path, const std::string& bytes) {
     return true;
 }
 
+// Reads and compiles a level source (text with triangle and shape lines, or
+// SVG); prints the warnings, and the faults when it fails.
+bool compileSource(const std::string& source, bool checked, LevelText& level) {
+    std::ifstream in(source, std::ios::binary);
+    if (!in) {
+        std::cerr << source << ": cannot open\n";
+        return false;
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    CompiledLevel compiled;
+    const std::string fault = compileLevelSource(bytes.str(), source, checked, compiled);
+    for (const std::string& w : compiled.warnings) std::cerr << w << '\n';
+    if (!fault.empty()) {
+        std::cerr << fault << '\n';
+        return false;
+    }
+    level.triangles = std::move(compiled.triangles);
+    level.lines = std::move(compiled.lines);
+    return true;
+}
+
 int compile(const std::string& source, const std::string& output, bool checked) {
     LevelText level;
-    if (!readLevel(source, true, level)) return kProblems;
+    if (!compileSource(source, checked, level)) return kProblems;
     if (checked && !reportProblems(source, level, true)) {
         std::cerr << output << ": not written\n";
         return kProblems;

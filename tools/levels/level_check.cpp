@@ -2,6 +2,8 @@
 // depends on it (area, overlap), in world units where a size is compared.
 #include "tools/levels/level_check.h"
 
+#include "tools/levels/level_vanish.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -143,6 +145,11 @@ std::vector<LevelProblem> checkLevel(const std::vector<FileTriangle>& t) {
             problems.push_back({index, -1,
                                 number(thickness) + " world units thick, a wheel can pass through under " +
                                     number(kMinThickness)});
+        VanishCamera camera{};
+        if (triangleCanVanish(t[i], &camera))
+            problems.push_back({index, -1,
+                                "can vanish while on screen (camera near " + number(camera.x) + ", " +
+                                    number(camera.y) + ")"});
         for (int b = 0; b < kBallCount; ++b) {
             const Vec2& p = start.position[b];
             if (ballTouches(t[i], p.x, p.y, start.radius[b]))
