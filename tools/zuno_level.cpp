@@ -176,7 +176,7 @@ bool compileSource(const std::string& source, bool checked, LevelText& level) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     CompiledLevel compiled;
-    const std::string fault = compileLevelSource(bytes.str(), source, checked, compiled);
+    const std::string fault = compileLevel(bytes.str(), source, checked, compiled);
     for (const std::string& w : compiled.warnings) std::cerr << w << '\n';
     if (!fault.empty()) {
         std::cerr << fault << '\n';
@@ -189,8 +189,7 @@ bool compileSource(const std::string& source, bool checked, LevelText& level) {
 
 int compile(const std::string& source, const std::string& output, bool checked) {
     LevelText level;
-    if (!compileSource(source, checked, level)) return kProblems;
-    if (checked && !reportProblems(source, level, true)) {
+    if (!compileSource(source, checked, level)) {
         std::cerr << output << ": not written\n";
         return kProblems;
     }

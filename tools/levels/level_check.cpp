@@ -112,7 +112,8 @@ double triangleThickness(const FileTriangle& t) {
     double longest = 0;
     for (int j = 0; j < 3; ++j) {
         const Point a = vertex(t, j), b = vertex(t, (j + 1) % 3);
-        longest = std::max(longest, std::hypot(double(b.x - a.x), double(b.y - a.y)));
+        const double dx = double(b.x - a.x), dy = double(b.y - a.y);
+        longest = std::max(longest, std::sqrt(dx * dx + dy * dy));
     }
     return longest > 0 ? area2 / longest * kFileToWorld : 0;
 }

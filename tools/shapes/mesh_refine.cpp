@@ -7,9 +7,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <cmath>
 #include <tuple>
 
+#include "tools/levels/level_check.h"
+
 namespace {
+
+constexpr double kNearCorner = 20.0;  // file units an added corner keeps from others
 
 using EdgeKey = std::tuple<int64_t, int64_t, int64_t, int64_t>;
 
@@ -83,7 +88,42 @@ MeshTriangle rotated(const MeshTriangle& t, int j) {
     return MeshTriangle{{t.v[j], t.v[(j + 1) % 3], t.v[(j + 2) % 3]}};
 }
 
+// Whether d lies strictly inside the circle through the counter-clockwise
+// a, b, c; exact for coordinates within kMaxShapeCoordinate.
+bool inCircle(IPoint a, IPoint b, IPoint c, IPoint d) {
+    const __int128 ax = a.x - d.x, ay = a.y - d.y, bx = b.x - d.x, by = b.y - d.y, cx = c.x - d.x, cy = c.y - d.y;
+    const __int128 a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    return a2 * (bx * cy - by * cx) - b2 * (ax * cy - ay * cx) + c2 * (ax * by - ay * bx) > 0;
+}
+
 double quality(const MeshTriangle& t) { return meshThickness(t) - (meshCanVanish(t) ? 1e6 : 0); }
+
+// Flips shared edges until each pair is Delaunay (no corner inside the
+// other's circle): the triangles then meet the outline's short edges with
+// their nearest corners rather than in long fans.
+void delaunayPass(Mesh& mesh, bool& changed) {
+    for (size_t i = 0; i < mesh.size(); ++i) {
+        if (!mesh.alive(i)) continue;
+        for (int j = 0; j < 3 && mesh.alive(i); ++j) {
+            const MeshTriangle t = rotated(mesh.at(i), j);
+            const long u = mesh.twin(t.v[0], t.v[1]);
+            if (u < 0 || size_t(u) == i) continue;
+            const MeshTriangle& o = mesh.at(size_t(u));
+            int k = 0;
+            while (k < 3 && !(o.v[k] == t.v[1] && o.v[(k + 1) % 3] == t.v[0])) ++k;
+            if (k == 3) continue;
+            const IPoint p = t.v[0], q = t.v[1], x = t.v[2], y = o.v[(k + 2) % 3];
+            if (!inCircle(p, q, x, y)) continue;
+            const MeshTriangle a{{x, p, y}}, b{{y, q, x}};
+            if (!positive(a) || !positive(b)) continue;
+            mesh.remove(i);
+            mesh.remove(size_t(u));
+            mesh.add(a);
+            mesh.add(b);
+            changed = true;
+        }
+    }
+}
 
 void flipPass(Mesh& mesh, bool& changed) {
     for (size_t i = 0; i < mesh.size(); ++i) {
@@ -184,10 +224,66 @@ bool mergeAt(Mesh& mesh, size_t i) {
     return false;
 }
 
+// Adds a corner at the centre of the circle through thin triangle i, in
+// the triangle that holds it, and flips back to Delaunay: a polygon of
+// many short sides then fans out from its middle instead of shedding thin
+// ears. False when the centre falls outside the mesh or near a corner.
+bool insertCentre(Mesh& mesh, size_t i) {
+    const MeshTriangle& t = mesh.at(i);
+    const double ax = double(t.v[0].x), ay = double(t.v[0].y);
+    const double bx = double(t.v[1].x) - ax, by = double(t.v[1].y) - ay;
+    const double cx = double(t.v[2].x) - ax, cy = double(t.v[2].y) - ay;
+    const double d = 2 * (bx * cy - by * cx);
+    if (d == 0) return false;
+    const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    const double ux = ax + (cy * b2 - by * c2) / d, uy = ay + (bx * c2 - cx * b2) / d;
+    if (!(std::fabs(ux) < double(kMaxShapeCoordinate)) || !(std::fabs(uy) < double(kMaxShapeCoordinate))) return false;
+    const IPoint c{int64_t(std::llround(ux)), int64_t(std::llround(uy))};
+    for (size_t k = 0; k < mesh.size(); ++k) {
+        if (!mesh.alive(k)) continue;
+        const MeshTriangle h = mesh.at(k);
+        if (cross(h.v[0], h.v[1], c) <= 0 || cross(h.v[1], h.v[2], c) <= 0 || cross(h.v[2], h.v[0], c) <= 0) continue;
+        for (const IPoint& v : h.v) {
+            const double dx = double(v.x - c.x), dy = double(v.y - c.y);
+            if (dx * dx + dy * dy < kNearCorner * kNearCorner) return false;
+        }
+        mesh.remove(k);
+        mesh.add({{h.v[0], h.v[1], c}});
+        mesh.add({{h.v[1], h.v[2], c}});
+        mesh.add({{h.v[2], h.v[0], c}});
+        for (int pass = 0; pass < 64; ++pass) {
+            bool changed = false;
+            delaunayPass(mesh, changed);
+            if (!changed) break;
+        }
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
     Mesh mesh(triangles);
+    for (int pass = 0; pass < 64; ++pass) {
+        bool changed = false;
+        delaunayPass(mesh, changed);
+        if (!changed) break;
+    }
+    for (int pass = 0; pass < 8; ++pass) {
+        bool changed = false;
+        flipPass(mesh, changed);
+        if (!changed) break;
+    }
+    for (int round = 0; round < 4; ++round) {
+        bool added = false;
+        const size_t end = mesh.size();
+        for (size_t i = 0; i < end; ++i) {
+            if (mesh.count() > limit) return "more than " + std::to_string(limit) + " triangles";
+            if (mesh.alive(i) && meshThickness(mesh.at(i)) < kMinThickness && insertCentre(mesh, i)) added = true;
+        }
+        if (!added) break;
+    }
     for (int pass = 0; pass < 8; ++pass) {
         bool changed = false;
         flipPass(mesh, changed);

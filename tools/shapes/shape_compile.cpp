@@ -82,6 +82,8 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         out.lines = text.triangles.lines;
         regions = std::move(text.shapes);
     }
+    if (out.triangles.size() > size_t(kMaxTriangles))
+        return name + ": more than " + std::to_string(kMaxTriangles) + " triangles";
     if (regions.empty()) return "";
     const size_t room = out.triangles.size() < size_t(kMaxTriangles) ? size_t(kMaxTriangles) - out.triangles.size() : 0;
     std::vector<FileTriangle> solid;
@@ -109,4 +111,12 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     if (out.triangles.size() > size_t(kMaxTriangles))
         return name + ": " + std::to_string(out.triangles.size()) + " triangles, at most " + std::to_string(kMaxTriangles);
     return "";
+}
+
+std::string compileLevel(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
+    std::string fault = compileLevelSource(bytes, name, checked, out);
+    if (!fault.empty() || !checked) return fault;
+    for (const LevelProblem& p : checkLevel(out.triangles)) fault += formatProblem(p, name, &out.lines) + '\n';
+    if (!fault.empty()) fault.pop_back();
+    return fault;
 }

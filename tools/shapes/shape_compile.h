@@ -21,3 +21,8 @@ bool isSvgSource(const std::string& bytes, const std::string& name);
 // each "NAME:LINE: what is wrong". With checked, the solid's triangles must
 // be thick enough; the level check proper is the caller's.
 std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out);
+
+// compileLevelSource, then with checked the level check of the result, its
+// problems named as `zuno-level check` names them. What the tool and the
+// page run.
+std::string compileLevel(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out);
