@@ -17,7 +17,8 @@ export async function linkFor(items) {
   try {
     fragment = await encodeLink(LINK_KIND, text);
   } catch (error) {
-    throw new Error(`This drawing is too large for a link (${error.message}); save it as SVG instead.`);
+    const why = /too large/.test(error.message) ? error.message : `cannot be made into a link: ${error.message}`;
+    throw new Error(`This drawing is ${why}; save it as SVG instead.`);
   }
   const compressed = Math.floor(((fragment.length - fragment.indexOf('.') - 1) * 3) / 4);
   if (compressed > MAX_COMPRESSED)
