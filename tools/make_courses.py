@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the course pack, data/courses/*.svg: drawings that
+"""Writes the course pack, data/courses/*.svg and their list index.json: drawings that
 `zuno-level compile` turns into levels, one SVG user unit a world unit.
 
 Each course is a surface profile over a ground shape that reaches DEPTH
@@ -10,6 +10,7 @@ into columns of two triangles), a level that needs no shape compiler.
 
 Run from anywhere: python3 tools/make_courses.py [--txt DIR]
 """
+import json
 import math
 import os
 import sys
@@ -198,7 +199,7 @@ def low_roofs():
 
 def steep_climbs():
     c = Course("4-steep-climbs", "Steep Climbs",
-               "Walls of 35 and 45 degrees: drive at them fast and kick over the tops.")
+               "A 35 degree wall, then one near 70: drive at it fast and kick (e) as the front wheel reaches its top.")
     c.flat(0, 900, GROUND)
     c.curve(900, 1200, lambda s: GROUND - 210 * s, 3)
     c.flat(1200, 1600, GROUND - 210)
@@ -239,6 +240,9 @@ if __name__ == "__main__":
     folder = os.path.join(here, "..", "data", "courses")
     os.makedirs(folder, exist_ok=True)
     txt = sys.argv[2] if len(sys.argv) > 2 and sys.argv[1] == "--txt" else None
+    with open(os.path.join(folder, "index.json"), "w") as f:
+        json.dump([{"file": c.slug, "title": c.title, "description": c.description} for c in COURSES], f, indent=1)
+        f.write("\n")
     for c in COURSES:
         with open(os.path.join(folder, c.slug + ".svg"), "w") as f:
             f.write(svg(c))

@@ -11,6 +11,7 @@ import { History } from './history.js';
 import { MAX_TRIANGLES, bounds, decodeItems, SCALE } from './drawing.js';
 import { readDrawing, toSvg, toShapeText, toLevelBytes } from './formats.js';
 import { linkFor, isDrawingLink, itemsFromLink } from './share.js';
+import { courses } from '../course_list.js';
 
 const $ = (id) => document.getElementById(id);
 const MAX_FILE_BYTES = 16 * 1000000;
@@ -31,6 +32,7 @@ section.innerHTML = `
     <label><input id="ed-triangles" type="checkbox"> triangles</label>
     <button id="ed-fit" type="button" title="f">Fit level</button>
     <button id="ed-open" type="button">Open…</button>
+    <select id="ed-course" title="open a course of the pack as a drawing"><option value="">Open a course…</option></select>
     <button id="ed-save-svg" type="button">Save SVG</button>
     <button id="ed-save-text" type="button">Save text</button>
     <button id="ed-save-lev" type="button">Save .lev</button>
@@ -204,6 +206,15 @@ async function start() {
     const file = e.target.files[0];
     e.target.value = '';
     if (file) await openFile(file);
+  };
+  for (const c of await courses()) $('ed-course').append(new Option(c.title, c.file));
+  $('ed-course').onchange = async (e) => {
+    const file = e.target.value;
+    e.target.value = '';
+    if (!file) return;
+    const response = await fetch(`courses/${file}.svg`);
+    if (response.ok) await openFile(new File([await response.arrayBuffer()], `${file}.svg`));
+    else note(`courses/${file}.svg: cannot load (${response.status})`);
   };
   $('ed-save-svg').onclick = saveSvg;
   $('ed-save-text').onclick = () => download(`${baseName()}.txt`, toShapeText(editor.items), 'text/plain');
