@@ -123,9 +123,8 @@ std::string pastTheEnd(const std::string& replayPath, const char* what, int64_t 
            std::to_string(total) + " frames, 0 to " + std::to_string(total - 1) + ")";
 }
 
-std::string renderReplayFrame(const std::string& replayPath, const std::string& levelPath, int64_t frame,
-                              const std::string& pngPath) {
-    HeadlessGame game;
+std::string renderReplayFrame(HeadlessGame& game, const std::string& replayPath, const std::string& levelPath,
+                              int64_t frame) {
     if (std::string error = game.startReplay(replayPath, levelPath); !error.empty()) return error;
     int64_t total = playbackFrameCount(replayPath);
     if (frame >= total) return pastTheEnd(replayPath, "frame ", frame, total);
@@ -133,6 +132,13 @@ std::string renderReplayFrame(const std::string& replayPath, const std::string& 
         if (!game.running()) return pastTheEnd(replayPath, "frame ", frame, game.framesRun());
         game.runFrame();
     }
+    return "";
+}
+
+std::string renderReplayFrame(const std::string& replayPath, const std::string& levelPath, int64_t frame,
+                              const std::string& pngPath) {
+    HeadlessGame game;
+    if (std::string error = renderReplayFrame(game, replayPath, levelPath, frame); !error.empty()) return error;
     if (std::string reason = writePng(pngPath, surfaceToRgb(game.surface())); !reason.empty())
         return pngPath + ": " + reason;
     return "";

@@ -78,6 +78,11 @@ int64_t playbackFrameCount(const std::string& replayPath);
 // "PATH: <what>N is past the end of the playback (T frames, 0 to T-1)".
 std::string pastTheEnd(const std::string& replayPath, const char* what, int64_t frame, int64_t total);
 
+// Plays the replay in game up to playback frame `frame` (0 = first), whose
+// picture its surface then holds. Returns "" or "PATH: what is wrong".
+std::string renderReplayFrame(HeadlessGame& game, const std::string& replayPath, const std::string& levelPath,
+                              int64_t frame);
+
 // Writes the picture replay mode shows at frame `frame` (0 = first) as PNG.
 std::string renderReplayFrame(const std::string& replayPath, const std::string& levelPath, int64_t frame,
                               const std::string& pngPath);

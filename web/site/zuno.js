@@ -41,6 +41,7 @@
   let M = null;               // the module
   let shippedLevel = null;    // the course's bytes, for the API's default
   let replayName = '';
+  let paused = false;         // the editor is shown: no frames run
   const held = new Set();
 
   // ---- module helpers ----
@@ -240,7 +241,7 @@
   // freeze the tab.
   function onAnimationFrame(now) {
     requestAnimationFrame(onAnimationFrame);
-    if (document.hidden || !M._zuno_tick(now)) return;
+    if (document.hidden || paused || !M._zuno_tick(now)) return;
     if (M._zuno_take_flip()) present();
     showStatus();
     const mode = M._zuno_mode();
@@ -361,6 +362,20 @@
         if (M._zuno_render(Number(frame) || 0)) throw new Error(message());
         return new ImageData(new Uint8ClampedArray(outputBytes().buffer), WIDTH, HEIGHT);
       });
+    },
+    // The editor's play-test: a live run on these level bytes at once; and
+    // the pause while the editor is shown, its recording kept.
+    playLevel(bytes, name) {
+      return ready.then(() => {
+        if (!openLevel(bytes, name)) throw new Error($('message').textContent);
+        paused = false;
+      });
+    },
+    pause() {
+      if (!M) return;
+      releaseHeldKeys();
+      saveRecording();
+      paused = true;
     },
     // For the benchmark: one main-loop pass of the page's run and its
     // presenting, unpaced; and the step benchmark's milliseconds for n frames.
