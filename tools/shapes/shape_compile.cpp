@@ -73,7 +73,10 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     out = CompiledLevel{};
     std::vector<SourceRegion> regions;
     if (isSvgSource(bytes, name)) {
-        if (std::string e = readSvg(bytes, name, regions, out.warnings); !e.empty()) return e;
+        KeptTriangles kept;
+        if (std::string e = readSvg(bytes, name, regions, out.warnings, &kept); !e.empty()) return e;
+        out.triangles = std::move(kept.triangles);
+        out.lines = std::move(kept.lines);
     } else {
         std::istringstream in(bytes);
         ShapeText text;

@@ -4,6 +4,8 @@
 #include "tools/shapes/svg_reader.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include <tinyxml2.h>
@@ -31,8 +33,9 @@ bool isContainer(const char* name) {
 
 class Reader {
 public:
-    Reader(const std::string& name, std::vector<SourceRegion>& regions, std::vector<std::string>& warnings)
-        : name_(name), regions_(regions), warnings_(warnings) {}
+    Reader(const std::string& name, std::vector<SourceRegion>& regions, std::vector<std::string>& warnings,
+           KeptTriangles* kept)
+        : name_(name), regions_(regions), warnings_(warnings), kept_(kept) {}
 
     std::string walk(const tinyxml2::XMLElement& e, const SvgStyle& parentStyle, const Affine& parentMatrix) {
         const char* tag = e.Name();
@@ -153,6 +156,24 @@ private:
         }
         std::vector<Outline> outlines;
         if (!b.finish(outlines)) return at(e) + label(e) + ": more than " + std::to_string(kMaxSvgPoints) + " points";
+        const char* keep = e.Attribute("data-zuno");
+        if (keep && std::strcmp(keep, "keep") == 0 && kept_) {
+            // Written as it is: three points after rounding, in their order.
+            Ring pts;
+            for (const Outline& o : outlines)
+                for (const DPoint& p : o) pts.push_back({int64_t(std::round(p.x / 1.5)), int64_t(std::round(p.y / 1.5))});
+            if (pts.size() != 3 || tag != "polygon") return at(e) + label(e) + ": a kept triangle is a polygon of three points";
+            FileTriangle t{};
+            for (int j = 0; j < 3; ++j) {
+                if (std::llabs(pts[size_t(j)].x) > INT32_MAX || std::llabs(pts[size_t(j)].y) > INT32_MAX)
+                    return at(e) + label(e) + ": a point lies out of range";
+                t.c[2 * j] = int32_t(pts[size_t(j)].x);
+                t.c[2 * j + 1] = int32_t(pts[size_t(j)].y);
+            }
+            kept_->triangles.push_back(t);
+            kept_->lines.push_back(e.GetLineNum());
+            return "";
+        }
         SourceRegion region;
         region.evenOdd = style.evenOdd;
         region.line = e.GetLineNum();
@@ -170,7 +191,6 @@ private:
             while (ring.size() > 1 && ring.front() == ring.back()) ring.pop_back();
             if (ring.size() >= 3) region.outlines.push_back(std::move(ring));
         }
-        total_ += outlines.size();
         if (!region.outlines.empty()) regions_.push_back(std::move(region));
         return "";
     }
@@ -178,13 +198,13 @@ private:
     const std::string& name_;
     std::vector<SourceRegion>& regions_;
     std::vector<std::string>& warnings_;
-    size_t total_ = 0;
+    KeptTriangles* kept_;
 };
 
 }  // namespace
 
 std::string readSvg(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
-                    std::vector<std::string>& warnings) {
+                    std::vector<std::string>& warnings, KeptTriangles* kept) {
     regions.clear();
     if (bytes.size() > kMaxSvgBytes) return name + ": larger than " + std::to_string(kMaxSvgBytes >> 20) + " MB";
     tinyxml2::XMLDocument doc(true, tinyxml2::COLLAPSE_WHITESPACE);
@@ -199,6 +219,6 @@ std::string readSvg(const std::string& bytes, const std::string& name, std::vect
     const tinyxml2::XMLElement* root = doc.RootElement();
     if (!root || std::strcmp(root->Name(), "svg") != 0)
         return name + ":" + std::to_string(root ? root->GetLineNum() : 1) + ": not an SVG drawing (no svg element)";
-    Reader reader(name, regions, warnings);
+    Reader reader(name, regions, warnings, kept);
     return reader.walk(*root, SvgStyle{}, Affine{});
 }

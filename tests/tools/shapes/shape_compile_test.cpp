@@ -149,6 +149,12 @@ TEST(ShapeCompile, SvgElementsTransformsAndStyles) {
     CompiledLevel level;
     compileOk(svg, "d.svg", level);
     EXPECT_EQ(checkedArea2(level.triangles), 2 * (400 * 200 + 600 * 600 - 200 * 200 + 400 * 400 / 2));
+    // A kept triangle is written as it is, ahead of the solid's.
+    compileOk("<svg>\n<polygon data-zuno=\"keep\" points=\"0,1500 150,1500 0,1650\"/></svg>", "k.svg", level);
+    ASSERT_EQ(level.triangles.size(), 1u);
+    EXPECT_EQ(std::vector<int32_t>(level.triangles[0].c, level.triangles[0].c + 6),
+              (std::vector<int32_t>{0, 1000, 100, 1000, 0, 1100}));
+    EXPECT_EQ(level.lines, std::vector<int>{2});
     EXPECT_NE(compileLevel("<svg>\n<g>\n</svg>", "bad.svg", true, level).find("bad.svg:"), std::string::npos);
     EXPECT_EQ(compileLevel("<svg><path id=\"p\" d=\"M 0 0 L 5\"/></svg>", "p.svg", true, level),
               "p.svg:1: path id=p: lineto needs x y at character 10");
