@@ -120,7 +120,9 @@ void LevelLoader::reload(const std::string& path, Level& l) {
     if (reason.empty()) {
         lastReported_.erase(fileKey(path));
     } else {
-        report(path, reason);
+        // Also runs at frame 0, so a game started away from its level says
+        // this at once: the player learns what the run goes on with.
+        report(path, reason, "; level reload skipped, the level in use is kept");
     }
 }
 
@@ -133,9 +135,9 @@ std::string LevelLoader::fileKey(const std::string& path) {
     return ec ? path : canonical.string();
 }
 
-void LevelLoader::report(const std::string& path, const std::string& reason) {
+void LevelLoader::report(const std::string& path, const std::string& reason, const char* consequence) {
     auto& last = lastReported_[fileKey(path)];
     if (last == reason) return;
     last = reason;
-    std::cerr << path << ": " << reason << '\n';
+    std::cerr << path << ": " << reason << consequence << '\n';
 }

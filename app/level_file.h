@@ -39,7 +39,9 @@ private:
     static std::string readTrianglesFrom(std::istream& in, int32_t count, Level& l);
     static std::string openReason(const std::istream& in, const std::string& path);
     static std::string fileKey(const std::string& path);
-    void report(const std::string& path, const std::string& reason);
+    // Writes "path: reason" and what follows from it, unless the same file's
+    // last report gave the same reason.
+    void report(const std::string& path, const std::string& reason, const char* consequence = "");
 
     std::string path_;
     bool countRead_ = false;

@@ -33,9 +33,10 @@ class ReplayWriter {
 public:
     // Creates path without touching an existing file: a name already taken
     // gets "-2", "-3", ... before ".rec". Failure is reported once on stderr
-    // and the writer then drops every frame.
+    // and the writer then drops every frame. Each record reaches the file
+    // as it is appended.
     explicit ReplayWriter(const std::string& path);
-    // For tests: writes to a stream of the caller's making.
+    // Writes to a stream of the caller's making, buffered as that stream is.
     ReplayWriter(std::unique_ptr<std::ostream> stream, const std::string& path);
     ~ReplayWriter();
 
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<std::ostream> out_;
     std::string path_;
     bool failed_ = false;
+    bool writeThrough_ = false;  // flush after every record
 };
 
 // Replay mode's replay stream.

@@ -4,7 +4,7 @@
 //
 // Hooks for other parts of the page (the editor):
 //   ZUNO.courseForLink()      -> {drawing: Uint8Array} while a drawing is
-//                                driven, else null (the level goes by name or bytes)
+//                                driven, else null (the level then goes by its bytes)
 //   ZUNO.levelFromDrawing(b)  -> Promise of the level bytes of a drawing
 import { registerOffline } from './offline.js';
 import { touchControls } from './touch_controls.js';
@@ -13,6 +13,7 @@ import { Ghost } from './ghost.js';
 import { KeyLog } from './key_log.js';
 import { linkKind } from './link_codec.js';
 import { RUN_KIND, encodeRun, decodeRun } from './run_links.js';
+import { courses } from './course_list.js';
 
 registerOffline();
 await ZUNO.ready;
@@ -76,18 +77,30 @@ controls.after(shared);
 
 const sameBytes = (a, b) => a.length === b.length && a.every((v, i) => v === b[i]);
 
-function courseOfRun() {
-  const drawn = typeof ZUNO.courseForLink === 'function' ? ZUNO.courseForLink() : null;
-  if (drawn) return drawn;
+async function fetchBytes(name) {
+  const response = await fetch(name);
+  return response.ok ? new Uint8Array(await response.arrayBuffer()) : null;
+}
+
+// A course of the site goes by its name, a drawing as the editor keeps it,
+// any other level as its bytes.
+async function courseOfRun() {
   const level = M.FS.readFile('/0.lev');
-  return sameBytes(level, page.shippedLevel()) ? { name: '0.lev' } : { level };
+  if (sameBytes(level, page.shippedLevel())) return { name: '0.lev' };
+  for (const c of await courses()) {
+    const name = `courses/${c.file}.lev`;
+    const bytes = await fetchBytes(name).catch(() => null);
+    if (bytes && sameBytes(bytes, level)) return { name };
+  }
+  const drawn = typeof ZUNO.courseForLink === 'function' ? await ZUNO.courseForLink() : null;
+  return drawn || { level };
 }
 
 share.onclick = async () => {
   const frames = M._zuno_frames_run();
   try {
     if (M._zuno_mode() !== 1 || frames < 1) throw new Error('no live run to share yet');
-    const text = await encodeRun({ frames, keys: keyLog.script(frames), course: courseOfRun() });
+    const text = await encodeRun({ frames, keys: keyLog.script(frames), course: await courseOfRun() });
     sharedLink.value = `${location.href.split('#')[0]}#${text}`;
     sharedSize.textContent = `${frames} frames, ${(sharedLink.value.length / 1024).toFixed(1)} KB`;
     shared.hidden = false;
@@ -106,9 +119,9 @@ async function levelOfCourse(course) {
     return ZUNO.levelFromDrawing(course.drawing);
   }
   if (course.name === '0.lev') return page.shippedLevel();
-  const response = await fetch(course.name);
-  if (!response.ok) throw new Error(`no course named ${course.name}`);
-  return new Uint8Array(await response.arrayBuffer());
+  const bytes = await fetchBytes(course.name);
+  if (!bytes) throw new Error(`no course named ${course.name}`);
+  return bytes;
 }
 
 async function openRunLink(fragment) {

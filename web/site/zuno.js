@@ -41,6 +41,7 @@
   let M = null;               // the module
   let shippedLevel = null;    // the course's bytes, for the API's default
   let replayName = '';
+  let paused = false;         // the editor is shown: no frames run
   // The keys held, each with what holds it (the keyboard, a touch button):
   // the game sees a key go down when its first holder takes it and come up
   // when its last lets go, as one key on a keyboard.
@@ -260,7 +261,7 @@
   // freeze the tab.
   function onAnimationFrame(now) {
     requestAnimationFrame(onAnimationFrame);
-    if (document.hidden) return;
+    if (document.hidden || paused) return;
     const mode = M._zuno_mode();
     if (!(mode === 2 && pacer ? pacer(now) : M._zuno_tick(now))) return;
     if (M._zuno_take_flip()) present();
@@ -381,6 +382,20 @@
         if (M._zuno_render(Number(frame) || 0)) throw new Error(message());
         return new ImageData(new Uint8ClampedArray(outputBytes().buffer), WIDTH, HEIGHT);
       });
+    },
+    // The editor's play-test: a live run on these level bytes at once; and
+    // the pause while the editor is shown, its recording kept.
+    playLevel(bytes, name) {
+      return ready.then(() => {
+        if (!openLevel(bytes, name)) throw new Error($('message').textContent);
+        paused = false;
+      });
+    },
+    pause() {
+      if (!M) return;
+      releaseHeldKeys();
+      saveRecording();
+      paused = true;
     },
     // For the benchmark: one main-loop pass of the page's run and its
     // presenting, unpaced; and the step benchmark's milliseconds for n frames.
