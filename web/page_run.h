@@ -56,7 +56,7 @@ public:
 
 private:
     void stop();
-    std::string startCommon(int32_t recordMode);
+    std::string start(int32_t recordMode, std::unique_ptr<ReplayWriter> writer, std::unique_ptr<ReplayReader> reader);
     std::string restartReplay();
     void pass();  // one pass of the main loop, counted
     int64_t nextPlaybackFrame() const;

@@ -99,7 +99,7 @@ async function courseOfRun() {
 share.onclick = async () => {
   const frames = M._zuno_frames_run();
   try {
-    if (M._zuno_mode() !== 1 || frames < 1) throw new Error('no live run to share yet');
+    if (page.mode() !== 'live' || frames < 1) throw new Error('no live run to share yet');
     const text = await encodeRun({ frames, keys: keyLog.script(frames), course: await courseOfRun() });
     sharedLink.value = `${location.href.split('#')[0]}#${text}`;
     sharedSize.textContent = `${frames} frames, ${(sharedLink.value.length / 1024).toFixed(1)} KB`;
@@ -146,7 +146,7 @@ function openFromAddress() {
 window.addEventListener('hashchange', openFromAddress);
 
 // ---- the page's events ----
-ZUNO.on('key', (sym, down, frames) => { if (M._zuno_mode() === 1) keyLog.add(sym, down, frames); });
+ZUNO.on('key', (sym, down, frames) => { if (page.mode() === 'live') keyLog.add(sym, down, frames); });
 ZUNO.on('run', (run) => {
   keyLog.reset();
   timeline.onRun(run);
@@ -160,7 +160,7 @@ ZUNO.on('run', (run) => {
 });
 ZUNO.on('frame', () => {
   timeline.onFrame();
-  if (ghost.active && M._zuno_mode() === 1) ghost.draw(M._zuno_frames_run() - 1, M._zuno_centre(0), M._zuno_centre(1));
+  if (ghost.active && page.mode() === 'live') ghost.draw(M._zuno_frames_run() - 1, M._zuno_centre(0), M._zuno_centre(1));
 });
 
 openFromAddress();

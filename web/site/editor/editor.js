@@ -24,9 +24,10 @@ export class Editor {
     this.result = null;
     this.marks = [];
     this.badItems = [];
+    this.version = 0;             // counts the drawing's changes, for the view's cache
     this.queue = new CompileQueue((r) => this.compiled(r));
     view.scene = () => ({
-      items: this.items, selection: this.selection, vertex: this.vertex, draft: this.draft,
+      items: this.items, version: this.version, selection: this.selection, vertex: this.vertex, draft: this.draft,
       cursor: this.mode === 'draw' ? this.cursor : null, box: this.box, marks: this.marks, badItems: this.badItems,
     });
   }
@@ -45,6 +46,7 @@ export class Editor {
 
   // The drawing changed in the middle of a gesture: shown and compiled, not yet an undo step.
   changed() {
+    this.version += 1;
     this.redraw();
     this.queue.request(cloneItems(this.items));
   }

@@ -111,12 +111,27 @@ export class View {
       path.closePath();
       return path;
     };
-    // The solid, faintly, then its edges as the game draws them.
-    const solid = new Path2D();
-    for (const it of s.items) solid.addPath(outline(it.pts));
+    // The shapes filled faintly, then the edges as the game draws them: the
+    // compiled triangles', or the outlines'. Kept triangles are not filled:
+    // a level file's thousands of small fills would cost more than the
+    // rest of the picture. The paths are made again only after a change.
+    if (!this.solidPath || this.solidItems !== s.items || this.solidVersion !== s.version) {
+      const shapes = new Path2D(), edges = new Path2D();
+      for (const it of s.items) {
+        const path = it.kind === 'shape' ? shapes : edges;
+        it.pts.forEach(([x, y], i) => (i ? path.lineTo(x * SCALE, y * SCALE) : path.moveTo(x * SCALE, y * SCALE)));
+        path.closePath();
+      }
+      edges.addPath(shapes);
+      this.solidPath = shapes;
+      this.edgePath = edges;
+      this.solidItems = s.items;
+      this.solidVersion = s.version;
+    }
     ctx.fillStyle = '#2a0000';
-    ctx.fill(solid, 'nonzero');
+    ctx.fill(this.solidPath, 'nonzero');
     ctx.lineWidth = px;
+    ctx.strokeStyle = '#f00';
     if (this.showTriangles && this.triangles) {
       if (!this.trianglePath) {
         const t = this.triangles;
@@ -126,11 +141,9 @@ export class View {
         }
         this.trianglePath = path;
       }
-      ctx.strokeStyle = '#f00';
       ctx.stroke(this.trianglePath);
     } else {
-      ctx.strokeStyle = '#f00';
-      ctx.stroke(solid);
+      ctx.stroke(this.edgePath);
     }
 
     // The start pose and the first screen around it.
