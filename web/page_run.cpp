@@ -75,8 +75,9 @@ std::string PageRun::startReplay(const std::vector<uint8_t>& bytes, const std::s
 
 std::string PageRun::restartReplay() {
     shownFrame_ = -1;
-    return start(0, nullptr,
-                 std::make_unique<ReplayReader>(std::make_unique<std::istringstream>(replayText_), replayName_));
+    auto stream = std::make_unique<std::istringstream>(replayText_);
+    replayStream_ = stream.get();
+    return start(0, nullptr, std::make_unique<ReplayReader>(std::move(stream), replayName_));
 }
 
 int64_t PageRun::playbackFrames() const {
@@ -93,7 +94,7 @@ std::string PageRun::seekReplay(int64_t frame) {
     // From the record before the frame's, up to the last one, the reads and
     // the end of file come as in the playback run in full.
     const int64_t from = std::max<int64_t>(0, std::min(frame - 1, records - 1));
-    run_->reader->stream()->seekg(static_cast<std::streamoff>(from * kFrameRecordSize));
+    run_->reader->skipRecords(static_cast<int>(from));
     framesRun_ = static_cast<int32_t>(from);
     world.frameCounter = static_cast<int32_t>(from);
     run_->drawing = false;
@@ -129,7 +130,7 @@ void PageRun::pass() {
 // the last one.
 int64_t PageRun::nextPlaybackFrame() const {
     const int64_t records = playbackFrames() - 2;
-    std::istream* in = run_->reader->stream();
+    std::istream* in = replayStream_;
     if (!in->good()) return records + 1;
     const std::streamoff at = in->tellg();
     if (at < 0) return records + 1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,7 @@ private:
     std::string recordingName_;
     std::string replayText_;  // the bytes being played back, for seeking
     std::string replayName_;
+    std::istream* replayStream_ = nullptr;  // the playback's stream, owned by its reader
     int64_t shownFrame_ = -1;
     int32_t framesRun_ = 0;
     bool ranFrame_ = false;
