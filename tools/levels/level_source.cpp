@@ -43,27 +43,28 @@ bool isSvgName(const std::string& path) { return endsWith(path, ".svg"); }
 
 std::string readLevel(const std::string& path, LevelForm form, LevelText& level) {
     level = LevelText{};
-    const bool asText = form == LevelForm::text || isLevelTextName(path);
     std::ifstream in;
-    if (std::string fault = openInputFile(path, in, asText ? std::ios::in : std::ios::in | std::ios::binary);
-        !fault.empty())
-        return fault;
-    if (asText) {
+    if (std::string fault = openInputFile(path, in); !fault.empty()) return fault;
+    return readLevelFrom(in, path, form, level);
+}
+
+std::string readLevelFrom(std::istream& in, const std::string& name, LevelForm form, LevelText& level) {
+    level = LevelText{};
+    if (form == LevelForm::text || isLevelTextName(name)) {
         // Shapes and drawings are meshed; their checks are the caller's.
         std::ostringstream bytes;
         bytes << in.rdbuf();
-        if (in.bad()) return path + ": read error";
+        if (in.bad()) return name + ": read error";
         CompiledLevel compiled;
-        if (std::string fault = compileLevelSource(bytes.str(), path, false, compiled); !fault.empty()) return fault;
+        if (std::string fault = compileLevelSource(bytes.str(), name, false, compiled); !fault.empty()) return fault;
         level.triangles = std::move(compiled.triangles);
         level.lines = std::move(compiled.lines);
         return "";
     }
-
     auto loaded = std::make_unique<Level>();
     if (std::string reason = LevelLoader::readWhole(in, *loaded); !reason.empty()) {
         if (looksLikeText(in)) reason += " (this is text: a level's text form is read from a name ending in .txt)";
-        return path + ": " + reason;
+        return name + ": " + reason;
     }
     level.triangles = fileTriangles(*loaded);
     return "";
