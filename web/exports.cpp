@@ -89,6 +89,10 @@ EMSCRIPTEN_KEEPALIVE double zuno_shown_frame() { return static_cast<double>(page
 // One main-loop pass whatever the time (benchmarks).
 EMSCRIPTEN_KEEPALIVE int zuno_frame() { return page.frame(getTickCount()) ? 1 : 0; }
 
+// The picture's size in pixels.
+EMSCRIPTEN_KEEPALIVE int zuno_screen_width() { return kScreenWidth; }
+EMSCRIPTEN_KEEPALIVE int zuno_screen_height() { return kScreenHeight; }
+
 EMSCRIPTEN_KEEPALIVE int zuno_take_flip() { return sdlWebTakeFlip() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_picture() { return sdlWebPresented(); }
 

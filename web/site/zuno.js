@@ -5,8 +5,6 @@
 (function () {
   'use strict';
 
-  const WIDTH = 1024;
-  const HEIGHT = 768;
   const SAVE_EVERY_FRAMES = 60;   // about a second of play between saves
   const RECENT_KEPT = 10;         // recordings kept in the browser's storage
   // Larger files are refused before they reach the module, whose memory
@@ -39,7 +37,10 @@
   let picture = null;          // an ImageData over the module's presented pixels
 
   let M = null;               // the module
-  let RECORD_BYTES = 0;       // one frame's record, as the module writes it
+  // What the module says of its files and picture, once it is loaded.
+  let RECORD_BYTES = 0;       // one frame's record
+  let WIDTH = 0;              // the picture, in pixels
+  let HEIGHT = 0;
   let shippedLevel = null;    // the course's bytes, for the API's default
   let replayName = '';
   let paused = false;         // the editor is shown: no frames run
@@ -400,6 +401,8 @@
       fetchBytes('0.lev'), fetchBytes('nums.bmp')]);
     M = module;
     RECORD_BYTES = M._zuno_record_size();
+    WIDTH = M._zuno_screen_width();
+    HEIGHT = M._zuno_screen_height();
     shippedLevel = level;
     M.FS.writeFile('/0.lev', level);
     M.FS.writeFile('/nums.bmp', digits);
