@@ -16,7 +16,7 @@ import sys
 
 DEPTH = 300          # ground below the surface (450 world units)
 GROUND = 144         # start ground: the wheels (world y 200, r 15) hang 1 unit above
-WALL_TOP = -1400
+WALL_TOP = -800
 WALL = 200
 
 
