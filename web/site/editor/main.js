@@ -38,6 +38,7 @@ section.innerHTML = `
     <button id="ed-save-lev" type="button">Save .lev</button>
     <button id="ed-link" type="button">Copy link</button>
     <button id="ed-play" type="button" title="p">Play</button>
+    <button id="ed-leave" type="button" title="the game as it was, without the drawing">Back to the game</button>
     <input id="ed-file" type="file" accept=".svg,.txt,.lev" hidden>
   </div>
   <div id="ed-body">
@@ -239,6 +240,11 @@ async function start() {
     }
   };
   $('ed-play').onclick = play;
+  $('ed-leave').onclick = () => {
+    document.body.classList.remove('editing');
+    ZUNO.resume();
+    $('screen').focus({ preventScroll: true });
+  };
   new ResizeObserver(() => view.invalidate()).observe(view.canvas);
   window.addEventListener('hashchange', openLink);
 
