@@ -158,3 +158,4 @@ test-web: web tests/web/node_modules
 web-bench: web tests/web/node_modules
 	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/bench.mjs
 	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/editor_bench.mjs
+	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/compile_bench.mjs

@@ -96,8 +96,6 @@ bool inCircle(IPoint a, IPoint b, IPoint c, IPoint d) {
     return a2 * (bx * cy - by * cx) - b2 * (ax * cy - ay * cx) + c2 * (ax * by - ay * bx) > 0;
 }
 
-double quality(const MeshTriangle& t) { return meshThickness(t) - (meshCanVanish(t) ? 1e6 : 0); }
-
 // Flips shared edges until each pair is Delaunay (no corner inside the
 // other's circle): the triangles then meet the outline's short edges with
 // their nearest corners rather than in long fans.
@@ -139,8 +137,10 @@ void flipPass(Mesh& mesh, bool& changed) {
             const IPoint p = t.v[0], q = t.v[1], x = t.v[2], y = o.v[(k + 2) % 3];
             const MeshTriangle a{{x, p, y}}, b{{y, q, x}};
             if (!positive(a) || !positive(b)) continue;
-            const double before = std::min(quality(t), quality(o)), after = std::min(quality(a), quality(b));
-            if (after <= before + 1e-9) continue;
+            // Thicker, and no new triangle that can vanish (the costlier test, last).
+            const double before = std::min(meshThickness(t), meshThickness(o));
+            if (std::min(meshThickness(a), meshThickness(b)) <= before + 1e-9) continue;
+            if ((meshCanVanish(a) || meshCanVanish(b)) && !meshCanVanish(t) && !meshCanVanish(o)) continue;
             mesh.remove(i);
             mesh.remove(size_t(u));
             mesh.add(a);
