@@ -28,7 +28,8 @@ parallel=${3:-1}
 shift $(( $# < 3 ? $# : 3 ))
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(level replay level_text key_script
-    level_reader replay_reader level_text_reader key_script_reader)
+    level_reader replay_reader level_text_reader key_script_reader
+    shape_text_reader svg_reader)
 reader_seconds=${FUZZ_READER_SECONDS:-$seconds}
 reader_runs=${FUZZ_READER_RUNS:-}
 coverage_build=${FUZZ_COVERAGE_BUILD:-$build-cov}
@@ -51,6 +52,8 @@ reader_source() {
         replay) echo app/replay_file.cpp ;;
         level_text) echo tools/levels/level_text.cpp ;;
         key_script) echo tools/replays/key_script.cpp ;;
+        shape_text) echo tools/shapes/shape_text.cpp ;;
+        svg) echo tools/shapes/svg_reader.cpp ;;
     esac
 }
 
@@ -65,6 +68,8 @@ max_len() {
         replay_reader) echo 1025 ;;
         level_reader) echo 1024 ;;
         level_text_reader | key_script_reader) echo 512 ;;
+        shape_text_reader) echo 2048 ;;
+        svg_reader) echo 4096 ;;
         *) echo 4096 ;;
     esac
 }
