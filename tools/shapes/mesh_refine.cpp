@@ -224,21 +224,10 @@ bool mergeAt(Mesh& mesh, size_t i) {
     return false;
 }
 
-// Adds a corner at the centre of the circle through thin triangle i, in
-// the triangle that holds it, and flips back to Delaunay: a polygon of
-// many short sides then fans out from its middle instead of shedding thin
-// ears. False when the centre falls outside the mesh or near a corner.
-bool insertCentre(Mesh& mesh, size_t i) {
-    const MeshTriangle& t = mesh.at(i);
-    const double ax = double(t.v[0].x), ay = double(t.v[0].y);
-    const double bx = double(t.v[1].x) - ax, by = double(t.v[1].y) - ay;
-    const double cx = double(t.v[2].x) - ax, cy = double(t.v[2].y) - ay;
-    const double d = 2 * (bx * cy - by * cx);
-    if (d == 0) return false;
-    const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
-    const double ux = ax + (cy * b2 - by * c2) / d, uy = ay + (bx * c2 - cx * b2) / d;
-    if (!(std::fabs(ux) < double(kMaxShapeCoordinate)) || !(std::fabs(uy) < double(kMaxShapeCoordinate))) return false;
-    const IPoint c{int64_t(std::llround(ux)), int64_t(std::llround(uy))};
+// Adds corner c inside the triangle that holds it, then flips the edges
+// around it back to Delaunay. False when c lies outside every triangle, on
+// an edge, or near a corner.
+bool insertPoint(Mesh& mesh, IPoint c) {
     for (size_t k = 0; k < mesh.size(); ++k) {
         if (!mesh.alive(k)) continue;
         const MeshTriangle h = mesh.at(k);
@@ -248,17 +237,50 @@ bool insertCentre(Mesh& mesh, size_t i) {
             if (dx * dx + dy * dy < kNearCorner * kNearCorner) return false;
         }
         mesh.remove(k);
-        mesh.add({{h.v[0], h.v[1], c}});
-        mesh.add({{h.v[1], h.v[2], c}});
-        mesh.add({{h.v[2], h.v[0], c}});
-        for (int pass = 0; pass < 64; ++pass) {
-            bool changed = false;
-            delaunayPass(mesh, changed);
-            if (!changed) break;
+        // Edges facing c that may need a flip, as (from, to).
+        std::vector<std::pair<IPoint, IPoint>> edges;
+        for (int j = 0; j < 3; ++j) {
+            mesh.add({{h.v[j], h.v[(j + 1) % 3], c}});
+            edges.emplace_back(h.v[j], h.v[(j + 1) % 3]);
+        }
+        for (size_t guard = 0; !edges.empty() && guard < 4 * mesh.size() + 64; ++guard) {
+            const auto [p, q] = edges.back();
+            edges.pop_back();
+            const long t = mesh.twin(q, p);  // the triangle p q c
+            const long u = mesh.twin(p, q);  // across p q
+            if (t < 0 || u < 0) continue;
+            const MeshTriangle& o = mesh.at(size_t(u));
+            int m = 0;
+            while (m < 3 && !(o.v[m] == q && o.v[(m + 1) % 3] == p)) ++m;
+            if (m == 3) continue;
+            const IPoint y = o.v[(m + 2) % 3];
+            if (!inCircle(p, q, c, y)) continue;
+            const MeshTriangle a{{c, p, y}}, b{{y, q, c}};
+            if (!positive(a) || !positive(b)) continue;
+            mesh.remove(size_t(t));
+            mesh.remove(size_t(u));
+            mesh.add(a);
+            mesh.add(b);
+            edges.emplace_back(p, y);
+            edges.emplace_back(y, q);
         }
         return true;
     }
     return false;
+}
+
+// The centre of the circle through triangle t, rounded; false when far out.
+bool circleCentre(const MeshTriangle& t, IPoint& c) {
+    const double ax = double(t.v[0].x), ay = double(t.v[0].y);
+    const double bx = double(t.v[1].x) - ax, by = double(t.v[1].y) - ay;
+    const double cx = double(t.v[2].x) - ax, cy = double(t.v[2].y) - ay;
+    const double d = 2 * (bx * cy - by * cx);
+    if (d == 0) return false;
+    const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    const double ux = ax + (cy * b2 - by * c2) / d, uy = ay + (bx * c2 - cx * b2) / d;
+    if (!(std::fabs(ux) < double(kMaxShapeCoordinate)) || !(std::fabs(uy) < double(kMaxShapeCoordinate))) return false;
+    c = {int64_t(std::llround(ux)), int64_t(std::llround(uy))};
+    return true;
 }
 
 }  // namespace
@@ -275,12 +297,23 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
         flipPass(mesh, changed);
         if (!changed) break;
     }
-    for (int round = 0; round < 4; ++round) {
+    // A thin triangle gets a corner at its circle's centre (a polygon of
+    // many short sides then fans out from its middle instead of shedding
+    // thin ears); one that can vanish gets one at its centroid.
+    for (int round = 0; round < 8; ++round) {
         bool added = false;
         const size_t end = mesh.size();
         for (size_t i = 0; i < end; ++i) {
             if (mesh.count() > limit) return "more than " + std::to_string(limit) + " triangles";
-            if (mesh.alive(i) && meshThickness(mesh.at(i)) < kMinThickness && insertCentre(mesh, i)) added = true;
+            if (!mesh.alive(i)) continue;
+            const MeshTriangle t = mesh.at(i);
+            IPoint c;
+            if (meshThickness(t) < kMinThickness) {
+                if (circleCentre(t, c) && insertPoint(mesh, c)) added = true;
+            } else if (meshCanVanish(t)) {
+                c = {(t.v[0].x + t.v[1].x + t.v[2].x) / 3, (t.v[0].y + t.v[1].y + t.v[2].y) / 3};
+                if (insertPoint(mesh, c)) added = true;
+            }
         }
         if (!added) break;
     }
