@@ -74,6 +74,17 @@ max_len() {
     esac
 }
 
+# Seconds one input may take before it counts as a hang: a few hundred
+# times what one takes. A shape source of a few hundred bytes can ask for
+# a mesh of thousands of triangles, a tenth of a second natively and some
+# seconds under the sanitizers on a loaded machine.
+input_timeout() {
+    case "$1" in
+        shape_text_reader | svg_reader) echo 20 ;;
+        *) echo 3 ;;
+    esac
+}
+
 budget() {
     if is_reader "$1" && [ -n "$reader_runs" ]; then
         echo "-runs=$reader_runs"
@@ -92,9 +103,8 @@ run_one() {
     # Wall time, and the processor time the target had: on a shared machine
     # the two differ, and inputs per processor second is the speed on one core.
     local TIMEFORMAT='%R %U %S'
-    # -timeout: seconds for one input, a few hundred times what one takes.
     { time UBSAN_OPTIONS=print_stacktrace=1 "$build/fuzz_$target" \
-        "$(budget "$target")" -timeout=3 -rss_limit_mb=2048 -max_len="$(max_len "$target")" \
+        "$(budget "$target")" -timeout="$(input_timeout "$target")" -rss_limit_mb=2048 -max_len="$(max_len "$target")" \
         -print_final_stats=1 -artifact_prefix="$dir/artifacts/" \
         "$dir/corpus" "$(seeds "$target")" >"$work/$target.log" 2>&1; } 2>"$work/$target.time"
     status=$?

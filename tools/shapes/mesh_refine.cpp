@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
+#include <unordered_map>
 #include <cmath>
 #include <tuple>
 
@@ -15,10 +15,21 @@
 namespace {
 
 constexpr double kNearCorner = 20.0;  // file units an added corner keeps from others
+constexpr size_t kMaxWalk = 64;       // triangles a walk to a new corner crosses at most
 
 using EdgeKey = std::tuple<int64_t, int64_t, int64_t, int64_t>;
 
 EdgeKey key(IPoint a, IPoint b) { return EdgeKey{a.x, a.y, b.x, b.y}; }
+
+// Only looked up, never walked in order, so the order a hash gives cannot
+// reach the output.
+struct EdgeHash {
+    size_t operator()(const EdgeKey& k) const {
+        uint64_t h = 1469598103934665603ull;
+        for (int64_t v : {std::get<0>(k), std::get<1>(k), std::get<2>(k), std::get<3>(k)}) h = (h ^ uint64_t(v)) * 1099511628211ull;
+        return size_t(h ^ (h >> 29));
+    }
+};
 
 int64_t gcd64(int64_t a, int64_t b) {
     a = std::llabs(a);
@@ -41,7 +52,7 @@ bool positive(const MeshTriangle& t) { return cross(t.v[0], t.v[1], t.v[2]) > 0;
 
 class Mesh {
 public:
-    explicit Mesh(std::vector<MeshTriangle>& t) : tris_(t), alive_(t.size(), true) {
+    explicit Mesh(std::vector<MeshTriangle>& t) : tris_(t), alive_(t.size(), true), live_(t.size()) {
         for (size_t i = 0; i < tris_.size(); ++i) link(i);
     }
 
@@ -53,11 +64,13 @@ public:
     size_t add(const MeshTriangle& t) {
         tris_.push_back(t);
         alive_.push_back(true);
+        ++live_;
         link(tris_.size() - 1);
         return tris_.size() - 1;
     }
     void remove(size_t i) {
         alive_[i] = false;
+        --live_;
         for (int j = 0; j < 3; ++j) {
             const auto it = edges_.find(key(tris_[i].v[j], tris_[i].v[(j + 1) % 3]));
             if (it != edges_.end() && it->second == i) edges_.erase(it);
@@ -66,7 +79,7 @@ public:
     bool alive(size_t i) const { return alive_[i]; }
     const MeshTriangle& at(size_t i) const { return tris_[i]; }
     size_t size() const { return tris_.size(); }
-    size_t count() const { return size_t(std::count(alive_.begin(), alive_.end(), true)); }
+    size_t count() const { return live_; }
     void compact() {
         std::vector<MeshTriangle> kept;
         for (size_t i = 0; i < tris_.size(); ++i)
@@ -80,7 +93,8 @@ private:
     }
     std::vector<MeshTriangle>& tris_;
     std::vector<bool> alive_;
-    std::map<EdgeKey, size_t> edges_;
+    size_t live_;
+    std::unordered_map<EdgeKey, size_t, EdgeHash> edges_;
 };
 
 // Rotates t so that edge j comes first: v[0] -> v[1] is that edge.
@@ -227,11 +241,24 @@ bool mergeAt(Mesh& mesh, size_t i) {
 // Adds corner c inside the triangle that holds it, then flips the edges
 // around it back to Delaunay. False when c lies outside every triangle, on
 // an edge, or near a corner.
-bool insertPoint(Mesh& mesh, IPoint c) {
-    for (size_t k = 0; k < mesh.size(); ++k) {
-        if (!mesh.alive(k)) continue;
+bool insertPoint(Mesh& mesh, IPoint c, size_t hint) {
+    // Walks from the triangle the point came from towards it, across the
+    // first edge that has it outside; the outline ends the walk.
+    size_t k = hint;
+    for (size_t steps = 0;; ++steps) {
+        if (steps > kMaxWalk) return false;
+        const MeshTriangle& at = mesh.at(k);
+        int out = -1;
+        for (int j = 0; j < 3 && out < 0; ++j)
+            if (cross(at.v[j], at.v[(j + 1) % 3], c) < 0) out = j;
+        if (out < 0) break;
+        const long next = mesh.twin(at.v[out], at.v[(out + 1) % 3]);
+        if (next < 0) return false;
+        k = size_t(next);
+    }
+    {
         const MeshTriangle h = mesh.at(k);
-        if (cross(h.v[0], h.v[1], c) <= 0 || cross(h.v[1], h.v[2], c) <= 0 || cross(h.v[2], h.v[0], c) <= 0) continue;
+        if (cross(h.v[0], h.v[1], c) <= 0 || cross(h.v[1], h.v[2], c) <= 0 || cross(h.v[2], h.v[0], c) <= 0) return false;
         for (const IPoint& v : h.v) {
             const double dx = double(v.x - c.x), dy = double(v.y - c.y);
             if (dx * dx + dy * dy < kNearCorner * kNearCorner) return false;
@@ -300,19 +327,26 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
     // A thin triangle gets a corner at its circle's centre (a polygon of
     // many short sides then fans out from its middle instead of shedding
     // thin ears); one that can vanish gets one at its centroid.
+    std::vector<bool> fine;  // by index: a triangle never changes, so once is enough
     for (int round = 0; round < 8; ++round) {
         bool added = false;
         const size_t end = mesh.size();
+        fine.resize(end, false);
         for (size_t i = 0; i < end; ++i) {
             if (mesh.count() > limit) return "more than " + std::to_string(limit) + " triangles";
-            if (!mesh.alive(i)) continue;
+            if (!mesh.alive(i) || fine[i]) continue;
             const MeshTriangle t = mesh.at(i);
             IPoint c;
-            if (meshThickness(t) < kMinThickness) {
-                if (circleCentre(t, c) && insertPoint(mesh, c)) added = true;
-            } else if (meshCanVanish(t)) {
+            const bool thin = meshThickness(t) < kMinThickness;
+            if (!thin && !meshCanVanish(t)) {
+                fine[i] = true;
+                continue;
+            }
+            if (thin) {
+                if (circleCentre(t, c) && insertPoint(mesh, c, i)) added = true;
+            } else {
                 c = {(t.v[0].x + t.v[1].x + t.v[2].x) / 3, (t.v[0].y + t.v[1].y + t.v[2].y) / 3};
-                if (insertPoint(mesh, c)) added = true;
+                if (insertPoint(mesh, c, i)) added = true;
             }
         }
         if (!added) break;
