@@ -68,8 +68,8 @@ max_len() {
         replay_reader) echo 1025 ;;
         level_reader) echo 1024 ;;
         level_text_reader | key_script_reader) echo 512 ;;
-        shape_text_reader) echo 2048 ;;
-        svg_reader) echo 4096 ;;
+        shape_text_reader) echo 512 ;;
+        svg_reader) echo 1024 ;;
         *) echo 4096 ;;
     esac
 }
