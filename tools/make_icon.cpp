@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
         y1 = std::max(y1, world.position[i].y + world.radius[i]);
     }
     const int cutSize = static_cast<int>(std::max(x1 - x0, y1 - y0)) + 2 * kMargin;
-    const int left = static_cast<int>((x0 + x1) / 2 - world.centre.x) + kCameraColumn - cutSize / 2;
-    const int top = static_cast<int>((y0 + y1) / 2 - world.centre.y) + kCameraRow - cutSize / 2;
+    const int left = static_cast<int>(columnAxis(world.centre).ofWhole((x0 + x1) / 2)) - cutSize / 2;
+    const int top = static_cast<int>(rowAxis(world.centre).ofWhole((y0 + y1) / 2)) - cutSize / 2;
     const RgbImage screen = surfaceToRgb(surface.get());
     RgbImage cut(cutSize, cutSize);
     for (int y = 0; y < cutSize; ++y)
