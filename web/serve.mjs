@@ -9,7 +9,7 @@ import { fileURLToPath } from 'node:url';
 const TYPES = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.mjs': 'text/javascript',
   '.css': 'text/css', '.wasm': 'application/wasm', '.lev': 'application/octet-stream',
-  '.bmp': 'image/bmp', '.rec': 'application/octet-stream',
+  '.bmp': 'image/bmp', '.rec': 'application/octet-stream', '.json': 'application/json', '.svg': 'image/svg+xml',
 };
 
 export function startServer(root, port = 0) {
