@@ -2,6 +2,8 @@
 // distinct failure of a path once.
 #include "app/level_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -9,9 +11,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-constexpr size_t kCountBytes = 4;
-constexpr size_t kTriangleBytes = 24;  // three vertices of two int32
 
 // Little-endian on every host: the file's byte order is fixed, the machine's is not.
 int32_t decodeInt32(const unsigned char* b) {
@@ -38,9 +37,9 @@ bool readFailed(const std::istream& in) { return in.bad(); }
 }  // namespace
 
 std::string LevelLoader::readCountFrom(std::istream& in, int32_t& count) {
-    unsigned char bytes[kCountBytes];
-    const size_t got = readBytes(in, bytes, kCountBytes);
-    if (got < kCountBytes) {
+    unsigned char bytes[kLevelCountBytes];
+    const size_t got = readBytes(in, bytes, kLevelCountBytes);
+    if (got < kLevelCountBytes) {
         if (readFailed(in)) return "read error";
         if (got == 0) return "empty file, no triangle count";
         return std::to_string(got) + " bytes, too short for the triangle count";
@@ -57,12 +56,12 @@ std::string LevelLoader::readTrianglesFrom(std::istream& in, int32_t count, Leve
     }
     // One buffer per load, read in one go; the Level is written only once the
     // whole block is here.
-    const size_t need = size_t(count) * kTriangleBytes;
+    const size_t need = size_t(count) * kLevelTriangleBytes;
     std::unique_ptr<unsigned char[]> bytes(new unsigned char[need]);
     const size_t got = readBytes(in, bytes.get(), need);
     if (got < need) {
         if (readFailed(in)) return "read error";
-        return "truncated: " + std::to_string(got / kTriangleBytes) + " of " + std::to_string(count) + " triangles";
+        return "truncated: " + std::to_string(got / kLevelTriangleBytes) + " of " + std::to_string(count) + " triangles";
     }
     decodeTriangles(bytes.get(), count, l.vertices);
     l.triangleCount = count;
@@ -72,7 +71,7 @@ std::string LevelLoader::readTrianglesFrom(std::istream& in, int32_t count, Leve
 void LevelLoader::decodeTriangles(const unsigned char* bytes, int32_t count, Vec2* vertices) {
     const int32_t n = 3 * count;
     for (int32_t v = 0; v < n; ++v) {
-        const unsigned char* b = bytes + 8 * size_t(v);
+        const unsigned char* b = bytes + kLevelTriangleBytes / 3 * size_t(v);
         vertices[v] = Vec2(double(decodeInt32(b)) * kFileToWorld, double(decodeInt32(b + 4)) * kFileToWorld);
     }
 }
@@ -84,36 +83,42 @@ std::string LevelLoader::readWhole(std::istream& in, Level& l) {
     return readTrianglesFrom(in, count, l);
 }
 
+// Called right after the stream was opened on path, while errno still
+// holds the open's reason.
 std::string LevelLoader::openReason(const std::istream& in, const std::string& path) {
+    const int openError = errno;
     if (isDirectory(path)) return "is a directory";
-    if (!in) return "cannot open";
+    if (!in) return openError != 0 ? std::string("cannot open: ") + std::strerror(openError) : "cannot open";
     return "";
 }
 
-void LevelLoader::readCount(std::istream& in, const std::string& path) {
+std::string LevelLoader::readCount(std::istream& in, const std::string& path, bool reportFailure) {
     path_ = path;
     countRead_ = false;
     std::string reason = openReason(in, path);
     if (reason.empty()) reason = readCountFrom(in, pendingCount_);
     if (!reason.empty()) {
-        report(path, reason);
-        return;
+        if (reportFailure) report(path, reason);
+        return reason;
     }
     countRead_ = true;
+    return "";
 }
 
-void LevelLoader::readTriangles(std::istream& in, Level& l) {
-    if (!countRead_) return;  // already reported by readCount
+std::string LevelLoader::readTriangles(std::istream& in, Level& l, bool reportFailure) {
+    if (!countRead_) return "";  // readCount gave the reason
     countRead_ = false;
     const std::string reason = readTrianglesFrom(in, pendingCount_, l);
     if (reason.empty()) {
         lastReported_.erase(fileKey(path_));
-    } else {
+    } else if (reportFailure) {
         report(path_, reason);
     }
+    return reason;
 }
 
 void LevelLoader::reload(const std::string& path, Level& l) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     std::string reason = openReason(in, path);
     if (reason.empty()) reason = readWhole(in, l);

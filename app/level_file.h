@@ -4,6 +4,7 @@
 // 5000 triangles leaves the Level as it was and is reported once on stderr.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <map>
@@ -13,16 +14,20 @@
 
 constexpr const char* kLevelFileName = "0.lev";
 constexpr double kFileToWorld = 1.5;  // world units per file unit
+constexpr std::size_t kLevelCountBytes = 4;      // the int32 triangle count
+constexpr std::size_t kLevelTriangleBytes = 24;  // three vertices of two int32
 
 class LevelLoader {
 public:
-    // Initial load, first half: the count of the stream opened on path. The
-    // count is held back until readTriangles has the whole file.
-    void readCount(std::istream& in, const std::string& path);
+    // Initial load, first half: the count of the stream just opened on path.
+    // The count is held back until readTriangles has the whole file. Returns
+    // "" or the reason the load fails, which is also reported when asked.
+    std::string readCount(std::istream& in, const std::string& path, bool reportFailure = true);
 
     // Initial load, second half: the triangles of the same stream; commits
-    // count and vertices to l only when all of them were read.
-    void readTriangles(std::istream& in, Level& l);
+    // count and vertices to l only when all of them were read. Returns ""
+    // or the reason, as readCount does ("" too after a failed readCount).
+    std::string readTriangles(std::istream& in, Level& l, bool reportFailure = true);
 
     // Level reload: opens path, reads the whole file, commits or reports.
     void reload(const std::string& path, Level& l);

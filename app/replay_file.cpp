@@ -295,6 +295,12 @@ void ReplayReader::playNext(World& w, bool& running) {
     in_->setstate(std::ios::eofbit);
 }
 
+void ReplayReader::skipRecords(int count) {
+    if (!in_) return;
+    for (int i = 0; i < count && in_->good(); ++i)
+        in_->ignore(static_cast<std::streamsize>(kFrameRecordSize), std::char_traits<char>::eof());
+}
+
 void ReplayReader::reportBadRecord(const std::string& what) {
     if (reportedBadRecord_) return;
     reportedBadRecord_ = true;

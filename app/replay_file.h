@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "input/controls.h"
 #include "platform/local_time.h"
 #include "sim/world.h"
 
@@ -56,7 +57,7 @@ private:
 };
 
 // Replay mode's replay stream.
-class ReplayReader {
+class ReplayReader final : public RecordSkipper {
 public:
     // Opens path; on failure error() holds the reason (strerror text; a
     // directory is refused as one) and isOpen() is false.
@@ -73,8 +74,10 @@ public:
     // or non-finite record is not applied and is reported once on stderr.
     void playNext(World& w, bool& running);
 
-    // The stream itself, for the fast-forward's skips.
-    std::istream* stream() { return in_.get(); }
+    // Passes over up to count whole records (the fast-forward), stopping
+    // at the end of the file; one that runs into it ends the playback at
+    // the next frame, as a read would.
+    void skipRecords(int count) override;
 
 private:
     void reportBadRecord(const std::string& what);

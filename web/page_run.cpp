@@ -1,20 +1,14 @@
 // The page's live run and playback, started as the game's entry starts them.
 #include "web/page_run.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
+#include <algorithm>
 #include <sstream>
 
-#include "app/level_file.h"
 #include "app/replay_file.h"
 #include "display/display.h"
 #include "input/pacing.h"
 #include "platform/local_time.h"
-#include "platform/ticks.h"
-#include "sim/contact_list.h"
 #include "sim/world.h"
-#include "tools/replays/headless_run.h"
 #include "tools/replays/replay_stats.h"
 #include "web/byte_sink.h"
 #include "web/sdl/sdl_web.h"
@@ -29,43 +23,42 @@ void PageRun::stop() {
     mode_ = PageMode::none;
 }
 
-// The entry's startup from the replay stream on: the level's count, the
-// Display (window, digits in record mode), the triangles, the seed, the World.
-std::string PageRun::startCommon(int32_t recordMode) {
-    // As at program load: zeroed globals, no key held, no event waiting.
-    resetSimulationState(world, level);
-    contactList.clear();
-    releaseAllKeys();
-    sdlWebClearEvents();
-    world.recordMode = recordMode;
-    world.gravity = Vec2(0, kInitialGravityY);
-
-    std::ifstream levelStream;
-    levelStream.open(run_->programDirectory + kLevelFileName, std::ios::binary);
-    run_->levelLoader.readCount(levelStream, run_->programDirectory + kLevelFileName);
-    display_ = std::make_unique<Display>(&run_->running, recordMode, run_->programDirectory);
-    // The page's animation frames keep the pace; the desktop's busy wait
-    // would freeze the tab.
-    display_->paced = false;
-    if (display_->status != DisplayStatus::ok) return "the game could not start: " + std::string(SDL_GetError());
-    run_->levelLoader.readTriangles(levelStream, level);
-    std::srand(getTickCount());
-    initialiseWorld(world);
+// The game's startup, over the file system's "0.lev", with the replay
+// stream made ready by the caller.
+std::string PageRun::start(int32_t recordMode, std::unique_ptr<ReplayWriter> writer,
+                           std::unique_ptr<ReplayReader> reader) {
+    stop();
+    run_ = std::make_unique<RunState>();
+    sdlWebClearEvents();  // no event of an earlier run is waiting
+    RunStart how;
+    how.recordMode = recordMode;
+    how.openReplay = [&](RunState& run) {
+        run.writer = std::move(writer);
+        run.reader = std::move(reader);
+        return std::string();
+    };
+    how.openDisplay = [](RunState& run, std::unique_ptr<Display>& display) -> std::string {
+        display = std::make_unique<Display>(&run.running, world.recordMode, run.programDirectory);
+        // The page's animation frames keep the pace; the desktop's busy wait
+        // would freeze the tab.
+        display->paced = false;
+        if (display->status != DisplayStatus::ok) return "the game could not start: " + std::string(SDL_GetError());
+        return "";
+    };
+    std::string error = startRun(how, *run_, display_).error;
     framesRun_ = 0;
     ranFrame_ = false;
-    return "";
+    mode_ = recordMode ? PageMode::live : PageMode::replay;
+    if (!error.empty()) stop();
+    return error;
 }
 
 std::string PageRun::startLive() {
-    stop();
-    run_ = std::make_unique<RunState>();
+    stop();  // the last run's writer writes its rest into recording_ as it closes
     recording_.clear();
-    recordingName_ = composeReplayPath(run_->programDirectory, currentDateTime());
-    run_->writer = std::make_unique<ReplayWriter>(std::make_unique<ByteSinkStream>(recording_), recordingName_);
-    mode_ = PageMode::live;
-    std::string error = startCommon(1);
-    if (!error.empty()) stop();
-    return error;
+    recordingName_ = composeReplayPath("", currentDateTime());
+    return start(1, std::make_unique<ReplayWriter>(std::make_unique<ByteSinkStream>(recording_), recordingName_),
+                 nullptr);
 }
 
 std::string PageRun::startReplay(const std::vector<uint8_t>& bytes, const std::string& name) {
@@ -75,13 +68,40 @@ std::string PageRun::startReplay(const std::vector<uint8_t>& bytes, const std::s
     analyseReplay(probe, stats);
     if (std::string problem = replayProblem(stats); !problem.empty()) return name + ": not a replay: " + problem;
 
-    stop();
-    run_ = std::make_unique<RunState>();
-    run_->reader = std::make_unique<ReplayReader>(std::make_unique<std::istringstream>(text), name);
-    mode_ = PageMode::replay;
-    std::string error = startCommon(0);
-    if (!error.empty()) stop();
-    return error;
+    replayText_ = text;
+    replayName_ = name;
+    return restartReplay();
+}
+
+std::string PageRun::restartReplay() {
+    shownFrame_ = -1;
+    auto stream = std::make_unique<std::istringstream>(replayText_);
+    replayStream_ = stream.get();
+    return start(0, nullptr, std::make_unique<ReplayReader>(std::move(stream), replayName_));
+}
+
+int64_t PageRun::playbackFrames() const {
+    return mode_ == PageMode::replay ? static_cast<int64_t>(replayText_.size() / kFrameRecordSize) + 2 : 0;
+}
+
+std::string PageRun::seekReplay(int64_t frame) {
+    if (mode_ != PageMode::replay) return "no replay is playing";
+    const int64_t records = playbackFrames() - 2;
+    frame = std::max<int64_t>(0, std::min(frame, records + 1));
+    if (std::string error = restartReplay(); !error.empty()) return error;
+    // A picture depends on its own record and on the one before, which the
+    // erase pass blacks out; the playback before that is skipped unread.
+    // From the record before the frame's, up to the last one, the reads and
+    // the end of file come as in the playback run in full.
+    const int64_t from = std::max<int64_t>(0, std::min(frame - 1, records - 1));
+    run_->reader->skipRecords(static_cast<int>(from));
+    framesRun_ = static_cast<int32_t>(from);
+    world.frameCounter = static_cast<int32_t>(from);
+    run_->drawing = false;
+    while (framesRun_ < frame && running()) pass();
+    run_->drawing = true;
+    pass();
+    return "";
 }
 
 bool PageRun::frameDue(uint32_t now) const {
@@ -95,7 +115,24 @@ bool PageRun::frame(uint32_t now) {
     if (!running() || !display_) return false;
     ranFrame_ = true;
     lastStart_ = now;
+    pass();
+    return true;
+}
+
+void PageRun::pass() {
+    if (mode_ == PageMode::replay) shownFrame_ = nextPlaybackFrame();
     runFrame(*display_, *run_);
     ++framesRun_;
-    return true;
+}
+
+// The playback frame the next pass shows: the index of the record it
+// reads; past the records, the frame that meets the end of file, and then
+// the last one.
+int64_t PageRun::nextPlaybackFrame() const {
+    const int64_t records = playbackFrames() - 2;
+    std::istream* in = replayStream_;
+    if (!in->good()) return records + 1;
+    const std::streamoff at = in->tellg();
+    if (at < 0) return records + 1;
+    return std::min<int64_t>(records, at / static_cast<std::streamoff>(kFrameRecordSize));
 }

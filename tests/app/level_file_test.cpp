@@ -141,7 +141,7 @@ TEST(LevelFile, ReloadReportsEachFailureOnceUntilASuccess) {
     const std::string kept = "; level reload skipped, the level in use is kept\n";
 
     for (int i = 0; i < 3; ++i) loader.reload(path, *l);
-    EXPECT_EQ(err.take(), path + ": cannot open" + kept);
+    EXPECT_EQ(err.take(), path + ": cannot open: No such file or directory" + kept);
 
     writeFile(path, levelBytes(5).substr(0, 50));
     loader.reload(path, *l);
@@ -199,6 +199,6 @@ TEST(LevelFile, InitialLoadCommitsOnlyAfterTheTriangles) {
         loader.readCount(in, dir.file("missing.lev"));
         loader.readTriangles(in, *l);
         EXPECT_EQ(l->triangleCount, 0);
-        EXPECT_EQ(err.take(), dir.file("missing.lev") + ": cannot open\n");
+        EXPECT_EQ(err.take(), dir.file("missing.lev") + ": cannot open: No such file or directory\n");
     }
 }

@@ -5,7 +5,7 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { openSite, tool, compileLevel, tempDir, readPng, installBytes, toBase64, fromBase64, BUILD, DATA, WEB_BUILD } from './support.mjs';
+import { openSite, tool, compileLevel, tempDir, readPng, installBytes, toBase64, fromBase64, BUILD, DATA, WEB_SITE } from './support.mjs';
 
 let site, page, dir;
 before(async () => {
@@ -75,6 +75,6 @@ test('ZUNO.render draws what zuno-replay render draws', async () => {
 });
 
 test("the module brings none of emscripten's own SDL", () => {
-  const glue = fs.readFileSync(path.join(WEB_BUILD, 'zuno_core.js'), 'utf8');
+  const glue = fs.readFileSync(path.join(WEB_SITE, 'zuno_core.js'), 'utf8');
   assert.equal((glue.match(/SDL_\w+|library_sdl|SDL\.(?:init|keyCodes)/g) || []).length, 0);
 });

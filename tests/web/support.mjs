@@ -12,6 +12,8 @@ import { startServer } from '../../web/serve.mjs';
 
 export const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 export const WEB_BUILD = process.env.ZUNO_WEB_BUILD || path.join(ROOT, 'build-web');
+// The site itself: the folder of the build that holds what a visitor loads.
+export const WEB_SITE = path.join(WEB_BUILD, 'site');
 export const BUILD = process.env.ZUNO_BUILD || path.join(ROOT, 'build');
 export const DATA = path.join(ROOT, 'tests/web/data');
 
@@ -21,10 +23,10 @@ const FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', 
 
 export function tempDir(prefix) { return fs.mkdtempSync(path.join(os.tmpdir(), prefix)); }
 
-// A browser and the site's server; close() ends both. Fails, never skips,
-// where Chromium cannot start.
-export async function openSite() {
-  const { server, url } = await startServer(WEB_BUILD);
+// A browser and the site's server (of `root`, the built site unless named);
+// close() ends both. Fails, never skips, where Chromium cannot start.
+export async function openSite(root = WEB_SITE) {
+  const { server, url } = await startServer(root);
   const profile = tempDir('zuno-chromium-');
   let browser;
   try {
@@ -37,7 +39,7 @@ export async function openSite() {
     throw new Error(`headless Chromium cannot start: ${error.message}`);
   }
   return {
-    browser, url,
+    browser, url, server,
     async page() {
       const page = await browser.newPage();
       page.on('pageerror', (e) => console.error('page error:', e.message));

@@ -39,17 +39,18 @@ bool isLevelTextName(const std::string& path) { return endsWith(path, ".txt"); }
 
 std::string readLevel(const std::string& path, LevelForm form, LevelText& level) {
     level = LevelText{};
-    const bool asText = form == LevelForm::text || isLevelTextName(path);
     std::ifstream in;
-    if (std::string fault = openInputFile(path, in, asText ? std::ios::in : std::ios::in | std::ios::binary);
-        !fault.empty())
-        return fault;
-    if (asText) return parseLevelText(in, path, level);
+    if (std::string fault = openInputFile(path, in); !fault.empty()) return fault;
+    return readLevelFrom(in, path, form, level);
+}
 
+std::string readLevelFrom(std::istream& in, const std::string& name, LevelForm form, LevelText& level) {
+    level = LevelText{};
+    if (form == LevelForm::text || isLevelTextName(name)) return parseLevelText(in, name, level);
     auto loaded = std::make_unique<Level>();
     if (std::string reason = LevelLoader::readWhole(in, *loaded); !reason.empty()) {
         if (looksLikeText(in)) reason += " (this is text: a level's text form is read from a name ending in .txt)";
-        return path + ": " + reason;
+        return name + ": " + reason;
     }
     level.triangles = fileTriangles(*loaded);
     return "";

@@ -20,6 +20,10 @@ bool isLevelTextName(const std::string& path);
 // refused here with its reason.
 std::string readLevel(const std::string& path, LevelForm form, LevelText& level);
 
+// The same from a stream already open (in binary mode), named `name` in
+// messages and for the choice of form.
+std::string readLevelFrom(std::istream& in, const std::string& name, LevelForm form, LevelText& level);
+
 // The path of a level file holding the level at `path`, for the headless
 // game, whose loader reads level files only: the file itself, or for the
 // text form a temporary level file compiled from it, removed with this.

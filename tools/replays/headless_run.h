@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -45,7 +46,8 @@ public:
     void setKeyScript(const KeyScript* script);
 
 private:
-    std::string startCommon(int32_t recordMode, const std::string& levelPath);
+    std::string start(int32_t recordMode, const std::string& levelPath,
+                      std::function<std::string(RunState&)> openReplay);
 
     SurfacePtr surface_;  // first member, so freed after the Display drawing into it
     std::unique_ptr<Display> display_;
@@ -53,9 +55,6 @@ private:
     std::unique_ptr<KeyScriptPlayer> keys_;
     int32_t framesRun_ = 0;
 };
-
-// Clears SDL's key-state array, so no key of an earlier run stays held.
-void releaseAllKeys();
 
 // Frames a drive runs when none are asked for: the last event's frame plus
 // this, about five seconds at the game's pace for the bike to settle.
