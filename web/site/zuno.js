@@ -449,6 +449,7 @@
       saveRecording();
       paused = true;
     },
+    resume() { paused = false; },
     // For the benchmark: one main-loop pass of the page's run and its
     // presenting, unpaced; and the step benchmark's milliseconds for n frames.
     _frame() {
