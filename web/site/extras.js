@@ -12,7 +12,7 @@ import { replayTimeline } from './replay_timeline.js';
 import { Ghost } from './ghost.js';
 import { KeyLog } from './key_log.js';
 import { linkKind } from './link_codec.js';
-import { RUN_KIND, encodeRun, decodeRun } from './run_links.js';
+import { RUN_KIND, encodeRun, decodeRun, tooLongForLink } from './run_links.js';
 import { courses } from './course_list.js';
 
 registerOffline();
@@ -100,6 +100,8 @@ share.onclick = async () => {
   const frames = M._zuno_frames_run();
   try {
     if (page.mode() !== 'live' || frames < 1) throw new Error('no live run to share yet');
+    const tooLong = tooLongForLink(frames, M.FS.readFile('/0.lev'));
+    if (tooLong) throw new Error(tooLong);
     const text = await encodeRun({ frames, keys: keyLog.script(frames), course: await courseOfRun() });
     sharedLink.value = `${location.href.split('#')[0]}#${text}`;
     sharedSize.textContent = `${frames} frames, ${(sharedLink.value.length / 1024).toFixed(1)} KB`;
@@ -128,6 +130,8 @@ async function openRunLink(fragment) {
   try {
     const run = await decodeRun(fragment);
     const level = await levelOfCourse(run.course);
+    const tooLong = tooLongForLink(run.frames, level);
+    if (tooLong) throw new Error(tooLong);
     const replay = await ZUNO.drive({ level, keys: run.keys, frames: run.frames });
     const name = run.course.name || 'the course of the link';
     if (!page.openLevel(level, name)) return;

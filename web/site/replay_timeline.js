@@ -109,8 +109,10 @@ export function replayTimeline({ page, stage, onRace }) {
   forward.onclick = () => step(1);
   slider.addEventListener('pointerdown', () => { dragging = true; });
   slider.addEventListener('input', () => seek(Number(slider.value)));
-  slider.addEventListener('change', () => { dragging = false; show(); });
+  slider.addEventListener('change', () => { dragging = false; show(); page.canvas.focus(); });
   race.onclick = () => { if (replay) onRace(replay); };
+  // The keyboard goes back to the game (f) after a button of the bar.
+  for (const b of [back, play, forward, ...speedButtons]) b.addEventListener('click', () => page.canvas.focus());
 
   window.addEventListener('keydown', (event) => {
     if (bar.hidden || event.target instanceof HTMLInputElement && event.target.type !== 'range') return;

@@ -12,6 +12,11 @@ import { encodeLink, decodeLink } from './link_codec.js';
 export const RUN_KIND = 'run';
 // About 70 minutes at the page's pace: ZUNO.drive runs it in a second or two.
 const MAX_FRAMES = 250000;
+// Opening a link runs its frames at once, each frame's step over every
+// triangle: at most this many triangle-frames (a second or so), so that a
+// link never holds the page for long (a 5000-triangle level: 20,000 frames).
+const MAX_WORK = 1e8;
+const LEVEL_TRIANGLE_BYTES = 24;  // six 32-bit coordinates
 const MAX_PAYLOAD = 4 * 1024 * 1024;
 const COURSE_NAME = /^[A-Za-z0-9_-][A-Za-z0-9_.\/-]{0,120}\.lev$/;
 
@@ -30,6 +35,15 @@ export async function encodeRun({ frames, keys, course }) {
   payload.set(keyBytes, head.length);
   payload.set(courseBytes, head.length + keyBytes.length);
   return encodeLink(RUN_KIND, payload);
+}
+
+// Why a run of `frames` frames on the level (its file's bytes) is too long
+// for a link, or ''.
+export function tooLongForLink(frames, level) {
+  const triangles = Math.max(300, Math.ceil(level.length / LEVEL_TRIANGLE_BYTES));
+  if (frames <= MAX_FRAMES && frames * triangles <= MAX_WORK) return '';
+  const most = Math.min(MAX_FRAMES, Math.floor(MAX_WORK / triangles));
+  return `the run is too long for a link (${frames} frames; at most ${most} on this course)`;
 }
 
 // { frames, keys, course: {name} | {drawing: bytes} | {level: bytes} }, or

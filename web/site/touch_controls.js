@@ -108,6 +108,7 @@ export function touchControls({ stage, controls, setKey }) {
     const on = !document.body.classList.contains('touch');
     try { localStorage.setItem(STORED, on ? 'on' : 'off'); } catch (error) { /* not kept: private mode */ }
     show(on);
+    document.getElementById('screen').focus({ preventScroll: true });
   };
   controls.append(toggle);
   let stored = null;
