@@ -128,6 +128,8 @@ test-sdl-compat: deps
 # headless Chromium, and measured.
 WEB_BUILD ?= build-web
 WEB_PORT  ?= 8080
+# Debian source packages of the libraries the page compiles from source.
+WEB_SRC   ?= build-web-src
 # emcc needs Debian's node modules even where the node on PATH is another one.
 WEB_ENV   = NODE_PATH=/usr/share/nodejs
 
@@ -137,8 +139,9 @@ deps-web:
 	@./scripts/install-deps web
 
 web: deps-web build
+	./scripts/web-sources $(WEB_SRC)
 	$(WEB_ENV) emcmake cmake -S web -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
-	  -DZUNO_NATIVE_BUILD=$(abspath $(BUILD)) >/dev/null
+	  -DZUNO_NATIVE_BUILD=$(abspath $(BUILD)) -DZUNO_WEB_SOURCES=$(abspath $(WEB_SRC)) >/dev/null
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
 	@echo "The site is in $(WEB_BUILD)/site/ (any static file host serves it as it is)."
 

@@ -127,4 +127,9 @@ EMSCRIPTEN_KEEPALIVE int zuno_render(double frame) {
     return result(apiRender(inputs[1], inputs[0], static_cast<int64_t>(frame), output));
 }
 
+// Slot 0 the level source; the level file lands in the output.
+EMSCRIPTEN_KEEPALIVE int zuno_compile_level(const char* name) {
+    return result(apiCompileLevel(inputs[0], name, output));
+}
+
 }  // extern "C"

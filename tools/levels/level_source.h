@@ -8,11 +8,14 @@
 #include "tools/levels/level_text.h"
 
 enum class LevelForm {
-    byName,  // the text form when the name ends in ".txt", else a level file
-    text,    // the text form whatever the name
+    byName,  // a source when the name ends in ".txt" or ".svg", else a level file
+    text,    // a source whatever the name (text, or SVG by its first bytes)
 };
 
+// Sources: the text form (triangle and shape lines) and SVG drawings,
+// whose shapes are meshed into triangles on reading.
 bool isLevelTextName(const std::string& path);
+bool isSvgName(const std::string& path);
 
 // Reads the level at path. Returns "" with level set (no lines for a level
 // file), or "PATH: what is wrong" ("PATH:LINE: ..." in the text form). A

@@ -426,6 +426,14 @@
         return outputBytes();
       });
     },
+    // The level file `zuno-level compile` writes for a source (text or SVG).
+    compileLevel({ source, name } = {}) {
+      return ready.then(() => {
+        putInput(0, toBytes(source || ''));
+        if (callNamed('zuno_compile_level', String(name || 'level.txt'))) throw new Error(message());
+        return outputBytes();
+      });
+    },
     // The picture replay mode shows at playback frame `frame`, as `zuno-replay render` draws it.
     render({ replay, level, frame } = {}) {
       return ready.then(() => {
