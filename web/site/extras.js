@@ -30,7 +30,7 @@ const header = document.querySelector('header');
 new ResizeObserver(() => document.documentElement.style.setProperty('--chrome', `${header.offsetHeight}px`))
   .observe(header);
 
-const ghost = new Ghost(stage);
+const ghost = new Ghost(stage, M);
 const keyLog = new KeyLog();
 let raceNext = null;  // the replay the next live run races
 
@@ -137,6 +137,9 @@ async function openRunLink(fragment) {
     if (!page.openLevel(level, name)) return;
     ZUNO.runLink = { frames: run.frames, replay };
     page.startReplay(replay, `a shared run on ${name}`);
+    // Opened over the editor: the game is what the link shows.
+    document.body.classList.remove('editing');
+    ZUNO.resume?.();
     page.canvas.focus();
   } catch (error) {
     const line = String(error.message || error).split('\n')[0];
