@@ -19,7 +19,8 @@ FUZZ_PARALLEL ?= 2
 FUZZ_TARGETS  = fuzz_level fuzz_replay fuzz_level_text fuzz_key_script \
   fuzz_level_reader fuzz_replay_reader fuzz_level_text_reader fuzz_key_script_reader
 
-.PHONY: run test deps deps-game bare-check build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif
+.PHONY: run test deps deps-game bare-check build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif \
+  course-pictures
 
 run: build
 	cd $(BUILD) && ./zuno
@@ -52,6 +53,12 @@ test-asan: build-asan
 demo-gif: build
 	$(BUILD)/zuno-replay drive --level $(BUILD)/0.lev --keys data/demo.keys -o $(BUILD)/demo.rec
 	$(BUILD)/zuno-replay gif $(BUILD)/demo.rec --level $(BUILD)/0.lev -o docs/demo.gif --to 749
+
+# The README's pictures of the course pack, from the built levels.
+course-pictures: build
+	mkdir -p docs/courses
+	for level in $(BUILD)/courses/*.lev; do \
+	  $(BUILD)/zuno-level render $$level -o docs/courses/$$(basename $$level .lev).png --width 400 || exit 1; done
 
 # libFuzzer targets of every file reader, in a clang build of their own
 # (coverage, AddressSanitizer, UBSan); see the README. `make fuzz` is
