@@ -62,6 +62,7 @@ public:
         }
     }
     const SourceRegion* of(const FileTriangle& t) const {
+        if (regions_.size() == 1) return &regions_.front();
         const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3, y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3;
         for (size_t i = 0; i < regions_.size(); ++i) {
             const Box& b = boxes_[i];
@@ -115,7 +116,9 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     if (out.triangles.size() > size_t(kMaxTriangles))
         return name + ": more than " + std::to_string(kMaxTriangles) + " triangles";
     if (regions.empty()) return "";
-    const size_t room = out.triangles.size() < size_t(kMaxTriangles) ? size_t(kMaxTriangles) - out.triangles.size() : 0;
+    // Meshing goes on past the limit, so a refusal can give the count, but
+    // not without bound.
+    const size_t room = 4 * size_t(kMaxTriangles);
     std::vector<FileTriangle> solid;
     const std::string fault = meshSolid(uniteRegions(regions), room, solid);
     if (!fault.empty()) return name + ": " + fault;
