@@ -138,7 +138,10 @@ void delaunayPass(Mesh& mesh, bool& changed) {
 }
 
 void flipPass(Mesh& mesh, bool& changed) {
-    for (size_t i = 0; i < mesh.size(); ++i) {
+    // The triangles there were when the pass began: the pair a flip makes
+    // waits for the next pass, so a pass has an end.
+    const size_t end = mesh.size();
+    for (size_t i = 0; i < end; ++i) {
         if (!mesh.alive(i)) continue;
         for (int j = 0; j < 3 && mesh.alive(i); ++j) {
             const MeshTriangle t = rotated(mesh.at(i), j);  // p q x
@@ -327,7 +330,8 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
     // A thin triangle gets a corner at its circle's centre (a polygon of
     // many short sides then fans out from its middle instead of shedding
     // thin ears); one that can vanish gets one at its centroid.
-    std::vector<bool> fine;  // by index: a triangle never changes, so once is enough
+    const size_t thinBudget = 2 * mesh.count() + 200;
+    std::vector<bool> fine;  // by index, done with: a triangle never changes, so once is enough
     for (int round = 0; round < 8; ++round) {
         bool added = false;
         const size_t end = mesh.size();
@@ -342,12 +346,16 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
                 fine[i] = true;
                 continue;
             }
+            bool inserted;
             if (thin) {
-                if (circleCentre(t, c) && insertPoint(mesh, c, i)) added = true;
+                // A part thin by nature would take corners without end.
+                inserted = mesh.count() < thinBudget && circleCentre(t, c) && insertPoint(mesh, c, i);
             } else {
                 c = {(t.v[0].x + t.v[1].x + t.v[2].x) / 3, (t.v[0].y + t.v[1].y + t.v[2].y) / 3};
-                if (insertPoint(mesh, c, i)) added = true;
+                inserted = insertPoint(mesh, c, i);
             }
+            added = added || inserted;
+            fine[i] = !inserted;  // no point for it: not tried again
         }
         if (!added) break;
     }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "tools/levels/level_check.h"
 #include "tools/shapes/ear_clip.h"
@@ -73,6 +74,7 @@ bool addPointAcross(const MeshTriangle& t, std::vector<Ring>& pieces) {
 std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out) {
     std::vector<Ring> pieces = meshPieces(polygon);
     std::vector<MeshTriangle> mesh;
+    size_t lastThin = SIZE_MAX;
     for (int round = 0;; ++round) {
         mesh.clear();
         for (const Ring& piece : pieces) {
@@ -84,7 +86,11 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
             if (mesh.size() > limit) return "more than " + std::to_string(limit) + " triangles";
         }
         if (std::string e = refineMesh(mesh, limit); !e.empty()) return e;
-        if (round == kRounds) break;
+        // Another round only while it helps: a part thin by nature stays so.
+        size_t thin = 0;
+        for (const MeshTriangle& t : mesh) thin += meshThickness(t) < kMinThickness;
+        if (round == kRounds || thin == 0 || thin >= lastThin) break;
+        lastThin = thin;
         bool added = false;
         for (const MeshTriangle& t : mesh)
             if (meshThickness(t) < kMinThickness && addPointAcross(t, pieces)) added = true;
