@@ -7,7 +7,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { execFileSync } from 'node:child_process';
-import { openSite, tool, tempDir, installBytes, toBase64, until, BUILD, DATA } from './support.mjs';
+import { openSite, tool, tempDir, installBytes, toBase64, until, BUILD, DATA, ROOT } from './support.mjs';
 
 let site, page, dir;
 before(async () => {
@@ -170,5 +170,11 @@ test('a bad replay and a bad level each give one line and the page goes on', asy
   await input.uploadFile(path.join(DATA, 'bowl.txt'));
   await until(page, () => ZUNO.status().message === '' && ZUNO.status().frames < 30, 5000, 'the new run');
   assert.ok(before > 30);
+  await framesGoOn();
+
+  // A drawing opens too, its shapes meshed as zuno-level compile meshes them.
+  await until(page, () => ZUNO.status().frames > 30, 5000, 'frames on the bowl');
+  await input.uploadFile(path.join(ROOT, 'data/example.svg'));
+  await until(page, () => ZUNO.status().message === '' && ZUNO.status().frames < 30, 5000, 'the run on the drawing');
   await framesGoOn();
 });

@@ -25,9 +25,14 @@ EdgeKey key(IPoint a, IPoint b) { return EdgeKey{a.x, a.y, b.x, b.y}; }
 // reach the output.
 struct EdgeHash {
     size_t operator()(const EdgeKey& k) const {
-        uint64_t h = 1469598103934665603ull;
-        for (int64_t v : {std::get<0>(k), std::get<1>(k), std::get<2>(k), std::get<3>(k)}) h = (h ^ uint64_t(v)) * 1099511628211ull;
-        return size_t(h ^ (h >> 29));
+        uint64_t h = 0;
+        for (int64_t v : {std::get<0>(k), std::get<1>(k), std::get<2>(k), std::get<3>(k)}) {
+            h = (h ^ uint64_t(v)) + 0x9e3779b97f4a7c15ull;  // splitmix64's step and mix
+            h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ull;
+            h = (h ^ (h >> 27)) * 0x94d049bb133111ebull;
+            h ^= h >> 31;
+        }
+        return size_t(h);
     }
 };
 
@@ -379,11 +384,10 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
         flipPass(mesh, changed);
         if (!changed) break;
     }
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (size_t i = 0; i < mesh.size(); ++i)
-            if (mesh.alive(i) && mergeAt(mesh, i)) changed = true;
-    }
+    // One sweep: a joined triangle goes to the end and is tried in turn
+    // with its own neighbours.
+    for (size_t i = 0; i < mesh.size(); ++i)
+        if (mesh.alive(i)) mergeAt(mesh, i);
     mesh.compact();
     return "";
 }

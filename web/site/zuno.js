@@ -387,7 +387,7 @@
       document.body.classList.remove('dragging');
       const file = event.dataTransfer && event.dataTransfer.files[0];
       if (!file) return;
-      await openFile(file, /\.(lev|txt)$/i.test(file.name));
+      await openFile(file, /\.(lev|txt|svg)$/i.test(file.name));
       refocus();
     });
   }
