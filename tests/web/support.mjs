@@ -1,6 +1,7 @@
 // What the browser tests share: the site's static server, the system's
-// headless Chromium (offline flags, a fresh profile), the native tools that
-// give the expected bytes, and a PNG reader for their pictures.
+// headless Chromium or Firefox ESR (ZUNO_BROWSER=firefox; offline, a fresh
+// profile), the native tools that give the expected bytes, and a PNG reader
+// for their pictures.
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -19,22 +20,43 @@ export const DATA = path.join(ROOT, 'tests/web/data');
 const FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
+// Each browser's launch in a fresh profile. puppeteer's profile for Firefox
+// already turns off updates, telemetry and safe browsing; these keep it from
+// reaching for the network at all.
+export const BROWSER = process.env.ZUNO_BROWSER || 'chromium';
+const BROWSERS = {
+  chromium: { name: 'Chromium', launch: (profile) => ({
+    executablePath: '/usr/bin/chromium', args: [...FLAGS, `--user-data-dir=${profile}`] }) },
+  firefox: { name: 'Firefox ESR', launch: (profile, downloads) => ({
+    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', userDataDir: profile,
+    extraPrefsFirefox: { 'network.proxy.type': 0, 'network.dns.disablePrefetch': true,
+      'network.prefetch-next': false, 'browser.newtabpage.enabled': false,
+      // Firefox takes its download folder from the profile, not the protocol.
+      ...(downloads && { 'browser.download.dir': downloads, 'browser.download.folderList': 2,
+        'browser.download.useDownloadDir': true, 'browser.download.always_ask_before_handling_new_types': false }) } }) },
+};
+if (!BROWSERS[BROWSER]) throw new Error(`ZUNO_BROWSER=${BROWSER}: chromium or firefox`);
+
 export function tempDir(prefix) { return fs.mkdtempSync(path.join(os.tmpdir(), prefix)); }
 
-// A browser and the site's server; close() ends both. Fails, never skips,
-// where Chromium cannot start.
-export async function openSite() {
+// A browser and the site's server; close() ends both. Downloads land in
+// the folder `downloads`, when given. Fails, never skips, where the browser
+// cannot start.
+export async function openSite({ downloads } = {}) {
   const { server, url } = await startServer(WEB_BUILD);
-  const profile = tempDir('zuno-chromium-');
+  const profile = tempDir(`zuno-${BROWSER}-`);
   let browser;
   try {
-    browser = await puppeteer.launch({
-      executablePath: '/usr/bin/chromium', headless: true, args: [...FLAGS, `--user-data-dir=${profile}`],
-      protocolTimeout: 600000,
-    });
+    browser = await puppeteer.launch({ ...BROWSERS[BROWSER].launch(profile, downloads), headless: true,
+      protocolTimeout: 600000 });
+    if (downloads && BROWSER === 'chromium') {
+      const cdp = await browser.target().createCDPSession();
+      await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
+    }
   } catch (error) {
     server.close();
-    throw new Error(`headless Chromium cannot start: ${error.message}`);
+    await browser?.close();
+    throw new Error(`headless ${BROWSERS[BROWSER].name} cannot start: ${error.message}`);
   }
   return {
     browser, url,
