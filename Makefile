@@ -153,6 +153,7 @@ test-web: web tests/web/node_modules
 
 web-bench: web tests/web/node_modules
 	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/bench.mjs
+	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/editor_bench.mjs
 
 # The same replays elsewhere (see the README's "Bit-identical replays"):
 # cross builds for 32-bit x86 (run as they are) and ARM64 (run under

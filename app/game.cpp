@@ -1,15 +1,13 @@
-// Startup order, the frame order and shutdown.
+// The frame order, and the game's startup and shutdown around the main loop.
 #include "app/game.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <iostream>
 
 #include "app/program_dir.h"
 #include "display/display.h"
 #include "display/scene.h"
+#include "input/frame_step.h"
 #include "platform/local_time.h"
-#include "platform/ticks.h"
 #include "sim/contact_list.h"
 #include "sim/step.h"
 #include "sim/world.h"
@@ -30,48 +28,45 @@ void runFrame(Display& display, RunState& run) {
     }
     if (run.drawing) drawScene(display, world, level, contactList);
     else takeEndOfFrameCopy(world);
-    display.frameStep(world, run.reader ? run.reader->stream() : nullptr);
+    frameStep(display, world, run.reader.get());
     world.frameCounter = wrappingAdd(world.frameCounter, 1);
 }
 
 int runGame(int argc, char** argv) {
-    world.recordMode = argc < 2 ? 1 : 0;
-    world.gravity = Vec2(0, kInitialGravityY);
-    std::ifstream levelStream;
+    RunStart how;
+    how.recordMode = argc < 2 ? 1 : 0;
+    how.programDirectory = programDirectoryOf(argc > 0 ? argv[0] : nullptr);
+    how.openReplay = [&](RunState& run) -> std::string {
+        if (world.recordMode) {
+            run.writer = std::make_unique<ReplayWriter>(composeReplayPath(run.programDirectory, currentDateTime()));
+            return "";  // a recording that cannot be created is reported, and the run goes on
+        }
+        run.reader = std::make_unique<ReplayReader>(argv[1]);
+        return run.reader->isOpen() ? "" : std::string(argv[1]) + ": " + run.reader->error();
+    };
+    how.openDisplay = [](RunState& run, std::unique_ptr<Display>& display) {
+        display = std::make_unique<Display>(&run.running, world.recordMode, run.programDirectory);
+        return std::string();
+    };
 
     RunState run;
-    run.programDirectory = programDirectoryOf(argc > 0 ? argv[0] : nullptr);
-    if (world.recordMode) {
-        run.writer = std::make_unique<ReplayWriter>(composeReplayPath(run.programDirectory, currentDateTime()));
-    } else {
-        run.reader = std::make_unique<ReplayReader>(argv[1]);
-        if (!run.reader->isOpen()) {
-            std::cerr << argv[1] << ": " << run.reader->error() << '\n';
-            return 1;
-        }
-    }
-
-    try {
-        std::string levelPath = run.programDirectory + kLevelFileName;
-        levelStream.open(levelPath, std::ios::binary);
-        run.levelLoader.readCount(levelStream, levelPath);
-    } catch (...) {
-        std::cout << "IOER" << std::flush;
+    std::unique_ptr<Display> display;
+    const StartResult start = startRun(how, run, display);
+    switch (start.outcome) {
+    case StartOutcome::started:
+        break;
+    case StartOutcome::levelRaised:
+        std::cout << start.error << std::flush;
+        return 1;
+    default:
+        if (!start.error.empty()) std::cerr << start.error << '\n';
         return 1;
     }
 
-    Display display(&run.running, world.recordMode, run.programDirectory);
-    if (display.status == DisplayStatus::videoFailed) return 1;
+    while (run.running) runFrame(*display, run);
 
-    run.levelLoader.readTriangles(levelStream, level);
-    std::srand(getTickCount());
-    initialiseWorld(world);
-
-    while (run.running) runFrame(display, run);
-
-    levelStream.close();
     if (run.writer) run.writer->close();
     run.writer.reset();
     run.reader.reset();
-    return display.status == DisplayStatus::ok ? 0 : 1;
+    return display->status == DisplayStatus::ok ? 0 : 1;
 }

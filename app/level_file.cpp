@@ -2,6 +2,8 @@
 // distinct failure of a path once.
 #include "app/level_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -84,43 +86,51 @@ std::string LevelLoader::readWhole(std::istream& in, Level& l) {
     return readTrianglesFrom(in, count, l);
 }
 
+// Called right after the stream was opened on path, while errno still
+// holds the open's reason.
 std::string LevelLoader::openReason(const std::istream& in, const std::string& path) {
+    const int openError = errno;
     if (isDirectory(path)) return "is a directory";
-    if (!in) return "cannot open";
+    if (!in) return openError != 0 ? std::string("cannot open: ") + std::strerror(openError) : "cannot open";
     return "";
 }
 
-void LevelLoader::readCount(std::istream& in, const std::string& path) {
+std::string LevelLoader::readCount(std::istream& in, const std::string& path, bool reportFailure) {
     path_ = path;
     countRead_ = false;
     std::string reason = openReason(in, path);
     if (reason.empty()) reason = readCountFrom(in, pendingCount_);
     if (!reason.empty()) {
-        report(path, reason);
-        return;
+        if (reportFailure) report(path, reason);
+        return reason;
     }
     countRead_ = true;
+    return "";
 }
 
-void LevelLoader::readTriangles(std::istream& in, Level& l) {
-    if (!countRead_) return;  // already reported by readCount
+std::string LevelLoader::readTriangles(std::istream& in, Level& l, bool reportFailure) {
+    if (!countRead_) return "";  // readCount gave the reason
     countRead_ = false;
     const std::string reason = readTrianglesFrom(in, pendingCount_, l);
     if (reason.empty()) {
         lastReported_.erase(fileKey(path_));
-    } else {
+    } else if (reportFailure) {
         report(path_, reason);
     }
+    return reason;
 }
 
 void LevelLoader::reload(const std::string& path, Level& l) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     std::string reason = openReason(in, path);
     if (reason.empty()) reason = readWhole(in, l);
     if (reason.empty()) {
         lastReported_.erase(fileKey(path));
     } else {
-        report(path, reason);
+        // Also runs at frame 0, so a game started away from its level says
+        // this at once: the player learns what the run goes on with.
+        report(path, reason, "; level reload skipped, the level in use is kept");
     }
 }
 
@@ -133,9 +143,9 @@ std::string LevelLoader::fileKey(const std::string& path) {
     return ec ? path : canonical.string();
 }
 
-void LevelLoader::report(const std::string& path, const std::string& reason) {
+void LevelLoader::report(const std::string& path, const std::string& reason, const char* consequence) {
     auto& last = lastReported_[fileKey(path)];
     if (last == reason) return;
     last = reason;
-    std::cerr << path << ": " << reason << '\n';
+    std::cerr << path << ": " << reason << consequence << '\n';
 }

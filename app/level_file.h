@@ -16,13 +16,15 @@ constexpr double kFileToWorld = 1.5;  // world units per file unit
 
 class LevelLoader {
 public:
-    // Initial load, first half: the count of the stream opened on path. The
-    // count is held back until readTriangles has the whole file.
-    void readCount(std::istream& in, const std::string& path);
+    // Initial load, first half: the count of the stream just opened on path.
+    // The count is held back until readTriangles has the whole file. Returns
+    // "" or the reason the load fails, which is also reported when asked.
+    std::string readCount(std::istream& in, const std::string& path, bool reportFailure = true);
 
     // Initial load, second half: the triangles of the same stream; commits
-    // count and vertices to l only when all of them were read.
-    void readTriangles(std::istream& in, Level& l);
+    // count and vertices to l only when all of them were read. Returns ""
+    // or the reason, as readCount does ("" too after a failed readCount).
+    std::string readTriangles(std::istream& in, Level& l, bool reportFailure = true);
 
     // Level reload: opens path, reads the whole file, commits or reports.
     void reload(const std::string& path, Level& l);
@@ -39,7 +41,9 @@ private:
     static std::string readTrianglesFrom(std::istream& in, int32_t count, Level& l);
     static std::string openReason(const std::istream& in, const std::string& path);
     static std::string fileKey(const std::string& path);
-    void report(const std::string& path, const std::string& reason);
+    // Writes "path: reason" and what follows from it, unless the same file's
+    // last report gave the same reason.
+    void report(const std::string& path, const std::string& reason, const char* consequence = "");
 
     std::string path_;
     bool countRead_ = false;

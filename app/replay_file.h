@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "input/controls.h"
 #include "platform/local_time.h"
 #include "sim/world.h"
 
@@ -33,9 +34,10 @@ class ReplayWriter {
 public:
     // Creates path without touching an existing file: a name already taken
     // gets "-2", "-3", ... before ".rec". Failure is reported once on stderr
-    // and the writer then drops every frame.
+    // and the writer then drops every frame. Each record reaches the file
+    // as it is appended.
     explicit ReplayWriter(const std::string& path);
-    // For tests: writes to a stream of the caller's making.
+    // Writes to a stream of the caller's making, buffered as that stream is.
     ReplayWriter(std::unique_ptr<std::ostream> stream, const std::string& path);
     ~ReplayWriter();
 
@@ -51,10 +53,11 @@ private:
     std::unique_ptr<std::ostream> out_;
     std::string path_;
     bool failed_ = false;
+    bool writeThrough_ = false;  // flush after every record
 };
 
 // Replay mode's replay stream.
-class ReplayReader {
+class ReplayReader final : public RecordSkipper {
 public:
     // Opens path; on failure error() holds the reason (strerror text; a
     // directory is refused as one) and isOpen() is false.
@@ -71,8 +74,10 @@ public:
     // or non-finite record is not applied and is reported once on stderr.
     void playNext(World& w, bool& running);
 
-    // The stream itself, for the fast-forward's skips.
-    std::istream* stream() { return in_.get(); }
+    // Passes over up to count whole records (the fast-forward), stopping
+    // at the end of the file; one that runs into it ends the playback at
+    // the next frame, as a read would.
+    void skipRecords(int count) override;
 
 private:
     void reportBadRecord(const std::string& what);

@@ -28,7 +28,7 @@ void fillScattered(Level& l) {
 void frame(World& w, const Level& l, ContactList& contacts) {
     contacts.clear();
     stepSimulation(w, l, contacts);
-    for (int i = 0; i < kBallCount; ++i) w.previousPosition[i] = w.position[i];
+    takeEndOfFrameCopy(w);
 }
 
 // Drops the bike from its start pose, lets it settle, then times frames,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/display.h"
+#include "input/frame_step.h"
 #include "sim/world.h"
 
 int main() {
@@ -23,7 +24,7 @@ int main() {
     std::vector<double> periods;
     auto last = std::chrono::steady_clock::now();
     for (int i = 0; i <= kFrames; ++i) {
-        display.frameStep(w, nullptr);
+        frameStep(display, w, nullptr);
         auto now = std::chrono::steady_clock::now();
         if (i > 0) periods.push_back(std::chrono::duration<double, std::milli>(now - last).count());
         last = now;

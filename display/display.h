@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <iosfwd>
 #include <string>
 
 #include "display/last_picture.h"
@@ -81,11 +80,6 @@ public:
     // happen outside the bracket.
     void lockPixels();
     void unlockPixels();
-
-    // End of every frame: keyboard controls (record mode) or fast-forward
-    // (replay mode, on replayStream), then events, present, pace, game clock
-    // and boost refill.
-    void frameStep(World& w, std::istream* replayStream);
 
     // Presents the frame; nothing for an off-screen target.
     void present();

@@ -73,12 +73,6 @@ void drawFrame(const Vec2& a, const Vec2& b, const Vec2& c, Display& display, in
     display.drawLine(c.x, c.y, hub.x, hub.y, spoke);
 }
 
-void takeEndOfFrameCopy(World& w) {
-    w.previousSelectedWheel = w.selectedWheel;
-    w.previousCentre = w.centre;
-    for (int i = 0; i < kBallCount; ++i) w.previousPosition[i] = w.position[i];
-}
-
 void drawScene(Display& display, World& w, const Level& l, const ContactList& contacts) {
     const int32_t triangles = storedTriangles(l);
     const uint32_t black = display.mapColour(0, 0, 0);

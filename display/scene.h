@@ -18,8 +18,3 @@ void drawFrame(const Vec2& a, const Vec2& b, const Vec2& c, Display& display, in
 // Callers that write the screen other than through the Display's drawing
 // calls tell it with display.lastPicture.forget() before the next scene.
 void drawScene(Display& display, World& w, const Level& l, const ContactList& contacts);
-
-// The end-of-frame copy drawScene takes after its colour pass: position,
-// centre and selected wheel into their previous-frame fields, on which the
-// next erase pass and the next simulation step rely.
-void takeEndOfFrameCopy(World& w);

@@ -15,7 +15,6 @@
 #include <sstream>
 
 #include "app/game.h"
-#include "app/level_file.h"
 #include "tools/replays/replay_stats.h"
 #include "display/display.h"
 #include "fuzz/fuzz_support.h"
@@ -48,25 +47,26 @@ void checkInfo(const uint8_t* file, std::size_t size) {
 
 // The playback of one input, from program load to the end of its loop.
 void play(bool fromFile, uint8_t pattern, const uint8_t* file, std::size_t fileSize) {
-    fuzz::resetGame(0);
-    {
-        std::istringstream levelBytes(fuzz::fixedLevelBytes());
-        if (!LevelLoader::readWhole(levelBytes, level).empty()) fuzz::fail("the fixed level does not load");
-    }
     std::string name = "fuzz.rec";
+    if (fromFile) name = fuzz::writeScratchFile("fuzz.rec", file, fileSize);
     fuzz::MessageCapture messages;
     {
         RunState run;
-        if (fromFile) {
-            name = fuzz::writeScratchFile("fuzz.rec", file, fileSize);
-            run.reader = std::make_unique<ReplayReader>(name);
-            if (!run.reader->isOpen()) fuzz::fail("%s: %s", name.c_str(), run.reader->error().c_str());
-        } else {
+        std::unique_ptr<Display> display;
+        RunStart how;
+        how.recordMode = 0;
+        how.levelPath = fuzz::fixedLevelPath();
+        how.levelFailure = LevelFailure::refuse;
+        how.openReplay = [&](RunState& r) -> std::string {
+            if (fromFile) {
+                r.reader = std::make_unique<ReplayReader>(name);
+                return r.reader->isOpen() ? "" : name + ": " + r.reader->error();
+            }
             std::string bytes(reinterpret_cast<const char*>(file), fileSize);
-            run.reader = std::make_unique<ReplayReader>(std::make_unique<std::istringstream>(bytes), name);
-        }
-        Display display(fuzz::offscreenSurface(), nullptr, &run.running);
-        initialiseWorld(world);
+            r.reader = std::make_unique<ReplayReader>(std::make_unique<std::istringstream>(bytes), name);
+            return "";
+        };
+        fuzz::startSession(how, run, display);
 
         PlaybackModel model(file, fileSize, shownBy(world));
         const int64_t limit = static_cast<int64_t>(fileSize / kFrameRecordSize) + 2;
@@ -78,7 +78,7 @@ void play(bool fromFile, uint8_t pattern, const uint8_t* file, std::size_t fileS
             const bool f = fastForwardIn(pattern, frame);
             keys[SDLK_f] = f ? 1 : 0;
             modelRunning = model.frame(f);
-            fuzz::timedFrame(display, run, frame, "replay");
+            fuzz::timedFrame(*display, run, frame, "replay");
             const Shown now = shownBy(world);
             if (std::memcmp(&now, &model.shown(), sizeof now) != 0)
                 fuzz::fail("frame %d shows another position than the file's record", frame);

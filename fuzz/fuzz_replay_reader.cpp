@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             const bool modelRunning = model.frame(f);
             reader.playNext(w, running);
             keys[SDLK_f] = f ? 1 : 0;
-            fastForward(keys, reader.stream());
+            fastForward(keys, &reader);
             const fuzz::Shown now = fuzz::shownBy(w);
             if (std::memcmp(&now, &model.shown(), sizeof now) != 0)
                 fuzz::fail("frame %d shows another position than the file's record", frame);

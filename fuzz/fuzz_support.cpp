@@ -14,12 +14,8 @@
 #include <fstream>
 #include <iostream>
 
-#include "tools/replays/headless_run.h"
-#include "app/level_file.h"
 #include "tools/levels/level_bytes.h"
 #include "tools/replays/surface.h"
-#include "sim/contact_list.h"
-#include "sim/world.h"
 
 namespace fuzz {
 
@@ -129,14 +125,6 @@ SDL_Surface* digitSurface() {
     return surface;
 }
 
-void resetGame(int32_t recordMode) {
-    resetSimulationState(world, level);
-    contactList.clear();
-    releaseAllKeys();
-    world.recordMode = recordMode;
-    world.gravity = Vec2(0, kInitialGravityY);
-}
-
 MessageCapture::MessageCapture() : saved_(std::cerr.rdbuf(buffer_.rdbuf())) {}
 
 MessageCapture::~MessageCapture() { std::cerr.rdbuf(saved_); }
@@ -215,15 +203,25 @@ void runUnderFrameLimit(const std::function<void()>& input) {
     if (slowestThisRun > slowestFrameMs) slowestFrameMs = slowestThisRun;
 }
 
+void startSession(const RunStart& how, RunState& run, std::unique_ptr<Display>& display) {
+    RunStart session = how;
+    session.openDisplay = [&how](RunState& r, std::unique_ptr<Display>& d) {
+        d = std::make_unique<Display>(offscreenSurface(), how.recordMode ? digitSurface() : nullptr, &r.running);
+        return std::string();
+    };
+    const StartResult start = startRun(session, run, display);
+    if (start.outcome != StartOutcome::started) fail("a session did not start: %s", start.error.c_str());
+}
+
 LiveRun::LiveRun(const std::string& levelPath) {
-    resetGame(1);
-    run.reloadPath = levelPath;
-    run.writer = std::make_unique<ReplayWriter>(std::make_unique<CountingStream>(&recorded), "fuzz.rec");
-    std::ifstream levelStream(levelPath, std::ios::binary);
-    run.levelLoader.readCount(levelStream, levelPath);
-    display_ = std::make_unique<Display>(offscreenSurface(), digitSurface(), &run.running);
-    run.levelLoader.readTriangles(levelStream, level);
-    initialiseWorld(world);
+    RunStart how;
+    how.levelPath = levelPath;
+    how.reloadPath = levelPath;
+    how.openReplay = [this](RunState& r) {
+        r.writer = std::make_unique<ReplayWriter>(std::make_unique<CountingStream>(&recorded), "fuzz.rec");
+        return std::string();
+    };
+    startSession(how, run, display_);
 }
 
 void LiveRun::frame(int32_t number, const char* what) {

@@ -44,9 +44,10 @@ SDL_Surface* offscreenSurface();
 // column 19k), with a lit pixel in every cell; made once.
 SDL_Surface* digitSurface();
 
-// Program load for one input: zeroed World and Level, empty ContactList,
-// no key held; recordMode and gravity set as the game's first steps do.
-void resetGame(int32_t recordMode);
+// Starts a session from program load as startRun does, drawn on the shared
+// surface (with the digits in record mode); fails the fuzzer when it does
+// not start.
+void startSession(const RunStart& how, RunState& run, std::unique_ptr<Display>& display);
 
 // While alive, std::cerr goes into a buffer instead of the terminal.
 class MessageCapture {

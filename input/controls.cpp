@@ -5,9 +5,7 @@
 #include <SDL.h>
 
 #include <cstring>
-#include <istream>
 
-#include "app/replay_file.h"
 #include "display/display.h"
 #include "sim/wrapping.h"
 
@@ -107,8 +105,12 @@ void applyControls(uint8_t* keys, World& w, Display& display) {
     keys[SDLK_w] = held[3];
 }
 
-void fastForward(const uint8_t* keys, std::istream* replay) {
-    if (!keys[SDLK_f] || !replay) return;
-    for (int i = 0; i < kFastForwardSkips && replay->good(); ++i)
-        replay->ignore(static_cast<std::streamsize>(kFrameRecordSize), std::char_traits<char>::eof());
+void fastForward(const uint8_t* keys, RecordSkipper* playback) {
+    if (keys[SDLK_f] && playback) playback->skipRecords(kFastForwardSkips);
+}
+
+void releaseAllKeys() {
+    int count = 0;
+    uint8_t* keys = SDL_GetKeyState(&count);
+    std::memset(keys, 0, static_cast<std::size_t>(count));
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 
 #include "sim/world.h"
 
@@ -13,5 +12,19 @@ class Display;
 // display's timers, then clears the one-shot keys of the key-state array.
 void applyControls(uint8_t* keys, World& w, Display& display);
 
-// Replay mode: while f is held, skips three 64-byte records of the replay.
-void fastForward(const uint8_t* keys, std::istream* replay);
+// What the fast-forward asks of a playback: to pass over whole records of
+// it. The record's format stays with the replay file's reader.
+class RecordSkipper {
+public:
+    // Skips up to count records, stopping at the end of the playback.
+    virtual void skipRecords(int count) = 0;
+
+protected:
+    ~RecordSkipper() = default;
+};
+
+// Replay mode: while f is held, skips three records of the playback.
+void fastForward(const uint8_t* keys, RecordSkipper* playback);
+
+// Clears SDL's key-state array, so no key of an earlier run stays held.
+void releaseAllKeys();

@@ -1,15 +1,15 @@
 // The Display's frame step: controls or fast-forward, then events and pacing.
+#include "input/frame_step.h"
+
 #include <SDL.h>
 
-#include "display/display.h"
-#include "input/controls.h"
 #include "input/pacing.h"
 
-void Display::frameStep(World& w, std::istream* replayStream) {
+void frameStep(Display& display, World& w, RecordSkipper* playback) {
     uint8_t* keys = SDL_GetKeyState(nullptr);
     if (w.recordMode)
-        applyControls(keys, w, *this);
+        applyControls(keys, w, display);
     else
-        fastForward(keys, replayStream);
-    finishFrameStep(*this);
+        fastForward(keys, playback);
+    finishFrameStep(display);
 }

@@ -17,10 +17,10 @@ bool drainEvents() {
 
 void waitForFramePeriod(uint32_t lastTick) {
     if (lastTick == 0xFFFFFFFFu) return;
-    // Unsigned arithmetic wraps like the counter itself; a reading taken just
-    // before the counter wraps ends the wait at once, as the game always did.
-    uint32_t until = lastTick + kFramePeriodMs;
-    while (getTickCount() < until) {
+    // The time passed, not the reading, is compared: the unsigned difference
+    // is right across the counter's wrap, so a process descheduled over the
+    // wrap does not spin until the counter comes round again (49.7 days).
+    while (getTickCount() - lastTick < kFramePeriodMs) {
     }
 }
 

@@ -14,8 +14,9 @@ constexpr int32_t kFullBoostEnergy = 1000;
 // Drains SDL's event queue; returns true when a quit event was among them.
 bool drainEvents();
 
-// Spins on getTickCount() until it reads at least lastTick + 16 (wrapping
-// sum). No wait when lastTick is all bits set (no frame yet).
+// Spins on getTickCount() until 16 ms have passed since lastTick (unsigned
+// difference, so the counter's wrap is waited through like any other
+// millisecond). No wait when lastTick is all bits set (no frame yet).
 void waitForFramePeriod(uint32_t lastTick);
 
 // Game clock + 33, then the refill once 3000 ms have passed since the last boost.

@@ -28,6 +28,12 @@ void initialiseWorld(World& w) {
     for (int i = 0; i < kBallCount; ++i) w.previousPosition[i] = w.position[i];
 }
 
+void takeEndOfFrameCopy(World& w) {
+    w.previousSelectedWheel = w.selectedWheel;
+    w.previousCentre = w.centre;
+    for (int i = 0; i < kBallCount; ++i) w.previousPosition[i] = w.position[i];
+}
+
 void resetSimulationState(World& w, Level& l) {
     std::memset(static_cast<void*>(&w), 0, sizeof w);
     std::memset(static_cast<void*>(&l), 0, sizeof l);

@@ -46,6 +46,12 @@ constexpr double kInitialGravityY = 0.4;
 // starting value, in the documented order (radius ... previousPosition).
 void initialiseWorld(World& w);
 
+// The end-of-frame copy: position, centre and selected wheel into their
+// previous-frame fields, on which the next erase pass and the next
+// simulation step rely. The scene takes it after its colour pass; a frame
+// that draws nothing takes it in the scene's place.
+void takeEndOfFrameCopy(World& w);
+
 // Returns World and Level to the all-zero state of program load. For tools,
 // tests and fuzzers that run several sessions in one process.
 void resetSimulationState(World& w, Level& l);

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "app/run_start.h"
 #include "display/display.h"
 #include "display/scene.h"
 #include "sim/contact_list.h"
@@ -60,25 +62,27 @@ int main(int argc, char** argv) {
     }
     const std::string dir = argv[1];
 
-    resetSimulationState(world, level);
-    world.recordMode = 1;
-    world.gravity = Vec2(0, kInitialGravityY);
-    makeSlope(level);
-    initialiseWorld(world);
-
-    SurfacePtr surface = createScreenSurface();
-    if (!surface) {
-        std::fprintf(stderr, "zuno-make-icon: no surface: %s\n", SDL_GetError());
+    SurfacePtr surface;
+    RunState run;
+    std::unique_ptr<Display> display;
+    RunStart how;
+    how.buildLevel = makeSlope;
+    how.openDisplay = [&surface](RunState& r, std::unique_ptr<Display>& d) -> std::string {
+        surface = createScreenSurface();
+        if (!surface) return std::string("zuno-make-icon: no surface: ") + SDL_GetError();
+        d = std::make_unique<Display>(surface.get(), nullptr, &r.running);
+        return "";
+    };
+    if (StartResult start = startRun(how, run, display); start.outcome != StartOutcome::started) {
+        std::fprintf(stderr, "%s\n", start.error.c_str());
         return 1;
     }
-    bool running = true;
-    Display display(surface.get(), nullptr, &running);
     // The picture of the frame in which both wheels first rest on the slope,
     // its touched edge blue.
     for (int frame = 0; frame < kMaxSettleFrames; ++frame) {
         contactList.clear();
         stepSimulation();
-        drawScene(display, world, level, contactList);
+        drawScene(*display, world, level, contactList);
         world.frameCounter += 1;
         if (world.contactFlag[1] && world.contactFlag[2]) break;
     }

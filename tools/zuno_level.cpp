@@ -1,41 +1,33 @@
 // zuno-level: compiles the level's text form to a level file, turns a level
 // file back into text, and checks either for the faults the game cannot
 // handle well. Exit status 0 ok, 1 problems or bad input, 2 usage error.
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "tools/common/command_line.h"
+#include "tools/common/text_words.h"
 #include "tools/levels/level_check.h"
-#include "app/level_file.h"
 #include "tools/levels/level_render.h"
-#include "tools/levels/level_text.h"
+#include "tools/levels/level_source.h"
+#include "tools/output/output_file.h"
 
 namespace {
-
-constexpr int kOk = 0;
-constexpr int kProblems = 1;
-constexpr int kUsage = 2;
 
 const char* const kHelp = R"(usage: zuno-level compile [--no-check] SRC.txt OUT.lev
        zuno-level decompile IN.lev
        zuno-level check FILE
        zuno-level render FILE -o OUT.png [--width W]
-       zuno-level --help
+       zuno-level --help, zuno-level COMMAND --help
 
 compile    Reads the text form SRC.txt and writes the level file OUT.lev.
            OUT.lev is replaced in one step: a failed compile leaves it as
            it was. The level is checked first (see check) and not written
            when a problem is found; --no-check skips the geometry checks,
            never the syntax, range and triangle-count checks.
-decompile  Writes the text form of IN.lev to standard output. Compiling
+decompile  Writes the text form of IN.lev to standard output (IN.lev is
+           read as for check). Compiling
            that text gives IN.lev back (when IN.lev has no bytes after its
            last triangle and a count of 0 or more).
 check      Reports the level's triangle count, its bounds in world units
@@ -44,6 +36,7 @@ check      Reports the level's triangle count, its bounds in world units
            so a file the game would refuse is refused here with the reason.
 render     Draws the whole level and the bike's start pose into OUT.png,
            W pixels wide (default 1024); FILE is read as for check.
+           "zuno-level render --help" tells more.
 
 Text form: one triangle a line, six integers in file units:
     x0 y0  x1 y1  x2 y2
@@ -75,154 +68,69 @@ Messages: "FILE:LINE: what is wrong" for text, "FILE: what is wrong" for a
 level file. Exit status: 0 ok, 1 problems found or bad input, 2 usage error.
 )";
 
-int usage(const std::string& why) {
-    std::cerr << "zuno-level: " << why << "\n(zuno-level --help tells the usage)\n";
-    return kUsage;
-}
-
-bool endsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// Triangles of a file in either form, with source lines for the text form.
-// Prints the fault and returns false when the file cannot be read.
-bool readLevel(const std::string& path, bool asText, LevelText& level) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        std::cerr << path << ": is a directory\n";
-        return false;
-    }
-    if (asText) {
-        std::ifstream in(path);
-        if (!in) {
-            std::cerr << path << ": cannot open\n";
-            return false;
-        }
-        const std::string fault = parseLevelText(in, path, level);
-        if (!fault.empty()) {
-            std::cerr << fault << '\n';
-            return false;
-        }
-        return true;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::cerr << path << ": cannot open\n";
-        return false;
-    }
-    std::unique_ptr<Level> loaded(new Level{});
-    const std::string fault = LevelLoader::readWhole(in, *loaded);
-    if (!fault.empty()) {
-        std::cerr << path << ": " << fault << '\n';
-        return false;
-    }
-    level.triangles = fileTriangles(*loaded);
-    level.lines.clear();
-    return true;
-}
-
 // Prints every problem; true when there were none.
-bool reportProblems(const std::string& path, const LevelText& level, bool asText) {
+bool reportProblems(const std::string& path, const LevelText& level) {
     const std::vector<LevelProblem> problems = checkLevel(level.triangles);
     for (const LevelProblem& p : problems)
-        std::cerr << formatProblem(p, path, asText ? &level.lines : nullptr) << '\n';
+        std::cerr << formatProblem(p, path, level.lines.empty() ? nullptr : &level.lines) << '\n';
     return problems.empty();
 }
 
-// Writes bytes to path through a temporary file in the same directory and a
-// rename, so path holds either its old content or all of the new.
-bool writeAtomically(const std::string& path, const std::string& bytes) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(&temp[0]);
-    if (fd < 0) {
-        std::cerr << path << ": cannot write: " << std::strerror(errno) << '\n';
-        return false;
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += size_t(n);
-    }
-    const int writeErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (done < bytes.size() || !closed) {
-        std::cerr << path << ": cannot write: " << std::strerror(done < bytes.size() ? writeErrno : errno) << '\n';
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // mkstemp makes the file private; a level file is an ordinary data file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(temp.c_str(), 0666 & ~mask);
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::cerr << path << ": cannot write: " << std::strerror(errno) << '\n';
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+bool read(const std::string& path, LevelForm form, LevelText& level) {
+    const std::string fault = readLevel(path, form, level);
+    if (!fault.empty()) std::cerr << fault << '\n';
+    return fault.empty();
 }
 
-int compile(const std::string& source, const std::string& output, bool checked) {
+int compile(const Arguments& a) {
+    a.expectPositional(2, "SRC.txt and OUT.lev");
+    const std::string& source = a.positional[0];
+    const std::string& output = a.positional[1];
     LevelText level;
-    if (!readLevel(source, true, level)) return kProblems;
-    if (checked && !reportProblems(source, level, true)) {
+    if (!read(source, LevelForm::text, level)) return kExitBadInput;
+    if (!a.has("--no-check") && !reportProblems(source, level)) {
         std::cerr << output << ": not written\n";
-        return kProblems;
+        return kExitBadInput;
     }
-    return writeAtomically(output, encodeLevel(level.triangles)) ? kOk : kProblems;
+    if (std::string reason = replaceFile(output, encodeLevel(level.triangles)); !reason.empty()) {
+        std::cerr << output << ": " << reason << '\n';
+        return kExitBadInput;
+    }
+    return kExitOk;
 }
 
-int decompile(const std::string& input) {
+int decompile(const Arguments& a) {
+    a.expectPositional(1, "IN.lev");
     LevelText level;
-    if (!readLevel(input, false, level)) return kProblems;
+    if (!read(a.positional[0], LevelForm::byName, level)) return kExitBadInput;
     std::ostringstream text;
     formatLevelText(level.triangles, text);
     std::cout << text.str() << std::flush;
-    return std::cout ? kOk : kProblems;
+    return std::cout ? kExitOk : kExitBadInput;
 }
 
-int check(const std::string& path) {
-    const bool asText = endsWith(path, ".txt");
+int check(const Arguments& a) {
+    a.expectPositional(1, "FILE");
+    const std::string& path = a.positional[0];
     LevelText level;
-    if (!readLevel(path, asText, level)) return kProblems;
-    const bool ok = reportProblems(path, level, asText);
+    if (!read(path, LevelForm::byName, level)) return kExitBadInput;
+    const bool ok = reportProblems(path, level);
     const LevelBounds b = levelBounds(level.triangles);
-    std::cout << path << ": " << level.triangles.size() << (level.triangles.size() == 1 ? " triangle" : " triangles");
+    std::cout << path << ": " << counted(level.triangles.size(), "triangle");
     if (!b.empty)
         std::cout << ", x " << b.minX << " to " << b.maxX << ", y " << b.minY << " to " << b.maxY << " (world units)";
     std::cout << (ok ? ", ok\n" : ", problems found\n");
-    return ok ? kOk : kProblems;
+    return ok ? kExitOk : kExitBadInput;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return usage("no command given");
-    const std::string command = argv[1];
-    if (command == "--help" || command == "-h" || command == "help") {
-        std::cout << kHelp;
-        return kOk;
-    }
-    if (command == "compile") {
-        bool checked = true;
-        int first = 2;
-        if (argc > 2 && std::string(argv[2]) == "--no-check") {
-            checked = false;
-            first = 3;
-        }
-        if (argc - first != 2) return usage("compile takes SRC.txt and OUT.lev");
-        return compile(argv[first], argv[first + 1], checked);
-    }
-    if (command == "decompile") {
-        if (argc != 3) return usage("decompile takes IN.lev");
-        return decompile(argv[2]);
-    }
-    if (command == "check") {
-        if (argc != 3) return usage("check takes FILE");
-        return check(argv[2]);
-    }
-    if (command == "render") return levelRenderCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
-    return usage("unknown command \"" + command + "\"");
+    const std::vector<Verb> verbs = {
+        {"compile", {{}, {"--no-check"}}, nullptr, compile},
+        {"decompile", {}, nullptr, decompile},
+        {"check", {}, nullptr, check},
+        levelRenderVerb(std::cout, std::cerr),
+    };
+    return runTool(argc, argv, "zuno-level", kHelp, verbs, std::cout, std::cerr);
 }

@@ -68,17 +68,11 @@ std::string apiRender(const std::vector<uint8_t>& replayBytes, const std::vector
                       int64_t frame, std::vector<uint8_t>& rgba) {
     if (std::string e = writeWholeFile(kLevelPath, levelBytes); !e.empty()) return e;
     if (std::string e = writeWholeFile(kReplayPath, replayBytes); !e.empty()) return e;
-    const int64_t total = playbackFrameCount(kReplayPath);
     if (frame < 0) return std::string(kReplayPath) + ": frame " + std::to_string(frame) + " is below 0";
-    if (frame >= total) return pastTheEnd(kReplayPath, "frame ", frame, total);
 
     PageStateAside aside;
     HeadlessGame game;
-    if (std::string error = game.startReplay(kReplayPath, kLevelPath); !error.empty()) return error;
-    for (int64_t f = 0; f <= frame; ++f) {
-        if (!game.running()) return pastTheEnd(kReplayPath, "frame ", frame, game.framesRun());
-        game.runFrame();
-    }
+    if (std::string error = renderReplayFrame(game, kReplayPath, kLevelPath, frame); !error.empty()) return error;
     const SDL_Surface* s = game.surface();
     rgba.resize(static_cast<std::size_t>(s->w) * s->h * 4);
     for (int y = 0; y < s->h; ++y)

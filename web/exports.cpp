@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/level_file.h"
+#include "app/replay_file.h"
 #include "display/display.h"
 #include "platform/ticks.h"
 #include "sim/world.h"
@@ -21,6 +22,16 @@ PageRun page;
 std::vector<uint8_t> inputs[2];
 std::vector<uint8_t> output;
 std::string message;
+
+// The names the page knows the run modes by.
+const char* modeName(PageMode mode) {
+    switch (mode) {
+        case PageMode::live: return "live";
+        case PageMode::replay: return "replay";
+        case PageMode::none: break;
+    }
+    return "none";
+}
 
 int result(const std::string& error) {
     message = error;
@@ -69,7 +80,7 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_picture() { return sdlWebPresented(); }
 
 EMSCRIPTEN_KEEPALIVE void zuno_key(int sym, int down) { sdlWebPushKey(sym, down != 0); }
 
-EMSCRIPTEN_KEEPALIVE int zuno_mode() { return static_cast<int>(page.mode()); }
+EMSCRIPTEN_KEEPALIVE const char* zuno_mode() { return modeName(page.mode()); }
 EMSCRIPTEN_KEEPALIVE int zuno_running() { return page.running() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE int zuno_frames_run() { return page.framesRun(); }
 EMSCRIPTEN_KEEPALIVE int zuno_selected_wheel() { return world.selectedWheel; }
@@ -78,6 +89,8 @@ EMSCRIPTEN_KEEPALIVE double zuno_ball(int ball, int axis) {
     return axis ? p.y : p.x;
 }
 
+// Bytes of one frame's record in a recording or a replay.
+EMSCRIPTEN_KEEPALIVE int zuno_record_size() { return static_cast<int>(kFrameRecordSize); }
 EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_recording() { return page.recording().data(); }
 EMSCRIPTEN_KEEPALIVE int zuno_recording_size() { return static_cast<int>(page.recording().size()); }
 EMSCRIPTEN_KEEPALIVE const char* zuno_recording_name() { return page.recordingName().c_str(); }

@@ -1,26 +1,19 @@
 // Levels given to the page, refused with the messages the desktop gives.
 #include "web/level_input.h"
 
-#include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "app/level_file.h"
 #include "tools/levels/level_check.h"
+#include "tools/levels/level_source.h"
 #include "tools/levels/level_text.h"
-
-namespace {
-
-bool endsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-}  // namespace
+#include "tools/output/output_file.h"
 
 std::string levelFileFrom(const std::vector<uint8_t>& bytes, const std::string& name,
                           std::vector<uint8_t>& levelBytes) {
     const std::string text(bytes.begin(), bytes.end());
-    if (endsWith(name, ".txt")) {
+    if (isLevelTextName(name)) {
         std::istringstream in(text);
         LevelText parsed;
         if (std::string fault = parseLevelText(in, name, parsed); !fault.empty()) return fault;
@@ -42,8 +35,6 @@ std::string levelFileFrom(const std::vector<uint8_t>& bytes, const std::string& 
 }
 
 std::string writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return out ? "" : path + ": cannot write";
+    const std::string reason = replaceFile(path, std::string(bytes.begin(), bytes.end()));
+    return reason.empty() ? "" : path + ": " + reason;
 }

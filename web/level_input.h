@@ -13,5 +13,5 @@
 std::string levelFileFrom(const std::vector<uint8_t>& bytes, const std::string& name,
                           std::vector<uint8_t>& levelBytes);
 
-// Writes bytes to path whole; "" or "PATH: cannot write".
+// Replaces the file at path whole with bytes; "" or "PATH: cannot write: REASON".
 std::string writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -1,20 +1,13 @@
 // The page's live run and playback, started as the game's entry starts them.
 #include "web/page_run.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 
-#include "app/level_file.h"
 #include "app/replay_file.h"
 #include "display/display.h"
 #include "input/pacing.h"
 #include "platform/local_time.h"
-#include "platform/ticks.h"
-#include "sim/contact_list.h"
 #include "sim/world.h"
-#include "tools/replays/headless_run.h"
 #include "tools/replays/replay_stats.h"
 #include "web/byte_sink.h"
 #include "web/sdl/sdl_web.h"
@@ -29,43 +22,42 @@ void PageRun::stop() {
     mode_ = PageMode::none;
 }
 
-// The entry's startup from the replay stream on: the level's count, the
-// Display (window, digits in record mode), the triangles, the seed, the World.
-std::string PageRun::startCommon(int32_t recordMode) {
-    // As at program load: zeroed globals, no key held, no event waiting.
-    resetSimulationState(world, level);
-    contactList.clear();
-    releaseAllKeys();
-    sdlWebClearEvents();
-    world.recordMode = recordMode;
-    world.gravity = Vec2(0, kInitialGravityY);
-
-    std::ifstream levelStream;
-    levelStream.open(run_->programDirectory + kLevelFileName, std::ios::binary);
-    run_->levelLoader.readCount(levelStream, run_->programDirectory + kLevelFileName);
-    display_ = std::make_unique<Display>(&run_->running, recordMode, run_->programDirectory);
-    // The page's animation frames keep the pace; the desktop's busy wait
-    // would freeze the tab.
-    display_->paced = false;
-    if (display_->status != DisplayStatus::ok) return "the game could not start: " + std::string(SDL_GetError());
-    run_->levelLoader.readTriangles(levelStream, level);
-    std::srand(getTickCount());
-    initialiseWorld(world);
+// The game's startup, over the file system's "0.lev", with the replay
+// stream made ready by the caller.
+std::string PageRun::start(int32_t recordMode, std::unique_ptr<ReplayWriter> writer,
+                           std::unique_ptr<ReplayReader> reader) {
+    stop();
+    run_ = std::make_unique<RunState>();
+    sdlWebClearEvents();  // no event of an earlier run is waiting
+    RunStart how;
+    how.recordMode = recordMode;
+    how.openReplay = [&](RunState& run) {
+        run.writer = std::move(writer);
+        run.reader = std::move(reader);
+        return std::string();
+    };
+    how.openDisplay = [](RunState& run, std::unique_ptr<Display>& display) -> std::string {
+        display = std::make_unique<Display>(&run.running, world.recordMode, run.programDirectory);
+        // The page's animation frames keep the pace; the desktop's busy wait
+        // would freeze the tab.
+        display->paced = false;
+        if (display->status != DisplayStatus::ok) return "the game could not start: " + std::string(SDL_GetError());
+        return "";
+    };
+    std::string error = startRun(how, *run_, display_).error;
     framesRun_ = 0;
     ranFrame_ = false;
-    return "";
+    mode_ = recordMode ? PageMode::live : PageMode::replay;
+    if (!error.empty()) stop();
+    return error;
 }
 
 std::string PageRun::startLive() {
-    stop();
-    run_ = std::make_unique<RunState>();
+    stop();  // the last run's writer writes its rest into recording_ as it closes
     recording_.clear();
-    recordingName_ = composeReplayPath(run_->programDirectory, currentDateTime());
-    run_->writer = std::make_unique<ReplayWriter>(std::make_unique<ByteSinkStream>(recording_), recordingName_);
-    mode_ = PageMode::live;
-    std::string error = startCommon(1);
-    if (!error.empty()) stop();
-    return error;
+    recordingName_ = composeReplayPath("", currentDateTime());
+    return start(1, std::make_unique<ReplayWriter>(std::make_unique<ByteSinkStream>(recording_), recordingName_),
+                 nullptr);
 }
 
 std::string PageRun::startReplay(const std::vector<uint8_t>& bytes, const std::string& name) {
@@ -75,13 +67,7 @@ std::string PageRun::startReplay(const std::vector<uint8_t>& bytes, const std::s
     analyseReplay(probe, stats);
     if (std::string problem = replayProblem(stats); !problem.empty()) return name + ": not a replay: " + problem;
 
-    stop();
-    run_ = std::make_unique<RunState>();
-    run_->reader = std::make_unique<ReplayReader>(std::make_unique<std::istringstream>(text), name);
-    mode_ = PageMode::replay;
-    std::string error = startCommon(0);
-    if (!error.empty()) stop();
-    return error;
+    return start(0, nullptr, std::make_unique<ReplayReader>(std::make_unique<std::istringstream>(text), name));
 }
 
 bool PageRun::frameDue(uint32_t now) const {

@@ -46,7 +46,7 @@ public:
 
 private:
     void stop();
-    std::string startCommon(int32_t recordMode);
+    std::string start(int32_t recordMode, std::unique_ptr<ReplayWriter> writer, std::unique_ptr<ReplayReader> reader);
 
     PageMode mode_ = PageMode::none;
     std::unique_ptr<RunState> run_;  // the Display keeps the address of its running flag

@@ -139,7 +139,7 @@ TEST(BadLevelFile, DirectoryMissingAndUnreadableFiles) {
         writeFile(dir.file("one.rec"), recordBytes(kStartRecord));
         ProcessResult r = runGameIn(dir, {"one.rec"});
         expectCleanEnd(r, 0);
-        EXPECT_EQ(r.err, dir.file("0.lev") + ": cannot open\n");
+        EXPECT_EQ(r.err, dir.file("0.lev") + ": cannot open: No such file or directory\n");
     }
     {
         // Opens, then every read fails (EIO), for root too: the reading
@@ -161,7 +161,7 @@ TEST(BadLevelFile, UnreadableByPermission) {
     writeFile(dir.file("one.rec"), recordBytes(kStartRecord));
     ProcessResult r = runGameIn(dir, {"one.rec"});
     expectCleanEnd(r, 0);
-    EXPECT_EQ(r.err, dir.file("0.lev") + ": cannot open\n");
+    EXPECT_EQ(r.err, dir.file("0.lev") + ": cannot open: Permission denied\n");
 }
 
 // A live run loads the program directory's level and, in its first frame,
@@ -184,7 +184,9 @@ TEST(BadLevelFile, LiveRunReportsEachFileOnce) {
         options.workingDirectory = elsewhere.path();
         ProcessResult r = liveRunIn(dir, options);
         expectCleanEnd(r, 0);
-        EXPECT_EQ(r.err, dir.file("0.lev") + ": empty file, no triangle count\n0.lev: cannot open\n");
+        EXPECT_EQ(r.err, dir.file("0.lev") + ": empty file, no triangle count\n"
+                         "0.lev: cannot open: No such file or directory; level reload skipped, "
+                         "the level in use is kept\n");
     }
 }
 
@@ -359,7 +361,7 @@ TEST(BadProgramDirectory, TenThousandCharacterArgvZero) {
         ASSERT_GT(levelLine, recordingTail.size());
         EXPECT_EQ(r.err.substr(0, programDirectory.size() + 1), programDirectory + "m");
         EXPECT_EQ(r.err.substr(levelLine - recordingTail.size(), recordingTail.size()), recordingTail);
-        EXPECT_EQ(r.err.substr(levelLine), programDirectory + "0.lev: cannot open\n");
+        EXPECT_EQ(r.err.substr(levelLine), programDirectory + "0.lev: cannot open: File name too long\n");
         const std::string first = "File \"" + programDirectory + "nums.bmp\" not found, terminating.\n";
         ASSERT_EQ(r.out.substr(0, first.size()), first);
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2);

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "input/controls.h"
 #include "tools/replays/headless_run.h"
 #include "tools/replays/key_script.h"
 #include "sim/world.h"

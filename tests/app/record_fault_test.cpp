@@ -1,7 +1,7 @@
 // Recording under faults: a program directory that cannot take the replay
 // file, a disk that fills during the run (an injected failing stream and a
-// real, small file system), and SIGINT / SIGTERM, after which the file holds
-// exactly one whole record per frame run.
+// real, small file system), and SIGINT / SIGTERM / SIGKILL, after which the
+// file holds exactly one whole record per frame recorded.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -157,9 +157,9 @@ TEST(RecordingFaults, InjectedFullDiskIsReportedOnceAndEveryFrameStillRuns) {
     EXPECT_EQ(disk.taken, 10 * kFrameRecordSize + 20) << "nothing is written after the failure";
 }
 
-// The same on a real file system with 8 KiB left: the first write-out, at
-// frame 1024, fills it with whole records and fails; the run goes on and the
-// file stays a playable prefix of the run.
+// The same on a real file system with 8 KiB left: frame 129's record finds
+// it full of whole records and fails; the run goes on and the file stays a
+// playable prefix of the run.
 TEST(RecordingFaults, RealFullFileSystemKeepsWholeRecordsAndReportsOnce) {
     TempDir dir, mountPoint;
     Tmpfs disk(mountPoint.path(), "size=256k");
@@ -208,34 +208,56 @@ TEST(RecordingSignals, SignalledRunRecordsExactlyTheFramesItRan) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-// The game itself, signalled while it runs at its own pace: whole records
-// only, and they are the first frames of the same run driven headless, so
-// no frame is missing, doubled or cut.
+// The game itself, started in dir over dir's level and sent sig while it
+// runs at its own pace; returns its recording (the one ".rec" in dir).
+std::string recordingOfSignalledGame(const TempDir& dir, int sig, ProcessResult& r) {
+    std::filesystem::copy_file(ZUNO_BINARY_DIR "/nums.bmp", dir.file("nums.bmp"));
+    writeLevel(dir);
+    ProcessOptions options;
+    options.argv0 = dir.file("zuno");
+    options.workingDirectory = dir.path();
+    options.signalAfterMs = 1200;
+    options.sendSignal = sig;
+    options.environment.push_back("SDL_AUDIODRIVER=dummy");
+    r = runProcess(kGame, {}, options);
+    std::string recorded;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        if (entry.path().extension() == ".rec") recorded = readFile(entry.path().string());
+    return recorded;
+}
+
+// Whole records only, and they are the first frames of the same run driven
+// headless, so no frame is missing, doubled or cut.
+void expectFirstFramesOfTheRun(const TempDir& dir, const std::string& recorded) {
+    ASSERT_GT(recorded.size(), 0u);
+    ASSERT_EQ(recorded.size() % kFrameRecordSize, 0u) << recorded.size() << " bytes";
+    const auto frames = static_cast<int32_t>(recorded.size() / kFrameRecordSize);
+    ASSERT_EQ(driveToFile(dir.file("0.lev"), KeyScript{}, frames, dir.file("headless.out")), "");
+    EXPECT_TRUE(readFile(dir.file("headless.out")) == recorded) << frames << " frames differ";
+}
+
 TEST(RecordingSignals, SignalledGameLeavesTheRunsFramesWhole) {
     for (int sig : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(sig);
         TempDir dir;
-        std::filesystem::copy_file(ZUNO_BINARY_DIR "/nums.bmp", dir.file("nums.bmp"));
-        const std::string levelPath = writeLevel(dir);
-        ProcessOptions options;
-        options.argv0 = dir.file("zuno");
-        options.workingDirectory = dir.path();
-        options.signalAfterMs = 1200;
-        options.sendSignal = sig;
-        options.environment.push_back("SDL_AUDIODRIVER=dummy");
-        ProcessResult r = runProcess(kGame, {}, options);
+        ProcessResult r;
+        const std::string recorded = recordingOfSignalledGame(dir, sig, r);
         ASSERT_FALSE(r.timedOut);
         EXPECT_EQ(r.signal, 0);
         EXPECT_EQ(r.exitStatus, 0);
         EXPECT_EQ(r.err, "");
-
-        std::string recorded;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-            if (entry.path().extension() == ".rec") recorded = readFile(entry.path().string());
-        ASSERT_GT(recorded.size(), 0u);
-        ASSERT_EQ(recorded.size() % kFrameRecordSize, 0u) << recorded.size() << " bytes";
-        const auto frames = static_cast<int32_t>(recorded.size() / kFrameRecordSize);
-        ASSERT_EQ(driveToFile(levelPath, KeyScript{}, frames, dir.file("headless.out")), "");
-        EXPECT_TRUE(readFile(dir.file("headless.out")) == recorded) << frames << " frames differ";
+        expectFirstFramesOfTheRun(dir, recorded);
     }
+}
+
+// Killed outright, the game gets no chance to write anything out: every
+// frame it recorded must already be in the file. 1.2 s is some seventy
+// frames, far fewer than a buffer of recording would hold back.
+TEST(RecordingSignals, KilledGameKeepsEveryFrameItRecorded) {
+    TempDir dir;
+    ProcessResult r;
+    const std::string recorded = recordingOfSignalledGame(dir, SIGKILL, r);
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.signal, SIGKILL);
+    expectFirstFramesOfTheRun(dir, recorded);
 }

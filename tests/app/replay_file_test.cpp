@@ -63,7 +63,7 @@ std::vector<std::vector<double>> playAll(ReplayReader& reader, bool holdF, int l
     while (running && static_cast<int>(shown.size()) < limit) {
         reader.playNext(w, running);
         shown.push_back(worldValues(w));
-        fastForward(keys, reader.stream());
+        fastForward(keys, &reader);
     }
     return shown;
 }

@@ -12,6 +12,7 @@
 #include "display/display.h"
 #include "tools/replays/surface.h"
 #include "input/controls.h"
+#include "input/frame_step.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ protected:
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
-    void step() { display->frameStep(w, nullptr); }
+    void step() { frameStep(*display, w, nullptr); }
     void zeroVelocities() {
         for (auto& v : w.velocity) v = Vec2(0, 0);
     }

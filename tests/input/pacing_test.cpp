@@ -9,16 +9,27 @@
 namespace {
 
 // A tick counter that moves one millisecond per reading from a set start.
+// A wait that would spin for more than a minute of it is a hang: the
+// counter then jumps to all bits set, which ends any wait, and says so.
 uint32_t fakeNow = 0;
 int fakeReads = 0;
+bool fakeSpun = false;
+constexpr int kHangReads = 60000;
 uint32_t fakeTicks() {
-    ++fakeReads;
+    if (++fakeReads > kHangReads) {
+        fakeSpun = true;
+        return 0xFFFFFFFFu;
+    }
     return fakeNow++;
 }
 
 class Pacing : public ::testing::Test {
 protected:
-    void SetUp() override { previous_ = setTickSource(fakeTicks); fakeReads = 0; }
+    void SetUp() override {
+        previous_ = setTickSource(fakeTicks);
+        fakeReads = 0;
+        fakeSpun = false;
+    }
     void TearDown() override { setTickSource(previous_); }
 
     // Waits after lastTick with the counter at start; returns the reading that ended the wait.
@@ -53,10 +64,20 @@ TEST_F(Pacing, ALateFrameDoesNotWait) {
     EXPECT_EQ(fakeReads, 1);
 }
 
-TEST_F(Pacing, WrappedTargetEndsAtOnceBeforeTheCounterWraps) {
-    // lastTick + 16 wraps to 5: any reading at or above 5 ends the wait.
-    EXPECT_EQ(waitFrom(0xFFFFFFF5u, 0xFFFFFFF6u), 0xFFFFFFF6u);
+TEST_F(Pacing, WaitsSixteenMillisecondsAcrossTheCounterWrap) {
+    // lastTick + 16 wraps to 5; the wait still lasts 16 ms of the counter.
+    EXPECT_EQ(waitFrom(0xFFFFFFF5u, 0xFFFFFFF6u), 5u);
+    EXPECT_EQ(fakeReads, 16);
+}
+
+TEST_F(Pacing, ReadingPastTheWrapAfterADescheduleDoesNotHang) {
+    // The last reading was 32 ms before the wrap; the process was away for
+    // 40 ms and next reads 8 past it. Comparing the reading with
+    // lastTick + 16 would spin until the counter came round again, 49.7
+    // days later.
+    EXPECT_EQ(waitFrom(0xFFFFFFE0u, 8), 8u);
     EXPECT_EQ(fakeReads, 1);
+    EXPECT_FALSE(fakeSpun);
 }
 
 TEST_F(Pacing, WrapOfTheCounterItselfIsWaitedThrough) {

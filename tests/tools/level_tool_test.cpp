@@ -21,6 +21,11 @@ TEST(LevelTool, UsageErrorsExitTwoAndHelpExitsZero) {
         EXPECT_EQ(r.exitStatus, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(r.err.find("zuno-level --help"), std::string::npos);
     }
+    for (const char* verb : {"compile", "decompile", "check", "render"}) {
+        const ProcessResult r = runLevelTool({verb, "x.txt", "--help"});
+        EXPECT_EQ(r.exitStatus, 0) << verb;
+        EXPECT_EQ(r.out.rfind("usage: zuno-level", 0), 0u) << verb;
+    }
     const ProcessResult help = runLevelTool({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
     for (const char* word : {"compile", "decompile", "check", "#", "1.5", "40 world units", "overlap"})
@@ -34,6 +39,10 @@ TEST(LevelTool, CompileWritesTheLevelAndDecompileGivesItBack) {
     const std::vector<FileTriangle> expected = {FileTriangle{{1000, 0, 1200, 0, 1000, 200}},
                                                 FileTriangle{{1200, 0, 1200, 200, 1000, 200}}};
     EXPECT_EQ(readFile(dir.file("a.lev")), encodeLevel(expected));
+    // To standard output (a pipe here), which a rename could not replace.
+    const ProcessResult piped = runLevelTool({"compile", dir.file("a.txt"), "/dev/stdout"});
+    EXPECT_EQ(piped.exitStatus, 0) << piped.err;
+    EXPECT_EQ(piped.out, encodeLevel(expected));
 
     // decompile then compile: the shipped level's bytes come back unchanged.
     const std::string shipped = ZUNO_BINARY_DIR "/0.lev";

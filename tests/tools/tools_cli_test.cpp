@@ -2,6 +2,9 @@
 // drive that ignores the current directory's 0.lev.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "tools/replays/headless_run.h"
 #include "tools/output/png_file.h"
 #include "tests/support/process.h"
@@ -49,7 +52,7 @@ TEST(ZunoReplayTool, InfoJudgesTheFile) {
 
     ProcessResult missing = tool({"info", dir.file("none.rec")});
     EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_EQ(missing.err, dir.file("none.rec") + ": cannot open\n");
+    EXPECT_EQ(missing.err, dir.file("none.rec") + ": cannot open: " + std::strerror(ENOENT) + "\n");
 }
 
 TEST(ZunoReplayTool, DriveRenderAndTheirBadInputs) {
@@ -67,6 +70,18 @@ TEST(ZunoReplayTool, DriveRenderAndTheirBadInputs) {
     ASSERT_EQ(first.size(), 120u * 64);
     ASSERT_EQ(tool(args, dir.path()).exitStatus, 0);
     EXPECT_TRUE(readFile(dir.file("run.rec")) == first);
+
+    // The level's text form drives the same run; a text file not named .txt
+    // is said to be text.
+    const ProcessResult text = runProcess(ZUNO_BINARY_DIR "/zuno-level", {"decompile", levelPath});
+    writeFile(dir.file("floor.txt"), text.out);
+    args[2] = dir.file("floor.txt");
+    ASSERT_EQ(tool(args).exitStatus, 0);
+    EXPECT_TRUE(readFile(dir.file("run.rec")) == first);
+    writeFile(dir.file("text.lev"), text.out);
+    args[2] = dir.file("text.lev");
+    EXPECT_NE(tool(args).err.find("this is text"), std::string::npos);
+    args[2] = levelPath;
 
     // The in-process drive, from another directory, gives the same bytes.
     KeyScript script;

@@ -6,20 +6,13 @@
 #include <limits>
 #include <ostream>
 
+#include "tools/common/text_words.h"
+
 namespace {
 
 constexpr int kNumbersPerTriangle = 6;
-constexpr size_t kShownTokenLength = 24;
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-// A token as it can be shown on one line of a message.
-std::string shown(const std::string& token) {
-    std::string s;
-    for (char c : token.substr(0, kShownTokenLength)) s.push_back(c >= 0x20 && c < 0x7f ? c : '?');
-    if (token.size() > kShownTokenLength) s += "...";
-    return s;
-}
 
 // Decimal integer with an optional sign; "" on success or what is wrong.
 std::string toInt32(const std::string& token, int32_t& value) {
@@ -75,7 +68,7 @@ std::string parseLevelText(std::istream& in, const std::string& name, LevelText&
         }
         if (numbers == 0) continue;
         if (numbers != kNumbersPerTriangle)
-            return where + std::to_string(numbers) + (numbers == 1 ? " number" : " numbers") +
+            return where + counted(numbers, "number") +
                    ", a triangle is 6 (x0 y0 x1 y1 x2 y2)";
         if (out.triangles.size() == size_t(kMaxTriangles))
             return where + "more than " + std::to_string(kMaxTriangles) + " triangles";
@@ -87,7 +80,7 @@ std::string parseLevelText(std::istream& in, const std::string& name, LevelText&
 }
 
 void formatLevelText(const std::vector<FileTriangle>& triangles, std::ostream& out) {
-    out << "# " << triangles.size() << (triangles.size() == 1 ? " triangle" : " triangles")
+    out << "# " << counted(triangles.size(), "triangle")
         << ": x0 y0  x1 y1  x2 y2 in file units (world = file x 1.5)\n";
     for (const FileTriangle& t : triangles) {
         out << t.c[0] << ' ' << t.c[1] << "  " << t.c[2] << ' ' << t.c[3] << "  " << t.c[4] << ' ' << t.c[5]

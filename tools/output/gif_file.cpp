@@ -212,6 +212,7 @@ std::string GifAnimation::gifError(const char* what, int code) const {
 std::string GifAnimation::open(const std::string& path, int width, int height) {
     if (width <= 0 || height <= 0 || width > 65535 || height > 65535) return "picture size out of range";
     file_ = std::make_unique<OutputFile>(path);
+    if (!file_->error().empty()) return file_->error();
     int error = 0;
     // Opened here rather than by giflib, which would create the file
     // readable by its owner only.

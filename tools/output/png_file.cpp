@@ -38,6 +38,7 @@ std::string writePng(const std::string& path, const RgbImage& image) {
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGB;
     OutputFile file(path);
+    if (!file.error().empty()) return file.error();
     std::FILE* out = std::fopen(file.writePath().c_str(), "wb");
     if (!out) return std::string("cannot create: ") + std::strerror(errno);
     bool written = png_image_write_to_stdio(&png, out, 0, image.pixels.data(), 0, nullptr);

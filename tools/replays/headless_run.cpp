@@ -7,11 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tools/output/output_file.h"
 #include "display/display.h"
+#include "input/controls.h"
+#include "tools/output/output_file.h"
 #include "tools/output/png_file.h"
-#include "sim/contact_list.h"
-#include "sim/world.h"
 
 namespace {
 
@@ -23,12 +22,6 @@ std::string notAFile(const std::string& path) {
 
 }  // namespace
 
-void releaseAllKeys() {
-    int count = 0;
-    uint8_t* keys = SDL_GetKeyState(&count);
-    std::memset(keys, 0, static_cast<std::size_t>(count));
-}
-
 HeadlessGame::HeadlessGame() = default;
 
 HeadlessGame::~HeadlessGame() {
@@ -37,41 +30,37 @@ HeadlessGame::~HeadlessGame() {
     display_.reset();
 }
 
-std::string HeadlessGame::startCommon(int32_t recordMode, const std::string& levelPath) {
-    // Program load: zeroed globals, nothing touched, no key held.
-    resetSimulationState(world, level);
-    contactList.clear();
-    releaseAllKeys();
-    world.recordMode = recordMode;
-    world.gravity = Vec2(0, kInitialGravityY);
-
-    if (std::string e = notAFile(levelPath); !e.empty()) return e;
-    std::ifstream levelStream(levelPath, std::ios::binary);
-    if (!levelStream) return levelPath + ": cannot open: " + std::strerror(errno);
-    if (std::string reason = LevelLoader::readWhole(levelStream, level); !reason.empty())
-        return levelPath + ": " + reason;
-    run_.reloadPath = levelPath;
-
-    surface_ = createScreenSurface();
-    if (!surface_) return std::string("cannot create the off-screen surface: ") + SDL_GetError();
-    run_.running = true;
-    display_ = std::make_unique<Display>(surface_.get(), nullptr, &run_.running);
-
-    initialiseWorld(world);
+std::string HeadlessGame::start(int32_t recordMode, const std::string& levelPath,
+                                std::function<std::string(RunState&)> openReplay) {
+    RunStart how;
+    how.recordMode = recordMode;
+    how.levelPath = levelPath;
+    how.reloadPath = levelPath;
+    how.levelFailure = LevelFailure::refuse;
+    how.openReplay = std::move(openReplay);
+    how.openDisplay = [this](RunState& run, std::unique_ptr<Display>& display) -> std::string {
+        surface_ = createScreenSurface();
+        if (!surface_) return std::string("cannot create the off-screen surface: ") + SDL_GetError();
+        display = std::make_unique<Display>(surface_.get(), nullptr, &run.running);
+        return "";
+    };
     framesRun_ = 0;
-    return "";
+    return startRun(how, run_, display_).error;
 }
 
 std::string HeadlessGame::startReplay(const std::string& replayPath, const std::string& levelPath) {
-    if (std::string e = notAFile(replayPath); !e.empty()) return e;
-    run_.reader = std::make_unique<ReplayReader>(replayPath);
-    if (!run_.reader->isOpen()) return replayPath + ": " + run_.reader->error();
-    return startCommon(0, levelPath);
+    return start(0, levelPath, [&](RunState& run) -> std::string {
+        if (std::string e = notAFile(replayPath); !e.empty()) return e;
+        run.reader = std::make_unique<ReplayReader>(replayPath);
+        return run.reader->isOpen() ? "" : replayPath + ": " + run.reader->error();
+    });
 }
 
 std::string HeadlessGame::startRecord(const std::string& levelPath, std::unique_ptr<ReplayWriter> writer) {
-    run_.writer = std::move(writer);
-    return startCommon(1, levelPath);
+    return start(1, levelPath, [&](RunState& run) {
+        run.writer = std::move(writer);
+        return std::string();
+    });
 }
 
 void HeadlessGame::setKeyScript(const KeyScript* script) {
@@ -126,7 +115,7 @@ int64_t playbackFrameCount(const std::string& replayPath) {
     std::error_code ec;
     auto size = std::filesystem::file_size(replayPath, ec);
     if (ec) return -1;
-    return static_cast<int64_t>(size / 64) + 2;
+    return static_cast<int64_t>(size / kFrameRecordSize) + 2;
 }
 
 std::string pastTheEnd(const std::string& replayPath, const char* what, int64_t frame, int64_t total) {
@@ -134,9 +123,8 @@ std::string pastTheEnd(const std::string& replayPath, const char* what, int64_t 
            std::to_string(total) + " frames, 0 to " + std::to_string(total - 1) + ")";
 }
 
-std::string renderReplayFrame(const std::string& replayPath, const std::string& levelPath, int64_t frame,
-                              const std::string& pngPath) {
-    HeadlessGame game;
+std::string renderReplayFrame(HeadlessGame& game, const std::string& replayPath, const std::string& levelPath,
+                              int64_t frame) {
     if (std::string error = game.startReplay(replayPath, levelPath); !error.empty()) return error;
     int64_t total = playbackFrameCount(replayPath);
     if (frame >= total) return pastTheEnd(replayPath, "frame ", frame, total);
@@ -144,6 +132,13 @@ std::string renderReplayFrame(const std::string& replayPath, const std::string& 
         if (!game.running()) return pastTheEnd(replayPath, "frame ", frame, game.framesRun());
         game.runFrame();
     }
+    return "";
+}
+
+std::string renderReplayFrame(const std::string& replayPath, const std::string& levelPath, int64_t frame,
+                              const std::string& pngPath) {
+    HeadlessGame game;
+    if (std::string error = renderReplayFrame(game, replayPath, levelPath, frame); !error.empty()) return error;
     if (std::string reason = writePng(pngPath, surfaceToRgb(game.surface())); !reason.empty())
         return pngPath + ": " + reason;
     return "";

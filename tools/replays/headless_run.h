@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -45,7 +46,8 @@ public:
     void setKeyScript(const KeyScript* script);
 
 private:
-    std::string startCommon(int32_t recordMode, const std::string& levelPath);
+    std::string start(int32_t recordMode, const std::string& levelPath,
+                      std::function<std::string(RunState&)> openReplay);
 
     SurfacePtr surface_;  // first member, so freed after the Display drawing into it
     std::unique_ptr<Display> display_;
@@ -53,9 +55,6 @@ private:
     std::unique_ptr<KeyScriptPlayer> keys_;
     int32_t framesRun_ = 0;
 };
-
-// Clears SDL's key-state array, so no key of an earlier run stays held.
-void releaseAllKeys();
 
 // Frames a drive runs when none are asked for: the last event's frame plus
 // this, about five seconds at the game's pace for the bike to settle.
@@ -78,6 +77,11 @@ int64_t playbackFrameCount(const std::string& replayPath);
 
 // "PATH: <what>N is past the end of the playback (T frames, 0 to T-1)".
 std::string pastTheEnd(const std::string& replayPath, const char* what, int64_t frame, int64_t total);
+
+// Plays the replay in game up to playback frame `frame` (0 = first), whose
+// picture its surface then holds. Returns "" or "PATH: what is wrong".
+std::string renderReplayFrame(HeadlessGame& game, const std::string& replayPath, const std::string& levelPath,
+                              int64_t frame);
 
 // Writes the picture replay mode shows at frame `frame` (0 = first) as PNG.
 std::string renderReplayFrame(const std::string& replayPath, const std::string& levelPath, int64_t frame,

@@ -4,10 +4,12 @@
 #include <SDL.h>
 
 #include <cctype>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+
+#include "tools/common/input_file.h"
+#include "tools/common/text_words.h"
 
 namespace {
 
@@ -27,16 +29,6 @@ const KeyName kKeyNames[] = {
 // A frame beyond this is surely a typo; it also keeps "frame + margin" far
 // from overflowing a 32-bit frame counter.
 constexpr int64_t kMaxScriptFrame = 99999999;
-
-// A word of the script as a message can show it on one line: control
-// bytes as "?", long words cut short.
-std::string shown(const std::string& word) {
-    constexpr std::size_t kShownLength = 24;
-    std::string s;
-    for (char c : word.substr(0, kShownLength)) s.push_back(c >= 0x20 && c < 0x7f ? c : '?');
-    if (word.size() > kShownLength) s += "...";
-    return s;
-}
 
 std::string stripComment(const std::string& line) {
     std::size_t hash = line.find('#');
@@ -133,16 +125,9 @@ bool parseKeyScript(std::istream& in, const std::string& name, KeyScript& script
 }
 
 bool loadKeyScript(const std::string& path, KeyScript& script, std::string& error) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = path + ": is a directory";
-        return false;
-    }
-    std::ifstream in(path);
-    if (!in) {
-        error = path + ": cannot open";
-        return false;
-    }
+    std::ifstream in;
+    error = openInputFile(path, in, std::ios::in);
+    if (!error.empty()) return false;
     return parseKeyScript(in, path, script, error);
 }
 

@@ -31,7 +31,8 @@ std::string keyNameList();  // "up, down, ..." for messages
 // "NAME:LINE: what is wrong".
 bool parseKeyScript(std::istream& in, const std::string& name, KeyScript& script, std::string& error);
 
-// Reads and parses the file at path; an unreadable file gives "PATH: cannot open".
+// Reads and parses the file at path; an unreadable file gives "PATH: cannot
+// open: REASON" (or "PATH: is a directory").
 bool loadKeyScript(const std::string& path, KeyScript& script, std::string& error);
 
 // Plays a script into a key-state array frame by frame.

@@ -16,7 +16,7 @@ namespace {
 void frame(World& w, const Level& l, ContactList& contacts) {
     contacts.clear();
     stepSimulation(w, l, contacts);
-    for (int i = 0; i < kBallCount; ++i) w.previousPosition[i] = w.position[i];
+    takeEndOfFrameCopy(w);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
   // Larger files are refused before they reach the module, whose memory
   // they could exhaust: a million frames of replay (four and a half hours),
   // and far more text than 5000 triangles take.
-  const MAX_REPLAY_BYTES = 64 * 1000000;
+  const MAX_REPLAY_RECORDS = 1000000;
   const MAX_LEVEL_BYTES = 16 * 1000000;
 
   // SDL 1.2 key symbols of the keyboard's keys, as the controls read them.
@@ -39,8 +39,10 @@
   let picture = null;          // an ImageData over the module's presented pixels
 
   let M = null;               // the module
+  let RECORD_BYTES = 0;       // one frame's record, as the module writes it
   let shippedLevel = null;    // the course's bytes, for the API's default
   let replayName = '';
+  let paused = false;         // the editor is shown: no frames run
   const held = new Set();
 
   // ---- module helpers ----
@@ -65,13 +67,21 @@
   }
 
   function say(text) { $('message').textContent = text; }
+  function runMode() { return M.UTF8ToString(M._zuno_mode()); }  // 'none', 'live' or 'replay'
+  const maxReplayBytes = () => MAX_REPLAY_RECORDS * RECORD_BYTES;
 
   // ---- the recordings' storage ----
+  // A live run is stored as numbered chunks of its recording, each with its
+  // byte offset. Bytes count as saved only once their transaction commits:
+  // a save that fails (quota, a closing tab) leaves them unsaved and the
+  // next save stores them again with what came after, so what is stored is
+  // always the recording's start, never a recording with a piece cut out.
   let db = null;
-  let runId = 0;
-  let savedBytes = 0;
-  let savedSeq = 0;
-  let saving = Promise.resolve();
+  // The live run's storage: `saved` bytes in `seq` chunks committed; while
+  // transactions are in flight every new one rewrites the chunk the first
+  // of them began (`base`), longer, so that whichever of them fail, the
+  // committed ones leave one chunk from that offset to the latest commit.
+  let live = null;  // { id, name, saved, seq, asked, inFlight, base: { offset, seq } }
 
   function openStorage() {
     return new Promise((resolve) => {
@@ -87,25 +97,37 @@
     });
   }
 
-  function done(tx) {
-    return new Promise((resolve) => { tx.oncomplete = tx.onerror = tx.onabort = () => resolve(); });
-  }
-
-  // Stores what the live run recorded since the last save, as one more chunk.
+  // Stores what the live run recorded and is not yet saved, as one chunk.
+  // The transaction is made at once, so reads made after this see it.
   function saveRecording() {
-    if (!db || !M || M._zuno_mode() !== 1) return saving;
+    const run = live;
+    if (!db || !M || !run || runMode() !== 'live') return;
     const size = M._zuno_recording_size();
-    if (size <= savedBytes) return saving;  // nothing new; an empty run is not kept
+    if (size <= Math.max(run.saved, run.asked)) return;  // nothing new; an empty run is not kept
+    if (run.inFlight === 0) run.base = { offset: run.saved, seq: run.seq };
+    const { offset, seq } = run.base;
     const at = M._zuno_recording();
-    const chunk = M.HEAPU8.slice(at + savedBytes, at + size);
-    const run = { run: runId, name: M.UTF8ToString(M._zuno_recording_name()), bytes: size, updated: Date.now() };
-    const seq = savedSeq++;
-    savedBytes = size;
-    const tx = db.transaction(['runs', 'chunks'], 'readwrite');
-    tx.objectStore('chunks').put({ run: runId, seq, bytes: chunk });
-    tx.objectStore('runs').put(run);
-    saving = saving.then(() => done(tx));
-    return saving;
+    const bytes = M.HEAPU8.slice(at + offset, at + size);
+    let tx;
+    try {
+      tx = db.transaction(['runs', 'chunks'], 'readwrite');
+      tx.objectStore('chunks').put({ run: run.id, seq, offset, bytes });
+      tx.objectStore('runs').put({ run: run.id, name: run.name, bytes: size, updated: Date.now() });
+    } catch (error) {
+      return;  // the storage is closing: the bytes stay unsaved
+    }
+    run.inFlight += 1;
+    run.asked = size;
+    tx.oncomplete = () => {
+      run.inFlight -= 1;
+      run.saved = Math.max(run.saved, size);
+      run.seq = Math.max(run.seq, seq + 1);
+    };
+    // A failed request aborts its transaction; nothing of it is stored.
+    tx.onabort = () => {
+      run.inFlight -= 1;
+      if (run.inFlight === 0) run.asked = run.saved;
+    };
   }
 
   function allRuns() {
@@ -117,19 +139,41 @@
     });
   }
 
+  // The stored recording's bytes up to its first missing piece, and whether
+  // there was one.
   function storedRecording(run) {
     return new Promise((resolve) => {
       const range = IDBKeyRange.bound([run, 0], [run, Infinity]);
       const request = db.transaction('chunks').objectStore('chunks').getAll(range);
       request.onsuccess = () => {
         const chunks = request.result.sort((a, b) => a.seq - b.seq);
-        const bytes = new Uint8Array(chunks.reduce((n, c) => n + c.bytes.length, 0));
+        let whole = 0;
+        let gap = false;
+        for (const c of chunks) {
+          if (c.offset !== undefined && c.offset !== whole) { gap = true; break; }
+          whole += c.bytes.length;
+        }
+        const bytes = new Uint8Array(whole);
         let at = 0;
-        for (const c of chunks) { bytes.set(c.bytes, at); at += c.bytes.length; }
-        resolve(bytes);
+        for (const c of chunks) {
+          if (at === whole) break;
+          bytes.set(c.bytes, at);
+          at += c.bytes.length;
+        }
+        resolve({ bytes, gap });
       };
-      request.onerror = () => resolve(new Uint8Array(0));
+      request.onerror = () => resolve({ bytes: new Uint8Array(0), gap: false });
     });
+  }
+
+  // A stored recording for the player: its whole start, and a line on the
+  // page when a piece of it was never saved.
+  async function recordingToUse(r) {
+    const { bytes, gap } = await storedRecording(r.run);
+    if (gap)
+      say(`${r.name}: only the first ${bytes.length / RECORD_BYTES} frames were stored whole; ` +
+        'a later piece was never saved, so the rest is left out');
+    return bytes;
   }
 
   async function pruneAndList() {
@@ -144,15 +188,20 @@
     const list = $('recent');
     list.textContent = '';
     for (const r of runs.slice(0, RECENT_KEPT)) {
-      if (r.run === runId) continue;
+      if (live && r.run === live.id) continue;
       const item = document.createElement('li');
-      item.textContent = `${r.name} (${r.bytes / 64} frames, ${new Date(r.updated).toLocaleString()})`;
+      item.textContent = `${r.name} (${r.bytes / RECORD_BYTES} frames, ${new Date(r.updated).toLocaleString()})`;
       const get = document.createElement('button');
       get.textContent = 'Download';
-      get.onclick = async () => { download(r.name, await storedRecording(r.run)); canvas.focus(); };
+      get.onclick = async () => { download(r.name, await recordingToUse(r)); canvas.focus(); };
       const play = document.createElement('button');
       play.textContent = 'Play';
-      play.onclick = async () => { startReplay(await storedRecording(r.run), r.name); canvas.focus(); };
+      play.onclick = async () => {
+        const bytes = await recordingToUse(r);
+        const said = $('message').textContent;
+        if (startReplay(bytes, r.name) && said) say(said);
+        canvas.focus();
+      };
       item.append(get, play);
       list.append(item);
     }
@@ -179,9 +228,10 @@
   function startLive() {
     saveRecording();
     if (M._zuno_start_live()) { say(message()); return false; }
-    runId = Date.now() * 1000 + Math.floor(Math.random() * 1000);
-    savedBytes = 0;
-    savedSeq = 0;
+    live = {
+      id: Date.now() * 1000 + Math.floor(Math.random() * 1000),
+      name: M.UTF8ToString(M._zuno_recording_name()), saved: 0, seq: 0, asked: 0, inFlight: 0, base: null,
+    };
     held.clear();
     $('ended').hidden = true;
     pruneAndList();
@@ -196,10 +246,9 @@
 
   function startReplay(bytes, name) {
     bytes = toBytes(bytes);
-    if (tooLarge(bytes, name, MAX_REPLAY_BYTES)) return false;
+    if (tooLarge(bytes, name, maxReplayBytes())) return false;
     putInput(0, bytes);
-    const wasLive = M._zuno_mode() === 1;
-    if (wasLive) saveRecording();
+    saveRecording();
     if (callNamed('zuno_start_replay', name)) { say(message()); return false; }
     say('');
     replayName = name;
@@ -228,10 +277,10 @@
   }
 
   function showStatus() {
-    const mode = M._zuno_mode();
+    const mode = runMode();
     const frames = M._zuno_frames_run();
-    if (mode === 1) $('status').textContent = `live run: frame ${frames}, ${M._zuno_recording_size() / 64} recorded`;
-    else if (mode === 2) $('status').textContent = `replay ${replayName}: frame ${frames}`;
+    if (mode === 'live') $('status').textContent = `live run: frame ${frames}, ${M._zuno_recording_size() / RECORD_BYTES} recorded`;
+    else if (mode === 'replay') $('status').textContent = `replay ${replayName}: frame ${frames}`;
   }
 
   // One main-loop pass when the callback comes 16 ms or more after the one
@@ -240,12 +289,12 @@
   // freeze the tab.
   function onAnimationFrame(now) {
     requestAnimationFrame(onAnimationFrame);
-    if (document.hidden || !M._zuno_tick(now)) return;
+    if (document.hidden || paused || !M._zuno_tick(now)) return;
     if (M._zuno_take_flip()) present();
     showStatus();
-    const mode = M._zuno_mode();
-    if (mode === 1 && M._zuno_frames_run() % SAVE_EVERY_FRAMES === 0) saveRecording();
-    if (mode === 2 && !M._zuno_running() && $('ended').hidden) {
+    const mode = runMode();
+    if (mode === 'live' && M._zuno_frames_run() % SAVE_EVERY_FRAMES === 0) saveRecording();
+    if (mode === 'replay' && !M._zuno_running() && $('ended').hidden) {
       $('ended-text').textContent = `The replay ${replayName} ended after ${M._zuno_frames_run()} frames.`;
       $('ended').hidden = false;
     }
@@ -254,7 +303,7 @@
   // A chosen or dropped file as a level or a replay; its size is looked at
   // before it is read.
   async function openFile(file, asLevel) {
-    const limit = asLevel ? MAX_LEVEL_BYTES : MAX_REPLAY_BYTES;
+    const limit = asLevel ? MAX_LEVEL_BYTES : maxReplayBytes();
     if (file.size > limit) return tooLarge({ length: file.size }, file.name, limit);
     let bytes;
     try {
@@ -330,6 +379,7 @@
       createZunoModule({ stdin: () => null, printErr: (t) => console.warn(t) }),
       fetchBytes('0.lev'), fetchBytes('nums.bmp')]);
     M = module;
+    RECORD_BYTES = M._zuno_record_size();
     shippedLevel = level;
     M.FS.writeFile('/0.lev', level);
     M.FS.writeFile('/nums.bmp', digits);
@@ -362,6 +412,20 @@
         return new ImageData(new Uint8ClampedArray(outputBytes().buffer), WIDTH, HEIGHT);
       });
     },
+    // The editor's play-test: a live run on these level bytes at once; and
+    // the pause while the editor is shown, its recording kept.
+    playLevel(bytes, name) {
+      return ready.then(() => {
+        if (!openLevel(bytes, name)) throw new Error($('message').textContent);
+        paused = false;
+      });
+    },
+    pause() {
+      if (!M) return;
+      releaseHeldKeys();
+      saveRecording();
+      paused = true;
+    },
     // For the benchmark: one main-loop pass of the page's run and its
     // presenting, unpaced; and the step benchmark's milliseconds for n frames.
     _frame() {
@@ -373,7 +437,7 @@
     // What the page is doing: for embedders and tests.
     status() {
       return {
-        mode: ['none', 'live', 'replay'][M._zuno_mode()],
+        mode: runMode(),
         running: M._zuno_running() === 1,
         frames: M._zuno_frames_run(),
         selectedWheel: M._zuno_selected_wheel(),

@@ -2,6 +2,8 @@
 // picture, and the exit statuses for bad files and bad usage.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 
 #include "tools/levels/level_render.h"
@@ -64,7 +66,7 @@ TEST(LevelRender, CommandWritesThePictureOrSaysWhatIsWrong) {
     EXPECT_EQ(render({dir.file("bad.txt"), "-o", dir.file("c.png")}, &err), 1);
     EXPECT_EQ(err.rfind(dir.file("bad.txt") + ":1: ", 0), 0u) << err;
     EXPECT_EQ(render({dir.file("none.lev"), "-o", dir.file("c.png")}, &err), 1);
-    EXPECT_EQ(err, dir.file("none.lev") + ": cannot open\n");
+    EXPECT_EQ(err, dir.file("none.lev") + ": cannot open: " + std::strerror(ENOENT) + "\n");
     EXPECT_EQ(render({dir.file("floor.lev"), "-o", dir.path() + "/no/dir/c.png"}, &err), 1);
 
     EXPECT_EQ(render({dir.file("floor.lev")}), 2);

@@ -1,0 +1,79 @@
+// Reading levels in the tools, in either form.
+#include "tools/levels/level_source.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "app/level_file.h"
+#include "tools/common/input_file.h"
+#include "tools/common/text_words.h"
+#include "tools/output/output_file.h"
+
+namespace {
+
+// Whether the stream's first bytes read as text: a text level given where a
+// level file is read would otherwise be refused for its count alone (the
+// bytes "# ZU" make 1431969827 triangles).
+bool looksLikeText(std::istream& in) {
+    in.clear();
+    in.seekg(0);
+    char head[64];
+    in.read(head, sizeof head);
+    const std::streamsize got = in.gcount();
+    if (got <= 0) return false;
+    for (std::streamsize i = 0; i < got; ++i) {
+        const unsigned char c = static_cast<unsigned char>(head[i]);
+        if (c < 0x20 && c != '\n' && c != '\r' && c != '\t') return false;
+        if (c >= 0x7f) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool isLevelTextName(const std::string& path) { return endsWith(path, ".txt"); }
+
+std::string readLevel(const std::string& path, LevelForm form, LevelText& level) {
+    level = LevelText{};
+    const bool asText = form == LevelForm::text || isLevelTextName(path);
+    std::ifstream in;
+    if (std::string fault = openInputFile(path, in, asText ? std::ios::in : std::ios::in | std::ios::binary);
+        !fault.empty())
+        return fault;
+    if (asText) return parseLevelText(in, path, level);
+
+    auto loaded = std::make_unique<Level>();
+    if (std::string reason = LevelLoader::readWhole(in, *loaded); !reason.empty()) {
+        if (looksLikeText(in)) reason += " (this is text: a level's text form is read from a name ending in .txt)";
+        return path + ": " + reason;
+    }
+    level.triangles = fileTriangles(*loaded);
+    return "";
+}
+
+LoadableLevel::~LoadableLevel() {
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+std::string LoadableLevel::open(const std::string& path) {
+    LevelText level;
+    if (std::string fault = readLevel(path, LevelForm::byName, level); !fault.empty()) return fault;
+    if (!isLevelTextName(path)) {
+        path_ = path;
+        return "";
+    }
+    const char* dir = std::getenv("TMPDIR");
+    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/zuno-level-XXXXXX";
+    const int fd = ::mkstemp(&name[0]);
+    if (fd < 0) return path + ": cannot compile to a temporary level file: " + std::strerror(errno);
+    ::close(fd);
+    temporary_ = name;
+    if (std::string reason = replaceFile(temporary_, encodeLevel(level.triangles)); !reason.empty())
+        return path + ": cannot compile to a temporary level file: " + reason;
+    path_ = temporary_;
+    return "";
+}
