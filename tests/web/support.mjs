@@ -156,7 +156,8 @@ export async function installBytes(page) {
   });
 }
 
-// Waits until fn(page) is true, for at most ms.
+// Waits until fn, run in the page, is true, for at most ms. fn returns a
+// plain value: Firefox's protocol hands back no page elements.
 export async function until(page, fn, ms, what) {
   const end = Date.now() + ms;
   for (;;) {
