@@ -124,10 +124,13 @@ test-sdl-compat: deps
 	cd $(COMPAT_BUILD) && $(COMPAT_ENV) ctest --output-on-failure -j $(JOBS)
 
 # The browser edition (see the README's "In the browser"): the game compiled
-# to WebAssembly with Debian's emscripten into the static site build-web/,
-# served on 127.0.0.1, tested in headless Chromium, and measured.
+# to WebAssembly with Debian's emscripten; the static site is the folder
+# build-web/site/ (only what a visitor loads), served on 127.0.0.1, tested in
+# headless Chromium, and measured.
 WEB_BUILD ?= build-web
 WEB_PORT  ?= 8080
+# Debian source packages of the libraries the page compiles from source.
+WEB_SRC   ?= build-web-src
 # emcc needs Debian's node modules even where the node on PATH is another one.
 WEB_ENV   = NODE_PATH=/usr/share/nodejs
 
@@ -137,12 +140,14 @@ deps-web:
 	@./scripts/install-deps web
 
 web: deps-web build
+	./scripts/web-sources $(WEB_SRC)
 	$(WEB_ENV) emcmake cmake -S web -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
-	  -DZUNO_NATIVE_BUILD=$(abspath $(BUILD)) >/dev/null
+	  -DZUNO_NATIVE_BUILD=$(abspath $(BUILD)) -DZUNO_WEB_SOURCES=$(abspath $(WEB_SRC)) >/dev/null
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+	@echo "The site is in $(WEB_BUILD)/site/ (any static file host serves it as it is)."
 
 web-serve: web
-	node web/serve.mjs $(WEB_BUILD) $(WEB_PORT)
+	node web/serve.mjs $(WEB_BUILD)/site $(WEB_PORT)
 
 tests/web/node_modules: tests/web/package.json tests/web/package-lock.json
 	cd tests/web && npm ci --no-audit --no-fund

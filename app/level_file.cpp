@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr size_t kCountBytes = 4;
-constexpr size_t kTriangleBytes = 24;  // three vertices of two int32
-
 // Little-endian on every host: the file's byte order is fixed, the machine's is not.
 int32_t decodeInt32(const unsigned char* b) {
     const uint32_t u = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
@@ -40,9 +37,9 @@ bool readFailed(const std::istream& in) { return in.bad(); }
 }  // namespace
 
 std::string LevelLoader::readCountFrom(std::istream& in, int32_t& count) {
-    unsigned char bytes[kCountBytes];
-    const size_t got = readBytes(in, bytes, kCountBytes);
-    if (got < kCountBytes) {
+    unsigned char bytes[kLevelCountBytes];
+    const size_t got = readBytes(in, bytes, kLevelCountBytes);
+    if (got < kLevelCountBytes) {
         if (readFailed(in)) return "read error";
         if (got == 0) return "empty file, no triangle count";
         return std::to_string(got) + " bytes, too short for the triangle count";
@@ -59,12 +56,12 @@ std::string LevelLoader::readTrianglesFrom(std::istream& in, int32_t count, Leve
     }
     // One buffer per load, read in one go; the Level is written only once the
     // whole block is here.
-    const size_t need = size_t(count) * kTriangleBytes;
+    const size_t need = size_t(count) * kLevelTriangleBytes;
     std::unique_ptr<unsigned char[]> bytes(new unsigned char[need]);
     const size_t got = readBytes(in, bytes.get(), need);
     if (got < need) {
         if (readFailed(in)) return "read error";
-        return "truncated: " + std::to_string(got / kTriangleBytes) + " of " + std::to_string(count) + " triangles";
+        return "truncated: " + std::to_string(got / kLevelTriangleBytes) + " of " + std::to_string(count) + " triangles";
     }
     decodeTriangles(bytes.get(), count, l.vertices);
     l.triangleCount = count;
@@ -74,7 +71,7 @@ std::string LevelLoader::readTrianglesFrom(std::istream& in, int32_t count, Leve
 void LevelLoader::decodeTriangles(const unsigned char* bytes, int32_t count, Vec2* vertices) {
     const int32_t n = 3 * count;
     for (int32_t v = 0; v < n; ++v) {
-        const unsigned char* b = bytes + 8 * size_t(v);
+        const unsigned char* b = bytes + kLevelTriangleBytes / 3 * size_t(v);
         vertices[v] = Vec2(double(decodeInt32(b)) * kFileToWorld, double(decodeInt32(b + 4)) * kFileToWorld);
     }
 }

@@ -4,6 +4,7 @@
 // 5000 triangles leaves the Level as it was and is reported once on stderr.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <map>
@@ -13,6 +14,8 @@
 
 constexpr const char* kLevelFileName = "0.lev";
 constexpr double kFileToWorld = 1.5;  // world units per file unit
+constexpr std::size_t kLevelCountBytes = 4;      // the int32 triangle count
+constexpr std::size_t kLevelTriangleBytes = 24;  // three vertices of two int32
 
 class LevelLoader {
 public:

@@ -7,11 +7,9 @@
 #include <string>
 
 #include "bench/bench_support.h"
-#include "sim/step.h"
+#include "bench/step_frames.h"
 
 namespace {
-constexpr int kSettleFrames = 300;    // long enough for the dropped bike to land
-constexpr int kRestoreEvery = 500;    // frames before the settled pose is put back
 
 void fillScattered(Level& l) {
     Scatter s(12345);
@@ -25,30 +23,21 @@ void fillScattered(Level& l) {
     l.triangleCount = kMaxTriangles;
 }
 
-void frame(World& w, const Level& l, ContactList& contacts) {
-    contacts.clear();
-    stepSimulation(w, l, contacts);
-    takeEndOfFrameCopy(w);
-}
-
 // Drops the bike from its start pose, lets it settle, then times frames,
 // putting the settled pose back now and then so that the timed frames stay
 // in the same situation however long the benchmark runs.
 void runFrames(benchmark::State& state, const Level& l) {
-    World w{};
     ContactList contacts;
-    w.gravity = Vec2(0, kInitialGravityY);
-    initialiseWorld(w);
-    for (int n = 0; n < kSettleFrames; ++n) frame(w, l, contacts);
-    const World settled = w;
+    const World settled = settledWorld(l, contacts);
+    World w = settled;
 
     int sinceRestore = 0;
     for (auto _ : state) {
-        if (++sinceRestore == kRestoreEvery) {
+        if (++sinceRestore == kStepRestoreEvery) {
             w = settled;
             sinceRestore = 0;
         }
-        frame(w, l, contacts);
+        stepFrame(w, l, contacts);
         benchmark::DoNotOptimize(w.position);
     }
     state.counters["contacts"] = static_cast<double>(contacts.size());

@@ -75,10 +75,9 @@ uint32_t Display::mapColour(uint8_t red, uint8_t green, uint8_t blue) const {
 void Display::plotPixel(int32_t x, int32_t y, uint32_t colour, bool useCamera) {
     ++drawCalls;
     if (useCamera) {
-        // Worked in double so that a far camera never overflows an int.
-        double sx = std::trunc(static_cast<double>(x) - camera.x) + kCameraColumn;
-        double sy = std::trunc(static_cast<double>(y) - camera.y) + kCameraRow;
-        if (!(sx >= 0 && sx < kScreenWidth && sy >= 0 && sy < kScreenHeight)) return;
+        const CameraAxis columns = columnAxis(camera), rows = rowAxis(camera);
+        const double sx = columns.ofWhole(x), sy = rows.ofWhole(y);
+        if (!(columns.lands(sx) && rows.lands(sy))) return;
         x = static_cast<int32_t>(sx);
         y = static_cast<int32_t>(sy);
     } else if (x < 0 || x >= kScreenWidth || y < 0 || y >= kScreenHeight) {
@@ -91,8 +90,7 @@ void Display::plotPixel(int32_t x, int32_t y, uint32_t colour, bool useCamera) {
 const ScreenMap& Display::screenMap() {
     // Compared bit for bit: -0.0 and 0.0, or two NaNs, may map differently.
     if (!mapBuilt_ || mappedPitch_ != screen->pitch || std::memcmp(&mappedCamera_, &camera, sizeof camera) != 0) {
-        map_.usable = map_.x.build(camera.x, kCameraColumn, kScreenWidth, sizeof(uint32_t)) &&
-                      map_.y.build(camera.y, kCameraRow, kScreenHeight, screen->pitch);
+        map_.usable = map_.x.build(columnAxis(camera), sizeof(uint32_t)) && map_.y.build(rowAxis(camera), screen->pitch);
         mappedCamera_ = camera;
         mappedPitch_ = screen->pitch;
         mapBuilt_ = true;

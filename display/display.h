@@ -10,15 +10,11 @@
 #include <cstdint>
 #include <string>
 
+#include "display/camera_axis.h"
 #include "display/last_picture.h"
 #include "display/screen_map.h"
 #include "sim/vec2.h"
 #include "sim/world.h"
-
-constexpr int kScreenWidth = 1024;
-constexpr int kScreenHeight = 768;
-constexpr int kCameraColumn = 512;  // screen column of the camera point
-constexpr int kCameraRow = 384;     // screen row of the camera point
 
 enum class DisplayStatus {
     ok,
@@ -55,9 +51,9 @@ public:
     // defined; points that cannot reach the screen, or are not finite, are
     // dropped before any conversion to an integer.
     void plotWorld(double x, double y, uint32_t colour) {
-        double sx = std::trunc(std::trunc(x) - camera.x) + kCameraColumn;
-        double sy = std::trunc(std::trunc(y) - camera.y) + kCameraRow;
-        if (!(sx >= 0 && sx < kScreenWidth && sy >= 0 && sy < kScreenHeight)) return;
+        const CameraAxis columns = columnAxis(camera), rows = rowAxis(camera);
+        const double sx = columns.of(x), sy = rows.of(y);
+        if (!(columns.lands(sx) && rows.lands(sy))) return;
         auto* row = static_cast<uint8_t*>(screen->pixels) + static_cast<std::ptrdiff_t>(sy) * screen->pitch;
         reinterpret_cast<uint32_t*>(row)[static_cast<int>(sx)] = colour;
     }

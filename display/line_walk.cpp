@@ -88,24 +88,6 @@ int64_t firstTrue(Test test, int64_t lo, int64_t hi, double guess) {
     return yes;
 }
 
-// The screen coordinate the camera mapping gives a world coordinate, in
-// double like Display::plotWorld; monotone in v.
-double screenCoordinate(double v, double camera, double centre) {
-    return std::trunc(std::trunc(v) - camera) + centre;
-}
-
-struct Axis {
-    double camera;
-    double centre;
-    double extent;
-    double at(double v) const { return screenCoordinate(v, camera, centre); }
-    // Bounds beyond which no coordinate lands on the screen, one unit of
-    // the last place wider than the rounded sum so that they hold for
-    // cameras of any size.
-    double lowest() const { return std::nextafter(camera - (centre + 2), -INFINITY); }
-    double highest() const { return std::nextafter(camera + (extent - centre + 2), INFINITY); }
-};
-
 }  // namespace
 
 double accumulate(double v, double s, int64_t k) {
@@ -137,8 +119,8 @@ namespace {
 
 // The step-by-step walk with its cheap bounds: every step compared, the
 // points that may land on the screen handed to plotWorld's exact test.
-void walkCheckingEveryStep(Display& display, const LineWalk& walk, const Axis& majorAxis,
-                           const Axis& minorAxis, uint32_t colour) {
+void walkCheckingEveryStep(Display& display, const LineWalk& walk, const CameraAxis& majorAxis,
+                           const CameraAxis& minorAxis, uint32_t colour) {
     // A coordinate is at most 1 from its truncation, so anything beyond
     // these bounds cannot land on the screen; points inside them go to the
     // exact test of plotWorld. Plain comparisons (false for NaN) keep the
@@ -246,8 +228,7 @@ void walkEveryStep(Display& display, const LineWalk& walk, uint32_t colour) {
     const AxisMap& minorMap = walk.xMajor ? map.y : map.x;
     StepWindow window;
     if (!map.usable || !screenWindow(walk, majorMap, minorMap, window)) {
-        const Axis xAxis{display.camera.x, kCameraColumn, kScreenWidth};
-        const Axis yAxis{display.camera.y, kCameraRow, kScreenHeight};
+        const CameraAxis xAxis = columnAxis(display.camera), yAxis = rowAxis(display.camera);
         walkCheckingEveryStep(display, walk, walk.xMajor ? xAxis : yAxis, walk.xMajor ? yAxis : xAxis, colour);
         return;
     }
@@ -266,10 +247,9 @@ void walkEveryStep(Display& display, const LineWalk& walk, uint32_t colour) {
 }
 
 void walkVisibleSteps(Display& display, const LineWalk& walk, uint32_t colour) {
-    const Axis xAxis{display.camera.x, kCameraColumn, kScreenWidth};
-    const Axis yAxis{display.camera.y, kCameraRow, kScreenHeight};
-    const Axis& major = walk.xMajor ? xAxis : yAxis;
-    const Axis& minor = walk.xMajor ? yAxis : xAxis;
+    const CameraAxis xAxis = columnAxis(display.camera), yAxis = rowAxis(display.camera);
+    const CameraAxis& major = walk.xMajor ? xAxis : yAxis;
+    const CameraAxis& minor = walk.xMajor ? yAxis : xAxis;
     auto plot = [&](double a, double b) {
         if (walk.xMajor) display.plotWorld(a, b, colour);
         else display.plotWorld(b, a, colour);
@@ -292,9 +272,9 @@ void walkVisibleSteps(Display& display, const LineWalk& walk, uint32_t colour) {
     // the major coordinate never decreases, so each is a range of steps.
     const int64_t stepCount = firstTrue([&](int64_t j) { return majorAt(j) > walk.major2; }, 0,
                                         kMaxSteps, walk.major2 - walk.major1 + 1);
-    int64_t begin = firstTrue([&](int64_t j) { return major.at(majorAt(j)) >= 0; }, 0, stepCount,
+    int64_t begin = firstTrue([&](int64_t j) { return major.of(majorAt(j)) >= 0; }, 0, stepCount,
                               major.camera - major.centre - walk.major1);
-    int64_t end = firstTrue([&](int64_t j) { return major.at(majorAt(j)) >= major.extent; }, begin,
+    int64_t end = firstTrue([&](int64_t j) { return major.of(majorAt(j)) >= major.extent; }, begin,
                             stepCount, major.camera + major.extent - major.centre - walk.major1);
     if (begin >= end) return;
 
@@ -302,16 +282,16 @@ void walkVisibleSteps(Display& display, const LineWalk& walk, uint32_t colour) {
     const double lowGuess = (minor.camera - minor.centre - walk.minor1) / walk.slope;
     const double highGuess = (minor.camera + minor.extent - minor.centre - walk.minor1) / walk.slope;
     if (walk.slope > 0) {
-        begin = firstTrue([&](int64_t j) { return minor.at(minorAt(j)) >= 0; }, begin, end, lowGuess);
-        end = firstTrue([&](int64_t j) { return minor.at(minorAt(j)) >= minor.extent; }, begin, end,
+        begin = firstTrue([&](int64_t j) { return minor.of(minorAt(j)) >= 0; }, begin, end, lowGuess);
+        end = firstTrue([&](int64_t j) { return minor.of(minorAt(j)) >= minor.extent; }, begin, end,
                         highGuess);
     } else if (walk.slope < 0) {
-        begin = firstTrue([&](int64_t j) { return minor.at(minorAt(j)) < minor.extent; }, begin, end,
+        begin = firstTrue([&](int64_t j) { return minor.of(minorAt(j)) < minor.extent; }, begin, end,
                           highGuess);
-        end = firstTrue([&](int64_t j) { return minor.at(minorAt(j)) < 0; }, begin, end, lowGuess);
+        end = firstTrue([&](int64_t j) { return minor.of(minorAt(j)) < 0; }, begin, end, lowGuess);
     } else {
-        const double row = minor.at(walk.minor1);
-        if (!(row >= 0 && row < minor.extent)) return;
+        const double row = minor.of(walk.minor1);
+        if (!minor.lands(row)) return;
     }
     if (begin >= end) return;
 
@@ -332,10 +312,10 @@ void walkVisibleSteps(Display& display, const LineWalk& walk, uint32_t colour) {
     // monotonically, so each next change is found by search.
     while (j < end) {
         plot(a, b);
-        const double here = minor.at(b);
+        const double here = minor.of(b);
         const double from = b;
         const int64_t ahead = firstTrue(
-            [&](int64_t t) { return minor.at(accumulate(from, walk.slope, t)) != here; }, 1, end - j, 1.0);
+            [&](int64_t t) { return minor.of(accumulate(from, walk.slope, t)) != here; }, 1, end - j, 1.0);
         if (ahead >= end - j) break;
         b = accumulate(from, walk.slope, ahead);
         j += ahead;

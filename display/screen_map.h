@@ -5,16 +5,17 @@
 
 #include <cstdint>
 
+#include "display/camera_axis.h"
+
 constexpr int kMaxMapSpan = 1040;  // whole coordinates one axis can map on screen, with room for rounding
 
 // One axis: for every whole world coordinate i that lands on the screen,
-// the screen coordinate trunc(i - camera) + centre, worked out exactly as
-// Display::plotWorld does, times the bytes between neighbouring pixels
-// along the axis: the pixel's byte offset along it.
+// its screen coordinate (CameraAxis::ofWhole) times the bytes between
+// neighbouring pixels along the axis: the pixel's byte offset along it.
 class AxisMap {
 public:
     // False (and maps nothing) for a camera too far out to tabulate.
-    bool build(double camera, int centre, int extent, int32_t bytesPerStep);
+    bool build(const CameraAxis& axis, int32_t bytesPerStep);
 
     // World coordinates at or beyond these never land on the screen.
     double below() const { return below_; }

@@ -16,6 +16,10 @@ constexpr double kBodySideScale = 1.0;
 constexpr double kGatherDivisor = 1.5;       // constraints stay soft: a share of the
 constexpr double kApplyDivisor = 1.5;        // stretch is removed per substep,
 constexpr double kApplySubstepDivisor = 3.0; // never all of it at once
+// The divisors are written as constants so that each division rounds as it
+// always has; they are the substep count all the same.
+static_assert(kSubstepDivisor == kSubsteps && kApplySubstepDivisor == kSubsteps,
+              "gravity, motion and the constraints' correction are shared out over the substeps");
 
 // The point 67 % of the way from the body ball to the wheels' midpoint.
 Vec2 centrePoint(const Vec2 p[kBallCount]) {

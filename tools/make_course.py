@@ -18,7 +18,7 @@ import os
 DEPTH = 300          # ground thickness below the surface (450 world units)
 MAX_PIECE = 400      # tallest stacked piece of a column
 GROUND = 144         # surface height at the start: wheels (world y 200, r 15) hang 1 unit above it
-WALL_TOP = -2600     # top of the end walls, 4110 world units above the start ground
+WALL_TOP = -2600     # top of the end walls, 4116 world units above the start ground
 WALL_WIDTH = 320
 
 out = []
@@ -184,7 +184,7 @@ out.append("# y grows downwards. The course runs from x 0 to 14000 (21000 world 
 out.append("# about 20.5 screen widths) between two walls.")
 
 out.append("")
-out.append("# Left wall, 4110 world units above the start ground.")
+out.append("# Left wall, %d world units above the start ground." % ((GROUND - WALL_TOP) * 3 // 2))
 emit_block(-WALL_WIDTH, 0, WALL_TOP, GROUND + DEPTH)
 
 for i, (x0, t0, x1, t1) in enumerate(profile):

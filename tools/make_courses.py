@@ -5,10 +5,9 @@
 Each course is a surface profile over a ground shape that reaches DEPTH
 below it, walls at both ends, and extra shapes (roofs). Profiles are made in
 file units (world = file x 1.5) so every corner lands on a whole file unit.
-With --txt DIR it also writes each course as triangle lines (the ground cut
-into columns of two triangles), a level that needs no shape compiler.
+With --text DIR it also writes each course as shape lines in DIR.
 
-Run from anywhere: python3 tools/make_courses.py [--txt DIR]
+Run from anywhere: python3 tools/make_courses.py [--text DIR]
 """
 import json
 import math
@@ -16,9 +15,8 @@ import os
 import sys
 
 DEPTH = 300          # ground below the surface (450 world units)
-MAX_PIECE = 400      # tallest piece of a stacked column in the triangle form
 GROUND = 144         # start ground: the wheels (world y 200, r 15) hang 1 unit above
-WALL_TOP = -1400
+WALL_TOP = -800
 WALL = 200
 
 
@@ -82,46 +80,9 @@ class Course:
         return [ground] + walls + self.shapes
 
 
-def thickness(a, b, c):
-    area2 = abs((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]))
-    return area2 / max(math.dist(a, b), math.dist(b, c), math.dist(c, a))
-
-
-def quad(out, tl, tr, br, bl):
-    one = [(tl, tr, bl), (tr, br, bl)]
-    two = [(tl, tr, br), (tl, br, bl)]
-    for t in max(one, two, key=lambda pair: min(thickness(*t) for t in pair)):
-        out.append("%d %d  %d %d  %d %d" % (t[0] + t[1] + t[2]))
-
-
-def stacked(out, x0, x1, top0, top1, bottom):
-    cut = max(top0, top1) + DEPTH // 2
-    if cut >= bottom - DEPTH // 2:
-        quad(out, (x0, top0), (x1, top1), (x1, bottom), (x0, bottom))
-        return
-    quad(out, (x0, top0), (x1, top1), (x1, cut), (x0, cut))
-    pieces = math.ceil((bottom - cut) / MAX_PIECE)
-    for k in range(pieces):
-        ya = cut + (bottom - cut) * k // pieces
-        yb = cut + (bottom - cut) * (k + 1) // pieces
-        quad(out, (x0, ya), (x1, ya), (x1, yb), (x0, yb))
-
-
-def triangle_lines(course):
-    out = []
-    b = course.bottoms()
-    for (x0, t0, x1, t1) in course.profile:
-        stacked(out, x0, x1, t0, t1, max(b[x0], b[x1]))
-    for wall in course.outlines()[1:3]:
-        (xa, ya), (xb, _), (_, yc), _ = wall
-        stacked(out, xa, xb, ya, ya, yc)
-    for s in course.shapes:
-        # Roofs: the flat middle and the two slanted ends, each a convex piece.
-        (x0, top), (x1, _), (_, entry), (xr, low), (xl, _), _ = s
-        quad(out, (x0, top), (xl, top), (xl, low), (x0, entry))
-        quad(out, (xl, top), (xr, top), (xr, low), (xl, low))
-        quad(out, (xr, top), (x1, top), (x1, entry), (xr, low))
-    return out
+def shape_text(course):
+    """The same outlines as shape lines, in file units."""
+    return "".join("shape " + " ".join("%d %d" % p for p in o) + "\n" for o in course.outlines())
 
 
 def svg(course):
@@ -239,7 +200,7 @@ if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
     folder = os.path.join(here, "..", "data", "courses")
     os.makedirs(folder, exist_ok=True)
-    txt = sys.argv[2] if len(sys.argv) > 2 and sys.argv[1] == "--txt" else None
+    txt = sys.argv[2] if len(sys.argv) > 2 and sys.argv[1] == "--text" else None
     with open(os.path.join(folder, "index.json"), "w") as f:
         json.dump([{"file": c.slug, "title": c.title, "description": c.description} for c in COURSES], f, indent=1)
         f.write("\n")
@@ -249,5 +210,5 @@ if __name__ == "__main__":
         if txt:
             os.makedirs(txt, exist_ok=True)
             with open(os.path.join(txt, c.slug + ".txt"), "w") as f:
-                f.write("\n".join(triangle_lines(c)) + "\n")
+                f.write(shape_text(c))
         print("%s: %s, finish at x = %d" % (c.slug, c.title, c.finish))

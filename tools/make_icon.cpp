@@ -1,12 +1,16 @@
 // Draws the desktop icon: the game's own picture of the bike resting on a
 // slope, simulated and drawn by the game's code off screen, cut out around
-// the bike and shrunk to each icon size, written as DIR/zuno-N.png.
+// the bike and shrunk to each icon size, written as DIR/zuno-N.png (the
+// desktop's sizes, or those named after DIR, such as the web page's).
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/run_start.h"
 #include "display/display.h"
@@ -56,11 +60,23 @@ RgbImage shrink(const RgbImage& cut, int size) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zuno-make-icon DIR   (writes DIR/zuno-16.png ... DIR/zuno-256.png)\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: zuno-make-icon DIR [SIZE...]   (writes DIR/zuno-16.png ... DIR/zuno-256.png,\n"
+                             "       or DIR/zuno-SIZE.png for each SIZE from 16 to 1024)\n");
         return 2;
     }
     const std::string dir = argv[1];
+    std::vector<int> sizes(std::begin(kSizes), std::end(kSizes));
+    if (argc > 2) sizes.clear();
+    for (int i = 2; i < argc; ++i) {
+        char* end = nullptr;
+        const long size = std::strtol(argv[i], &end, 10);
+        if (*end != '\0' || size < 16 || size > 1024) {
+            std::fprintf(stderr, "zuno-make-icon: %s: not a size from 16 to 1024\n", argv[i]);
+            return 2;
+        }
+        sizes.push_back(static_cast<int>(size));
+    }
 
     SurfacePtr surface;
     RunState run;
@@ -96,8 +112,8 @@ int main(int argc, char** argv) {
         y1 = std::max(y1, world.position[i].y + world.radius[i]);
     }
     const int cutSize = static_cast<int>(std::max(x1 - x0, y1 - y0)) + 2 * kMargin;
-    const int left = static_cast<int>((x0 + x1) / 2 - world.centre.x) + kCameraColumn - cutSize / 2;
-    const int top = static_cast<int>((y0 + y1) / 2 - world.centre.y) + kCameraRow - cutSize / 2;
+    const int left = static_cast<int>(columnAxis(world.centre).ofWhole((x0 + x1) / 2)) - cutSize / 2;
+    const int top = static_cast<int>(rowAxis(world.centre).ofWhole((y0 + y1) / 2)) - cutSize / 2;
     const RgbImage screen = surfaceToRgb(surface.get());
     RgbImage cut(cutSize, cutSize);
     for (int y = 0; y < cutSize; ++y)
@@ -108,7 +124,7 @@ int main(int argc, char** argv) {
                         &cut.pixels[(static_cast<std::size_t>(y) * cutSize + x) * 3]);
         }
 
-    for (int size : kSizes) {
+    for (int size : sizes) {
         const std::string path = dir + "/zuno-" + std::to_string(size) + ".png";
         const std::string error = writePng(path, shrink(cut, size));
         if (!error.empty()) {

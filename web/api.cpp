@@ -11,6 +11,7 @@
 #include "sim/world.h"
 #include "tools/replays/headless_run.h"
 #include "tools/replays/key_script.h"
+#include "tools/shapes/shape_compile.h"
 #include "web/byte_sink.h"
 #include "web/level_input.h"
 #include "web/sdl/sdl_web.h"
@@ -84,5 +85,14 @@ std::string apiRender(const std::vector<uint8_t>& replayBytes, const std::vector
             o[2] = static_cast<uint8_t>(p);
             o[3] = 255;
         }
+    return "";
+}
+
+std::string apiCompileLevel(const std::vector<uint8_t>& source, const std::string& name, std::vector<uint8_t>& level) {
+    CompiledLevel compiled;
+    const std::string fault = compileLevel(std::string(source.begin(), source.end()), name, true, compiled);
+    if (!fault.empty()) return fault;
+    const std::string bytes = encodeLevel(compiled.triangles);
+    level.assign(bytes.begin(), bytes.end());
     return "";
 }

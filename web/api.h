@@ -18,3 +18,8 @@ std::string apiDrive(const std::vector<uint8_t>& level, const std::string& keys,
 // RGBA bytes (opaque). Returns "" with rgba set, or what is wrong.
 std::string apiRender(const std::vector<uint8_t>& replay, const std::vector<uint8_t>& level, int64_t frame,
                       std::vector<uint8_t>& rgba);
+
+// `zuno-level compile`: the level file's bytes for a level source (text with
+// triangle and shape lines, or SVG) named name. Returns "" with level set,
+// or the same messages as the tool, one a line.
+std::string apiCompileLevel(const std::vector<uint8_t>& source, const std::string& name, std::vector<uint8_t>& level);

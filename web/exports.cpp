@@ -72,8 +72,26 @@ EMSCRIPTEN_KEEPALIVE int zuno_tick(double now) {
     return page.frameDue(tick) && page.frame(tick) ? 1 : 0;
 }
 
+// Up to n main-loop passes at time `now`, for a playback paced by the page
+// (its timeline's speeds); the passes run.
+EMSCRIPTEN_KEEPALIVE int zuno_run_frames(double now, int n) {
+    const auto tick = static_cast<uint32_t>(static_cast<uint64_t>(now));
+    int ran = 0;
+    while (ran < n && page.frame(tick)) ++ran;
+    return ran;
+}
+
+// The playback brought to frame `frame`, its picture drawn.
+EMSCRIPTEN_KEEPALIVE int zuno_seek(double frame) { return result(page.seekReplay(static_cast<int64_t>(frame))); }
+EMSCRIPTEN_KEEPALIVE double zuno_playback_frames() { return static_cast<double>(page.playbackFrames()); }
+EMSCRIPTEN_KEEPALIVE double zuno_shown_frame() { return static_cast<double>(page.shownFrame()); }
+
 // One main-loop pass whatever the time (benchmarks).
 EMSCRIPTEN_KEEPALIVE int zuno_frame() { return page.frame(getTickCount()) ? 1 : 0; }
+
+// The picture's size in pixels.
+EMSCRIPTEN_KEEPALIVE int zuno_screen_width() { return kScreenWidth; }
+EMSCRIPTEN_KEEPALIVE int zuno_screen_height() { return kScreenHeight; }
 
 EMSCRIPTEN_KEEPALIVE int zuno_take_flip() { return sdlWebTakeFlip() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_picture() { return sdlWebPresented(); }
@@ -88,6 +106,9 @@ EMSCRIPTEN_KEEPALIVE double zuno_ball(int ball, int axis) {
     const Vec2& p = world.position[(ball % kBallCount + kBallCount) % kBallCount];
     return axis ? p.y : p.x;
 }
+
+// The camera of the last picture: the centre point.
+EMSCRIPTEN_KEEPALIVE double zuno_centre(int axis) { return axis ? world.centre.y : world.centre.x; }
 
 // Bytes of one frame's record in a recording or a replay.
 EMSCRIPTEN_KEEPALIVE int zuno_record_size() { return static_cast<int>(kFrameRecordSize); }
@@ -104,6 +125,11 @@ EMSCRIPTEN_KEEPALIVE int zuno_drive(int frames) {
 // Slot 0 the level, slot 1 the replay; the RGBA picture lands in the output.
 EMSCRIPTEN_KEEPALIVE int zuno_render(double frame) {
     return result(apiRender(inputs[1], inputs[0], static_cast<int64_t>(frame), output));
+}
+
+// Slot 0 the level source; the level file lands in the output.
+EMSCRIPTEN_KEEPALIVE int zuno_compile_level(const char* name) {
+    return result(apiCompileLevel(inputs[0], name, output));
 }
 
 }  // extern "C"

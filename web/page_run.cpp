@@ -1,6 +1,7 @@
 // The page's live run and playback, started as the game's entry starts them.
 #include "web/page_run.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "app/replay_file.h"
@@ -67,7 +68,40 @@ std::string PageRun::startReplay(const std::vector<uint8_t>& bytes, const std::s
     analyseReplay(probe, stats);
     if (std::string problem = replayProblem(stats); !problem.empty()) return name + ": not a replay: " + problem;
 
-    return start(0, nullptr, std::make_unique<ReplayReader>(std::make_unique<std::istringstream>(text), name));
+    replayText_ = text;
+    replayName_ = name;
+    return restartReplay();
+}
+
+std::string PageRun::restartReplay() {
+    shownFrame_ = -1;
+    auto stream = std::make_unique<std::istringstream>(replayText_);
+    replayStream_ = stream.get();
+    return start(0, nullptr, std::make_unique<ReplayReader>(std::move(stream), replayName_));
+}
+
+int64_t PageRun::playbackFrames() const {
+    return mode_ == PageMode::replay ? static_cast<int64_t>(replayText_.size() / kFrameRecordSize) + 2 : 0;
+}
+
+std::string PageRun::seekReplay(int64_t frame) {
+    if (mode_ != PageMode::replay) return "no replay is playing";
+    const int64_t records = playbackFrames() - 2;
+    frame = std::max<int64_t>(0, std::min(frame, records + 1));
+    if (std::string error = restartReplay(); !error.empty()) return error;
+    // A picture depends on its own record and on the one before, which the
+    // erase pass blacks out; the playback before that is skipped unread.
+    // From the record before the frame's, up to the last one, the reads and
+    // the end of file come as in the playback run in full.
+    const int64_t from = std::max<int64_t>(0, std::min(frame - 1, records - 1));
+    run_->reader->skipRecords(static_cast<int>(from));
+    framesRun_ = static_cast<int32_t>(from);
+    world.frameCounter = static_cast<int32_t>(from);
+    run_->drawing = false;
+    while (framesRun_ < frame && running()) pass();
+    run_->drawing = true;
+    pass();
+    return "";
 }
 
 bool PageRun::frameDue(uint32_t now) const {
@@ -81,7 +115,24 @@ bool PageRun::frame(uint32_t now) {
     if (!running() || !display_) return false;
     ranFrame_ = true;
     lastStart_ = now;
+    pass();
+    return true;
+}
+
+void PageRun::pass() {
+    if (mode_ == PageMode::replay) shownFrame_ = nextPlaybackFrame();
     runFrame(*display_, *run_);
     ++framesRun_;
-    return true;
+}
+
+// The playback frame the next pass shows: the index of the record it
+// reads; past the records, the frame that meets the end of file, and then
+// the last one.
+int64_t PageRun::nextPlaybackFrame() const {
+    const int64_t records = playbackFrames() - 2;
+    std::istream* in = replayStream_;
+    if (!in->good()) return records + 1;
+    const std::streamoff at = in->tellg();
+    if (at < 0) return records + 1;
+    return std::min<int64_t>(records, at / static_cast<std::streamoff>(kFrameRecordSize));
 }

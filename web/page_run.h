@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,16 @@ public:
     // flag was already clear.
     bool frame(uint32_t now);
 
+    // Replay mode: the playback started again and brought to playback frame
+    // `frame` (clamped to the playback), whose picture it draws as an
+    // uninterrupted playback does. The keys are released, as at any start.
+    std::string seekReplay(int64_t frame);
+    // Frames of the playback: the whole records plus two; 0 outside replay mode.
+    int64_t playbackFrames() const;
+    // The playback frame whose picture the last pass drew (its record's
+    // index; with f held, records are skipped); -1 before the first pass.
+    int64_t shownFrame() const { return shownFrame_; }
+
     PageMode mode() const { return mode_; }
     bool running() const;
     int32_t framesRun() const { return framesRun_; }
@@ -47,12 +58,19 @@ public:
 private:
     void stop();
     std::string start(int32_t recordMode, std::unique_ptr<ReplayWriter> writer, std::unique_ptr<ReplayReader> reader);
+    std::string restartReplay();
+    void pass();  // one pass of the main loop, counted
+    int64_t nextPlaybackFrame() const;
 
     PageMode mode_ = PageMode::none;
     std::unique_ptr<RunState> run_;  // the Display keeps the address of its running flag
     std::unique_ptr<Display> display_;
     std::vector<uint8_t> recording_;
     std::string recordingName_;
+    std::string replayText_;  // the bytes being played back, for seeking
+    std::string replayName_;
+    std::istream* replayStream_ = nullptr;  // the playback's stream, owned by its reader
+    int64_t shownFrame_ = -1;
     int32_t framesRun_ = 0;
     bool ranFrame_ = false;
     uint32_t lastStart_ = 0;  // `now` of the last frame

@@ -9,7 +9,8 @@ import { fileURLToPath } from 'node:url';
 const TYPES = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.mjs': 'text/javascript',
   '.css': 'text/css', '.wasm': 'application/wasm', '.lev': 'application/octet-stream',
-  '.bmp': 'image/bmp', '.rec': 'application/octet-stream',
+  '.bmp': 'image/bmp', '.rec': 'application/octet-stream', '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.json': 'application/json',
 };
 
 export function startServer(root, port = 0) {
@@ -42,7 +43,7 @@ export function startServer(root, port = 0) {
 }
 
 if (process.argv[1] === fileURLToPath(import.meta.url)) {
-  const root = process.argv[2] || 'build-web';
+  const root = process.argv[2] || 'build-web/site';
   const port = Number(process.argv[3] || 8080);
   const { url } = await startServer(root, port);
   console.log(`ZUNO in the browser: ${url}  (Ctrl-C stops the server)`);

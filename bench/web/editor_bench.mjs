@@ -5,7 +5,7 @@
 // `make web-bench` runs it after the game's figures.
 import fs from 'node:fs';
 import path from 'node:path';
-import { openSite, tempDir, WEB_BUILD } from '../../tests/web/support.mjs';
+import { openSite, tempDir, WEB_SITE } from '../../tests/web/support.mjs';
 
 const median = (xs) => { const s = [...xs].sort((a, b) => a - b); const m = s.length >> 1; return s.length % 2 ? s[m] : (s[m - 1] + s[m]) / 2; };
 const dir = tempDir('zuno-editor-bench-');
@@ -24,7 +24,7 @@ try {
     (e.isDirectory() ? (['CMakeFiles', 'game'].includes(e.name) ? 0 : served(path.join(d, e.name)))
       : /\.(html|js|css|wasm|lev|bmp|json|svg)$/.test(e.name) ? fs.statSync(path.join(d, e.name)).size : 0), 0);
   console.log(`first load: ${(transferred / 1e6).toFixed(3)} MB transferred; every file the site serves ` +
-    `(editor, course pack) ${(served(WEB_BUILD) / 1e6).toFixed(3)} MB`);
+    `(editor, course pack) ${(served(WEB_SITE) / 1e6).toFixed(3)} MB`);
 
   // A 5000-triangle level: a grid of 40-unit squares cut in two, opened as kept triangles.
   const lines = [];

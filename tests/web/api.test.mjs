@@ -5,8 +5,8 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { openSite, tool, compileLevel, tempDir, readPng, installBytes, toBase64, fromBase64, BROWSER, BUILD, DATA, WEB_BUILD }
-  from './support.mjs';
+import { openSite, tool, compileLevel, tempDir, readPng, installBytes, toBase64, fromBase64, BROWSER, BUILD, DATA, ROOT,
+  WEB_SITE } from './support.mjs';
 
 let site, page, dir;
 before(async () => {
@@ -78,7 +78,22 @@ test('ZUNO.render draws what zuno-replay render draws', async () => {
     toBase64(replay)), /past the end of the playback/);
 });
 
+test('ZUNO.compileLevel writes the bytes zuno-level compile writes', async () => {
+  const root = ROOT;
+  const sources = [path.join(root, 'tests/tools/shapes/course_shapes.txt'), path.join(root, 'data/example.svg'),
+    ...fs.readdirSync(path.join(root, 'data/courses')).filter((f) => f.endsWith('.svg')).map((f) => path.join(root, 'data/courses', f))];
+  for (const source of sources) {
+    const out = path.join(dir, path.basename(source) + '.lev');
+    tool('zuno-level', ['compile', source, out]);
+    const got = fromBase64(await page.evaluate(async (text, name) => __b64(await ZUNO.compileLevel({ source: text, name })),
+      fs.readFileSync(source, 'utf8'), path.basename(source)));
+    assert.ok(Buffer.from(got).equals(fs.readFileSync(out)), `${source}: the page's level differs`);
+  }
+  await assert.rejects(page.evaluate(() => ZUNO.compileLevel({ source: 'shape 0 0 600 0 600 20 0 20\n', name: 'thin.txt' })),
+    /thin\.txt:1: shape is \d+ world units thick near \(/);
+});
+
 test("the module brings none of emscripten's own SDL", () => {
-  const glue = fs.readFileSync(path.join(WEB_BUILD, 'zuno_core.js'), 'utf8');
+  const glue = fs.readFileSync(path.join(WEB_SITE, 'zuno_core.js'), 'utf8');
   assert.equal((glue.match(/SDL_\w+|library_sdl|SDL\.(?:init|keyCodes)/g) || []).length, 0);
 });

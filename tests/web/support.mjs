@@ -13,6 +13,8 @@ import { startServer } from '../../web/serve.mjs';
 
 export const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 export const WEB_BUILD = process.env.ZUNO_WEB_BUILD || path.join(ROOT, 'build-web');
+// The site itself: the folder of the build that holds what a visitor loads.
+export const WEB_SITE = path.join(WEB_BUILD, 'site');
 export const BUILD = process.env.ZUNO_BUILD || path.join(ROOT, 'build');
 export const DATA = path.join(ROOT, 'tests/web/data');
 
@@ -39,11 +41,13 @@ if (!BROWSERS[BROWSER]) throw new Error(`ZUNO_BROWSER=${BROWSER}: chromium or fi
 
 export function tempDir(prefix) { return fs.mkdtempSync(path.join(os.tmpdir(), prefix)); }
 
-// A browser and the site's server; close() ends both. Downloads land in
-// the folder `downloads`, when given. Fails, never skips, where the browser
-// cannot start.
-export async function openSite({ downloads } = {}) {
-  const { server, url } = await startServer(WEB_BUILD);
+// A browser and the site's server (of `root`, the built site unless named;
+// a folder alone may stand for the options); close() ends both. Downloads
+// land in the folder `downloads`, when given. Fails, never skips, where the
+// browser cannot start.
+export async function openSite(options = {}) {
+  const { root = WEB_SITE, downloads } = typeof options === 'string' ? { root: options } : options;
+  const { server, url } = await startServer(root);
   const profile = tempDir(`zuno-${BROWSER}-`);
   let browser;
   try {
@@ -59,7 +63,7 @@ export async function openSite({ downloads } = {}) {
     throw new Error(`headless ${BROWSERS[BROWSER].name} cannot start: ${error.message}`);
   }
   return {
-    browser, url,
+    browser, url, server,
     async page() {
       const page = await browser.newPage();
       page.on('pageerror', (e) => console.error('page error:', e.message));

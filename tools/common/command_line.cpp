@@ -20,10 +20,7 @@ Arguments parseArguments(const std::string& verb, const std::vector<std::string>
     a.verb_ = verb;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        if (isHelp(word)) {
-            a.help = true;
-            continue;
-        }
+        if (isHelp(word)) continue;
         if (word.size() < 2 || word[0] != '-') {
             a.positional.push_back(word);
             continue;

@@ -28,7 +28,6 @@ struct VerbOptions {
 class Arguments {
 public:
     std::vector<std::string> positional;
-    bool help = false;  // --help or -h anywhere after the verb
 
     bool has(const std::string& name) const { return options_.count(name) != 0; }
     // The value of an option that must be given, never empty.
@@ -48,8 +47,9 @@ private:
     std::map<std::string, std::string> options_;
 };
 
-// Splits the words after the verb; throws UsageError for an unknown option,
-// a missing value or an option given twice.
+// Splits the words after the verb (--help and -h, answered before, are
+// passed over); throws UsageError for an unknown option, a missing value or
+// an option given twice.
 Arguments parseArguments(const std::string& verb, const std::vector<std::string>& words, const VerbOptions& known);
 
 struct Verb {

@@ -12,14 +12,11 @@ void encodeInt32(int32_t v, std::string& out) {
     out.push_back(char(u >> 24 & 0xff));
 }
 
-constexpr size_t kCountBytes = 4;
-constexpr size_t kTriangleBytes = 24;  // three vertices of two int32
-
 }  // namespace
 
 std::string encodeLevel(const std::vector<FileTriangle>& triangles) {
     std::string out;
-    out.reserve(kCountBytes + kTriangleBytes * triangles.size());
+    out.reserve(kLevelCountBytes + kLevelTriangleBytes * triangles.size());
     encodeInt32(int32_t(triangles.size()), out);
     for (const FileTriangle& t : triangles)
         for (int32_t c : t.c) encodeInt32(c, out);

@@ -2,6 +2,8 @@
 // depends on it (area, overlap), in world units where a size is compared.
 #include "tools/levels/level_check.h"
 
+#include "tools/levels/level_vanish.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -141,7 +143,8 @@ double triangleThickness(const FileTriangle& t) {
     double longest = 0;
     for (int j = 0; j < 3; ++j) {
         const Point a = vertex(t, j), b = vertex(t, (j + 1) % 3);
-        longest = std::max(longest, std::hypot(double(b.x - a.x), double(b.y - a.y)));
+        const double dx = double(b.x - a.x), dy = double(b.y - a.y);
+        longest = std::max(longest, std::sqrt(dx * dx + dy * dy));
     }
     return longest > 0 ? area2 / longest * kFileToWorld : 0;
 }
@@ -174,6 +177,11 @@ std::vector<LevelProblem> checkLevel(const std::vector<FileTriangle>& t) {
             problems.push_back({index, -1,
                                 number(thickness) + " world units thick, a wheel can pass through under " +
                                     number(kMinThickness)});
+        VanishCamera camera{};
+        if (triangleCanVanish(t[i], &camera))
+            problems.push_back({index, -1,
+                                "can vanish while on screen (camera near " + number(camera.x) + ", " +
+                                    number(camera.y) + ")"});
         for (int b = 0; b < kBallCount; ++b) {
             const Vec2& p = start.position[b];
             if (ballTouches(t[i], p.x, p.y, start.radius[b]))

@@ -31,7 +31,7 @@ struct LevelBounds {
 };
 
 // Every problem found, in triangle order: too many triangles, zero area,
-// thinner than kMinThickness, touching the bike's start pose, overlapping
+// thinner than kMinThickness, able to vanish while on screen, touching the bike's start pose, overlapping
 // another triangle (sharing an edge or a corner is fine).
 std::vector<LevelProblem> checkLevel(const std::vector<FileTriangle>& triangles);
 

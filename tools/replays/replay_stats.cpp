@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/replay_file.h"
+#include "tools/common/text_words.h"
 
 namespace {
 
@@ -18,6 +19,9 @@ const char* const kFieldNames[8] = {"body ball x", "body ball y", "wheel 1 x", "
                                     "wheel 2 x",   "wheel 2 y",   "centre x",  "centre y"};
 
 std::string fixed(double v, int digits = 1) {
+    // Sums and products of the huge values random bytes hold can pass the
+    // largest double; "inf" would read as a fault of the tool.
+    if (std::isinf(v)) return v > 0 ? "over 1.797e+308" : "under -1.797e+308";
     std::ostringstream s;
     if (std::fabs(v) < 1e12)
         s << std::fixed << std::setprecision(digits) << v;
@@ -28,7 +32,7 @@ std::string fixed(double v, int digits = 1) {
 
 // "record FIRST holds WHAT (FIELD)", and how many records do when more than one.
 std::string recordsHolding(const char* what, uint64_t count, int64_t first, const std::string& field) {
-    std::string more = count > 1 ? " (" + std::to_string(count) + " such records in all)" : "";
+    std::string more = count > 1 ? " (" + counted(count, "such record") + " in all)" : "";
     return "record " + std::to_string(first) + " holds " + what + " (" + field + ")" + more;
 }
 
@@ -109,10 +113,11 @@ bool analyseReplay(std::istream& in, ReplayStats& stats) {
 }
 
 std::string replayProblem(const ReplayStats& stats) {
+    const std::string recordBytes = std::to_string(kFrameRecordSize);
     if (stats.trailingBytes != 0)
-        return "length " + std::to_string(stats.bytes) + " is not a whole number of 64-byte records (" +
-               std::to_string(stats.records) + " records and " + std::to_string(stats.trailingBytes) +
-               " bytes over)";
+        return "length " + std::to_string(stats.bytes) + " is not a whole number of " + recordBytes +
+               "-byte records (" + counted(stats.records, "record") + " and " + counted(stats.trailingBytes, "byte") +
+               " over)";
     if (stats.nonFiniteRecords != 0)
         return recordsHolding("a non-finite value", stats.nonFiniteRecords, stats.firstNonFinite,
                               stats.firstNonFiniteField);
@@ -125,10 +130,10 @@ std::string replayProblem(const ReplayStats& stats) {
 void printReplayStats(std::ostream& out, const std::string& path, const ReplayStats& s) {
     const double pacePerSecond = 1000.0 / kPaceMsPerFrame;
     out << "file:          " << path << '\n'
-        << "size:          " << s.bytes << " bytes: " << s.records << " whole records of 64 bytes, "
-        << s.trailingBytes << " bytes over\n"
-        << "recorded:      " << s.records << " frames (one record each, numbered from 0)\n"
-        << "playback:      " << s.playbackFrames() << " frames (every record, then two more on the "
+        << "size:          " << counted(s.bytes, "byte") << ": " << counted(s.records, "whole record") << " of "
+        << kFrameRecordSize << " bytes, " << counted(s.trailingBytes, "byte") << " over\n"
+        << "recorded:      " << counted(s.records, "frame") << " (one record each, numbered from 0)\n"
+        << "playback:      " << counted(s.playbackFrames(), "frame") << " (every record, then two more on the "
         << (s.records ? "last record" : "starting positions") << ")\n"
         << "duration:      " << seconds(s.records, kPaceMsPerFrame) << " of recorded frames at the game's pace (16 ms a frame), "
         << seconds(s.records, kGameClockMsPerFrame) << " on the game clock (33 ms a frame)\n";
@@ -146,7 +151,7 @@ void printReplayStats(std::ostream& out, const std::string& path, const ReplaySt
         out << "body ball:     no finite record\n";
     }
     if (s.nonFiniteRecords)
-        out << "non-finite:    " << s.nonFiniteRecords << " records, the first at record " << s.firstNonFinite
+        out << "non-finite:    " << counted(s.nonFiniteRecords, "record") << ", the first at record " << s.firstNonFinite
             << " (" << s.firstNonFiniteField << ")\n";
     else
         out << "non-finite:    none\n";

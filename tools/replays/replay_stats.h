@@ -7,8 +7,10 @@
 #include <iosfwd>
 #include <string>
 
-constexpr double kPaceMsPerFrame = 16;       // the game's real-time pace
-constexpr double kGameClockMsPerFrame = 33;  // the game clock's step
+#include "input/pacing.h"
+
+constexpr double kPaceMsPerFrame = kFramePeriodMs;      // the game's real-time pace
+constexpr double kGameClockMsPerFrame = kGameClockStep;  // the game clock's step
 constexpr double kImplausibleCoordinate = 1e15;  // world units
 
 struct ReplayStats {

@@ -5,8 +5,6 @@
 (function () {
   'use strict';
 
-  const WIDTH = 1024;
-  const HEIGHT = 768;
   const SAVE_EVERY_FRAMES = 60;   // about a second of play between saves
   const RECENT_KEPT = 10;         // recordings kept in the browser's storage
   // Larger files are refused before they reach the module, whose memory
@@ -39,11 +37,23 @@
   let picture = null;          // an ImageData over the module's presented pixels
 
   let M = null;               // the module
-  let RECORD_BYTES = 0;       // one frame's record, as the module writes it
+  // What the module says of its files and picture, once it is loaded.
+  let RECORD_BYTES = 0;       // one frame's record
+  let WIDTH = 0;              // the picture, in pixels
+  let HEIGHT = 0;
   let shippedLevel = null;    // the course's bytes, for the API's default
   let replayName = '';
   let paused = false;         // the editor is shown: no frames run
-  const held = new Set();
+  // The keys held, each with what holds it (the keyboard, a touch button):
+  // the game sees a key go down when its first holder takes it and come up
+  // when its last lets go, as one key on a keyboard.
+  const held = new Map();
+  // The page's events for the modules around the game: 'key' (sym, down,
+  // frame: the frames run when the game got it), 'frame' () after each frame
+  // shown, 'run' ({mode, bytes, name}) when a run starts.
+  const listeners = { key: [], frame: [], run: [] };
+  function emit(type, ...args) { for (const fn of listeners[type]) fn(...args); }
+  let pacer = null;  // in replay mode, what runs the frames of an animation frame
 
   // ---- module helpers ----
   function putInput(slot, bytes) {
@@ -220,9 +230,18 @@
   }
 
   // ---- runs ----
+  function setKey(source, sym, down) {
+    const holders = held.get(sym) || new Set();
+    const wasDown = holders.size > 0;
+    if (down) holders.add(source); else holders.delete(source);
+    if (holders.size) held.set(sym, holders); else held.delete(sym);
+    if (wasDown === holders.size > 0) return;
+    M._zuno_key(sym, down ? 1 : 0);
+    emit('key', sym, down, M._zuno_frames_run());
+  }
+
   function releaseHeldKeys() {
-    for (const sym of held) M._zuno_key(sym, 0);
-    held.clear();
+    for (const sym of [...held.keys()]) for (const source of [...held.get(sym)]) setKey(source, sym, false);
   }
 
   function startLive() {
@@ -235,6 +254,7 @@
     held.clear();
     $('ended').hidden = true;
     pruneAndList();
+    emit('run', { mode: 'live' });
     return true;
   }
 
@@ -254,6 +274,7 @@
     replayName = name;
     held.clear();
     $('ended').hidden = true;
+    emit('run', { mode: 'replay', bytes, name });
     return true;
   }
 
@@ -289,10 +310,12 @@
   // freeze the tab.
   function onAnimationFrame(now) {
     requestAnimationFrame(onAnimationFrame);
-    if (document.hidden || paused || !M._zuno_tick(now)) return;
+    if (document.hidden || paused) return;
+    const mode = runMode();
+    if (!(mode === 'replay' && pacer ? pacer(now) : M._zuno_tick(now))) return;
     if (M._zuno_take_flip()) present();
     showStatus();
-    const mode = runMode();
+    emit('frame');
     if (mode === 'live' && M._zuno_frames_run() % SAVE_EVERY_FRAMES === 0) saveRecording();
     if (mode === 'replay' && !M._zuno_running() && $('ended').hidden) {
       $('ended-text').textContent = `The replay ${replayName} ended after ${M._zuno_frames_run()} frames.`;
@@ -324,15 +347,13 @@
       if (!sym || !gameHasFocus(event)) return;
       if (CAPTURED.has(sym)) event.preventDefault();
       if (event.repeat) return;  // SDL 1.2 repeats no key unless asked
-      held.add(sym);
-      M._zuno_key(sym, 1);
+      setKey('keyboard', sym, true);
     });
     window.addEventListener('keyup', (event) => {
       const sym = symbolOf(event);
       if (!sym) return;
       if (CAPTURED.has(sym) && gameHasFocus(event)) event.preventDefault();
-      held.delete(sym);
-      M._zuno_key(sym, 0);
+      setKey('keyboard', sym, false);
     });
     window.addEventListener('blur', releaseHeldKeys);
     document.addEventListener('visibilitychange', () => { if (document.hidden) { releaseHeldKeys(); saveRecording(); } });
@@ -380,6 +401,8 @@
       fetchBytes('0.lev'), fetchBytes('nums.bmp')]);
     M = module;
     RECORD_BYTES = M._zuno_record_size();
+    WIDTH = M._zuno_screen_width();
+    HEIGHT = M._zuno_screen_height();
     shippedLevel = level;
     M.FS.writeFile('/0.lev', level);
     M.FS.writeFile('/nums.bmp', digits);
@@ -400,6 +423,14 @@
         putInput(0, level ? toBytes(level) : shippedLevel);
         putInput(1, toBytes(keys || ''));
         if (M._zuno_drive(frames === undefined || frames === null ? -1 : frames)) throw new Error(message());
+        return outputBytes();
+      });
+    },
+    // The level file `zuno-level compile` writes for a source (text or SVG).
+    compileLevel({ source, name } = {}) {
+      return ready.then(() => {
+        putInput(0, toBytes(source || ''));
+        if (callNamed('zuno_compile_level', String(name || 'level.txt'))) throw new Error(message());
         return outputBytes();
       });
     },
@@ -426,6 +457,7 @@
       saveRecording();
       paused = true;
     },
+    resume() { paused = false; },
     // For the benchmark: one main-loop pass of the page's run and its
     // presenting, unpaced; and the step benchmark's milliseconds for n frames.
     _frame() {
@@ -435,6 +467,14 @@
     _stepBench(n) { return M._zuno_bench_step(n); },
     _key(sym, down) { M._zuno_key(sym, down ? 1 : 0); },
     // What the page is doing: for embedders and tests.
+    // The page's workings, for the modules around the game (see extras.js).
+    on(type, fn) { listeners[type].push(fn); },
+    _page: {
+      module: () => M, mode: runMode, canvas, say, present, startLive, startReplay, openLevel, setKey, releaseHeldKeys,
+      shippedLevel: () => shippedLevel,
+      setPacer(fn) { pacer = fn; },
+      refreshStatus() { showStatus(); },
+    },
     status() {
       return {
         mode: runMode(),

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "tools/levels/level_check.h"
+#include "tools/levels/level_vanish.h"
 #include "tools/levels/level_text.h"
 
 namespace {
@@ -37,8 +38,25 @@ TEST(LevelCheck, EachKindOfProblemIsFound) {
     const auto touch = problems({tri(0, 143, 150, 143, 0, 400)});
     ASSERT_EQ(touch.size(), 1u);
     EXPECT_EQ(touch[0], "f: triangle 0: touches the wheel 1 of the start pose at (100.0, 200.0)");
-    const auto around = problems({tri(-1000, -1000, 1000, -1000, 0, 1000)});  // the whole bike inside
-    EXPECT_EQ(around.size(), 3u);
+    // The whole bike inside, and wide enough to vanish while on screen.
+    const auto around = problems({tri(-1000, -1000, 1000, -1000, 0, 1000)});
+    EXPECT_EQ(around.size(), 4u);
+}
+
+TEST(LevelCheck, TrianglesThatVanishWhileOnScreen) {
+    // World (0, 600), (3000, 600), (0, 3600): its top edge shows at row 762
+    // with the camera at (872, 222), where no corner is in the culling box.
+    VanishCamera camera{};
+    EXPECT_TRUE(triangleCanVanish(tri(0, 400, 2000, 400, 0, 2400), &camera));
+    // Reported cameras show part of the triangle and draw none of it.
+    const bool inBox = std::abs(camera.x) < 870.4 && std::abs(camera.y - 600) < 652.8;
+    EXPECT_FALSE(inBox) << camera.x << ", " << camera.y;
+    EXPECT_FALSE(triangleCanVanish(tri(0, 0, 470, 0, 0, 350)));
+    EXPECT_FALSE(triangleCanVanish(tri(0, 0, 470, 350, 0, 350)));
+    // A flat triangle vanishes once its long edge is wider than two culling
+    // boxes (1740.8 world units): 1800 does, 1725 does not.
+    EXPECT_TRUE(triangleCanVanish(tri(0, 0, 1200, 0, 0, 60)));
+    EXPECT_FALSE(triangleCanVanish(tri(0, 0, 1150, 0, 0, 60)));
 }
 
 TEST(LevelCheck, OverlapsAreFoundButSharedEdgesAndCornersAreFine) {

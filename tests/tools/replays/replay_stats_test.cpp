@@ -37,6 +37,20 @@ TEST(ReplayStats, EmptyAndSingleRecordFiles) {
     EXPECT_EQ(one.distance, 0);
     EXPECT_EQ(one.topSpeedRecord, -1);
     EXPECT_EQ(replayProblem(one), "");
+    std::ostringstream report;
+    printReplayStats(report, "one.rec", one);
+    EXPECT_NE(report.str().find(": 1 whole record of 64 bytes"), std::string::npos) << report.str();
+    EXPECT_NE(report.str().find("recorded:      1 frame ("), std::string::npos) << report.str();
+}
+
+TEST(ReplayStats, HugeValuesAreReportedInNumbers) {
+    // Steps past the largest double, as random bytes give them.
+    const double big = std::numeric_limits<double>::max();
+    std::ostringstream report;
+    printReplayStats(report, "random.rec", analyse(bodyAt(-big, 0) + bodyAt(big, 0) + bodyAt(-big, 0)));
+    EXPECT_EQ(report.str().find("inf"), std::string::npos) << report.str();
+    EXPECT_NE(report.str().find("distance:      over 1.797e+308"), std::string::npos) << report.str();
+    EXPECT_EQ(report.str().back(), '\n');
 }
 
 TEST(ReplayStats, ExtentDistanceAndTopSpeedOfTheBodyBall) {
@@ -75,7 +89,7 @@ TEST(ReplayStats, PartialAndNonFiniteRecordsAreNotReplays) {
     ReplayStats partial = analyse(bodyAt(1, 1) + std::string(10, '\0'));
     EXPECT_EQ(partial.records, 1u);
     EXPECT_EQ(partial.trailingBytes, 10u);
-    EXPECT_EQ(replayProblem(partial), "length 74 is not a whole number of 64-byte records (1 records and 10 bytes over)");
+    EXPECT_EQ(replayProblem(partial), "length 74 is not a whole number of 64-byte records (1 record and 10 bytes over)");
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();

@@ -9,7 +9,7 @@ import { wireKeys } from './keys.js';
 import { SessionStore } from './storage.js';
 import { History } from './history.js';
 import { MAX_TRIANGLES, bounds, decodeItems, SCALE } from './drawing.js';
-import { readDrawing, toSvg, toShapeText, toLevelBytes } from './formats.js';
+import { readDrawing, toSvg, toShapeText, toLevelBytes, fromShapeText } from './formats.js';
 import { linkFor, isDrawingLink, itemsFromLink } from './share.js';
 import { courses } from '../course_list.js';
 
@@ -38,6 +38,7 @@ section.innerHTML = `
     <button id="ed-save-lev" type="button">Save .lev</button>
     <button id="ed-link" type="button">Copy link</button>
     <button id="ed-play" type="button" title="p">Play</button>
+    <button id="ed-leave" type="button" title="the game as it was, without the drawing">Back to the game</button>
     <input id="ed-file" type="file" accept=".svg,.txt,.lev" hidden>
   </div>
   <div id="ed-body">
@@ -127,15 +128,33 @@ function enterEditor() {
   view.canvas.focus({ preventScroll: true });
 }
 
+// The drawing the page's run drives, as shape text, for run links; any
+// other run the page starts forgets it.
+let drivenDrawing = null;
+let startingPlay = false;
+window.ZUNO?.on?.('run', () => { if (!startingPlay) drivenDrawing = null; });
+if (window.ZUNO) {
+  ZUNO.courseForLink = async () => (drivenDrawing ? { drawing: drivenDrawing } : null);
+  ZUNO.levelFromDrawing = async (bytes) => {
+    const items = fromShapeText(new TextDecoder().decode(bytes), 'drawing');
+    if (items.every((it) => it.kind === 'tri')) return toLevelBytes(items);
+    return ZUNO.compileLevel({ source: toShapeText(items), name: 'drawing' });
+  };
+}
+
 async function play() {
   const bytes = await levelOrSay();
   if (!bytes) return;
+  startingPlay = true;
   try {
     await ZUNO.playLevel(bytes, `${baseName()}.lev`);
   } catch (error) {
     note(String(error.message || error));
     return;
+  } finally {
+    startingPlay = false;
   }
+  drivenDrawing = new TextEncoder().encode(toShapeText(editor.items));
   playing = true;
   document.body.classList.remove('editing');
   $('screen').focus({ preventScroll: true });
@@ -239,6 +258,11 @@ async function start() {
     }
   };
   $('ed-play').onclick = play;
+  $('ed-leave').onclick = () => {
+    document.body.classList.remove('editing');
+    ZUNO.resume();
+    $('screen').focus({ preventScroll: true });
+  };
   new ResizeObserver(() => view.invalidate()).observe(view.canvas);
   window.addEventListener('hashchange', openLink);
 

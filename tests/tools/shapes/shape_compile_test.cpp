@@ -1,0 +1,182 @@
+// The shape compiler on small drawn levels: what it writes covers the union
+// of the shapes exactly, without overlaps, thin or vanishing triangles, the
+// same whatever the shapes' order; what it refuses it names by line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "tools/levels/level_check.h"
+#include "tools/levels/level_vanish.h"
+#include "tools/shapes/shape_compile.h"
+#include "tools/shapes/shape_union.h"
+#include "tools/shapes/svg_reader.h"
+
+namespace {
+
+// Compiles without the level check, whose start pose these levels ignore;
+// checkedArea2 checks the rest.
+std::string compileOk(const std::string& source, const std::string& name, CompiledLevel& out) {
+    const std::string fault = compileLevelSource(source, name, true, out);
+    EXPECT_EQ(fault, "") << source;
+    return encodeLevel(out.triangles);
+}
+
+// Twice the area covered, after checking that no two triangles overlap and
+// each is thick enough and always drawn while on screen.
+int64_t checkedArea2(const std::vector<FileTriangle>& t) {
+    int64_t area2 = 0;
+    for (size_t i = 0; i < t.size(); ++i) {
+        const FileTriangle& a = t[i];
+        area2 += std::llabs(int64_t(a.c[2] - a.c[0]) * (a.c[5] - a.c[1]) - int64_t(a.c[3] - a.c[1]) * (a.c[4] - a.c[0]));
+        EXPECT_GE(triangleThickness(a), kMinThickness) << i;
+        EXPECT_FALSE(triangleCanVanish(a)) << i;
+        for (size_t k = i + 1; k < t.size(); ++k) EXPECT_FALSE(trianglesOverlap(a, t[k])) << i << " " << k;
+    }
+    return area2;
+}
+
+bool covered(const std::vector<FileTriangle>& t, double x, double y) {
+    for (const FileTriangle& a : t) {
+        int pos = 0, neg = 0;
+        for (int j = 0; j < 3; ++j) {
+            const int k = (j + 1) % 3;
+            const double c = (a.c[2 * k] - a.c[2 * j]) * (y - a.c[2 * j + 1]) - (a.c[2 * k + 1] - a.c[2 * j + 1]) * (x - a.c[2 * j]);
+            pos += c > 0;
+            neg += c < 0;
+        }
+        if (pos == 0 || neg == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(ShapeCompile, ShapesJoinIntoTheirUnionWithHolesExactly) {
+    // A ring of four overlapping bars around a 600 x 400 hole, an L-shaped
+    // outline of either winding, and a triangle line kept as written.
+    const std::string source =
+        "1000 2000  1100 2000  1000 2100  # a triangle line\n"
+        "shape 0 0  1000 0  1000 200  0 200\n"
+        "shape 800 0  1000 0  1000 800  800 800\n"
+        "shape 0 600  1000 600  1000 800  0 800\n"
+        "shape 0 0  200 0  200 800  0 800\n"
+        "shape 2000 0  2000 900  2900 900  2900 700  2200 700  2200 0\n";
+    CompiledLevel level;
+    compileOk(source, "ring.txt", level);
+    ASSERT_FALSE(level.triangles.empty());
+    EXPECT_EQ(level.lines.front(), 1);
+    const FileTriangle first = level.triangles.front();
+    EXPECT_EQ(std::vector<int32_t>(first.c, first.c + 6), (std::vector<int32_t>{1000, 2000, 1100, 2000, 1000, 2100}));
+    level.triangles.erase(level.triangles.begin());
+    const int64_t ring = 1000 * 800 - 600 * 400, ell = 200 * 900 + 700 * 200;
+    EXPECT_EQ(checkedArea2(level.triangles), 2 * (ring + ell));
+    EXPECT_FALSE(covered(level.triangles, 500, 400));  // the hole
+    EXPECT_TRUE(covered(level.triangles, 100, 400));
+}
+
+TEST(ShapeCompile, SameFileWhateverTheOrderOfShapes) {
+    const std::vector<std::string> shapes = {"shape 0 0 600 0 600 300 0 300\n", "shape 900 0 1500 100 1200 500\n",
+                                             "shape 0 700 400 700 400 1100 200 1300 0 1100\n",
+                                             "shape 2000 2000 2000 2500 2500 2500 2500 2000\n"};
+    std::vector<std::string> order = shapes;
+    CompiledLevel level;
+    const std::string bytes = compileOk(order[0] + order[1] + order[2] + order[3], "a.txt", level);
+    std::reverse(order.begin(), order.end());
+    EXPECT_EQ(compileOk(order[0] + order[1] + order[2] + order[3], "b.txt", level), bytes);
+    std::rotate(order.begin(), order.begin() + 1, order.end());
+    EXPECT_EQ(compileOk(order[0] + order[1] + order[2] + order[3], "c.txt", level), bytes);
+}
+
+TEST(ShapeCompile, ShippedCourseRedrawnAsShapesStaysSmall) {
+    std::ifstream in(ZUNO_SOURCE_DIR "/tests/tools/shapes/course_shapes.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    CompiledLevel level;
+    compileOk(text.str(), "course_shapes.txt", level);
+    // The hand-made course has 310 triangles.
+    EXPECT_LE(level.triangles.size(), 403u);
+    EXPECT_TRUE(checkLevel(level.triangles).empty());
+}
+
+TEST(ShapeCompile, RefusalsNameTheLine) {
+    CompiledLevel level;
+    EXPECT_EQ(compileLevel("\nshape 0 0 10 0 10\n", "s.txt", true, level),
+              "s.txt:2: shape has an odd number of coordinates (5)");
+    EXPECT_EQ(compileLevel("shape 0 0 10 0\n", "s.txt", true, level), "s.txt:1: shape has 2 distinct points, at least 3 are needed");
+    EXPECT_EQ(compileLevel("shape 0 0 100 100 100 0 0 60\n", "s.txt", true, level),
+              "s.txt:1: shape outline crosses itself at (37, 37)");
+    EXPECT_NE(compileLevel("shape 0 0 99999999 0 0 100\n", "s.txt", true, level).find("s.txt:1: 99999999 is out of range"),
+              std::string::npos);
+    // 20 file units (30 world) thick over its whole length.
+    const std::string thin = compileLevel("# thin\nshape 0 0 600 0 600 20 0 20\n", "s.txt", true, level);
+    EXPECT_EQ(thin.rfind("s.txt:2: shape is ", 0), 0u) << thin;
+    EXPECT_NE(thin.find(" world units thick near ("), std::string::npos) << thin;
+    EXPECT_EQ(compileLevel("shape 0 0 600 0 600 20 0 20\n", "s.txt", false, level), "");
+    std::string many;
+    for (int i = 0; i < 2600; ++i) many += "shape " + std::to_string(i * 200) + " 0 " + std::to_string(i * 200 + 100) + " 0 " +
+                                          std::to_string(i * 200 + 100) + " 100 " + std::to_string(i * 200) + " 100\n";
+    EXPECT_EQ(compileLevel(many, "m.txt", true, level), "m.txt: more than 5000 triangles");
+}
+
+TEST(ShapeCompile, SvgElementsTransformsAndStyles) {
+    // One user unit is one world unit: the file holds two thirds of it.
+    const std::string svg = R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+  <g transform="translate(3000 0) scale(2)">
+    <rect id="r" x="0" y="0" width="300" height="150"/>
+  </g>
+  <g style="fill:none"><rect x="0" y="3000" width="300" height="300"/></g>
+  <rect x="0" y="3000" width="300" height="300" display="none"/>
+  <g visibility="hidden"><rect x="0" y="3000" width="300" height="300"/></g>
+  <path fill-rule="evenodd" d="M0 0 h 900 v 900 h -900 z M 300 300 h 300 v 300 h -300 z"/>
+  <polygon points="0,6000 600,6000 600,6600" transform="matrix(1 0 0 1 0 -30)"/>
+  <text id="hello" x="0" y="0">hi</text>
+  <line x1="0" y1="0" x2="10" y2="10" stroke="black"/>
+</svg>
+)svg";
+    std::vector<SourceRegion> regions;
+    std::vector<std::string> warnings;
+    ASSERT_EQ(readSvg(svg, "d.svg", regions, warnings), "");
+    ASSERT_EQ(regions.size(), 3u);
+    EXPECT_EQ(regions[0].label, "rect id=r");
+    EXPECT_EQ(regions[0].outlines[0], (Ring{{2000, 0}, {2400, 0}, {2400, 200}, {2000, 200}}));
+    EXPECT_TRUE(regions[1].evenOdd);
+    EXPECT_EQ(regions[2].outlines[0], (Ring{{0, 3980}, {400, 3980}, {400, 4380}}));
+    EXPECT_EQ(warnings, (std::vector<std::string>{"d.svg:10: warning: text id=hello skipped: a level holds only filled shapes",
+                                                  "d.svg:11: warning: line skipped: a stroke without fill is not solid"}));
+    CompiledLevel level;
+    compileOk(svg, "d.svg", level);
+    EXPECT_EQ(checkedArea2(level.triangles), 2 * (400 * 200 + 600 * 600 - 200 * 200 + 400 * 400 / 2));
+    // A kept triangle is written as it is, ahead of the solid's.
+    compileOk("<svg>\n<polygon data-zuno=\"keep\" points=\"0,1500 150,1500 0,1650\"/></svg>", "k.svg", level);
+    ASSERT_EQ(level.triangles.size(), 1u);
+    EXPECT_EQ(std::vector<int32_t>(level.triangles[0].c, level.triangles[0].c + 6),
+              (std::vector<int32_t>{0, 1000, 100, 1000, 0, 1100}));
+    EXPECT_EQ(level.lines, std::vector<int>{2});
+    EXPECT_NE(compileLevel("<svg>\n<g>\n</svg>", "bad.svg", true, level).find("bad.svg:"), std::string::npos);
+    EXPECT_EQ(compileLevel("<svg><path id=\"p\" d=\"M 0 0 L 5\"/></svg>", "p.svg", true, level),
+              "p.svg:1: path id=p: lineto needs x y at character 10");
+}
+
+TEST(ShapeCompile, CurvesFlattenWithinAWorldUnit) {
+    // A large circle and a rounded rectangle's corners: every point on the
+    // curve, and every chord's middle, stays within a world unit of it
+    // (plus the rounding to file units).
+    std::vector<SourceRegion> regions;
+    std::vector<std::string> warnings;
+    ASSERT_EQ(readSvg(R"svg(<svg><circle cx="3000" cy="3000" r="1500"/>
+      <path d="M 0 0 A 1200 600 30 0 1 2400 0 Z"/></svg>)svg", "c.svg", regions, warnings), "");
+    ASSERT_EQ(regions.size(), 2u);
+    const Ring& circle = regions[0].outlines[0];
+    EXPECT_GT(circle.size(), 40u);
+    for (size_t i = 0; i < circle.size(); ++i) {
+        const IPoint a = circle[i], b = circle[(i + 1) % circle.size()];
+        const double r = std::hypot(a.x * 1.5 - 3000, a.y * 1.5 - 3000);
+        const double mid = std::hypot((a.x + b.x) * 0.75 - 3000, (a.y + b.y) * 0.75 - 3000);
+        EXPECT_NEAR(r, 1500, 1.1);
+        EXPECT_NEAR(mid, 1500, 2.2);
+    }
+    EXPECT_GT(regions[1].outlines[0].size(), 10u);
+}

@@ -1,0 +1,139 @@
+// The vanishing test in tenths of world units, where every vertex (file x 15)
+// and every distance involved is an integer. The cameras that show some of
+// the triangle form the triangle grown by the half screen, a convex polygon;
+// the cameras that draw it are the union of three open culling boxes. The
+// arrangement of the boxes' sides cuts the plane into cells, edges and
+// corners, each wholly inside or outside the union; the triangle can vanish
+// when the polygon meets one of those outside it.
+#include "tools/levels/level_vanish.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr int64_t kScale = 10;          // tenths of world units
+constexpr int64_t kFileToTenths = 15;   // file unit = 1.5 world units
+constexpr int64_t kBoxX = 8704;         // culling box: 870.4 either side
+constexpr int64_t kBoxY = 6528;         // and 652.8 above and below
+// A point shows when it lands on one of the 1024 x 768 pixels. The mapping
+// truncates twice, so a world x within (-513, 513) of the camera may land
+// on a column; counting all of those as shown errs by under a pixel towards
+// reporting.
+constexpr int64_t kHalfScreenX = 513 * kScale;
+constexpr int64_t kHalfScreenY = 385 * kScale;
+
+struct P {
+    int64_t x, y;
+};
+
+__int128 cross(P o, P a, P b) { return __int128(a.x - o.x) * (b.y - o.y) - __int128(a.y - o.y) * (b.x - o.x); }
+
+// Convex hull (counter-clockwise, no collinear points) of the triangle's
+// corners each moved to the four corners of the half screen.
+std::vector<P> cameraPolygon(const FileTriangle& t) {
+    std::vector<P> pts;
+    for (int j = 0; j < 3; ++j)
+        for (int sx = -1; sx <= 1; sx += 2)
+            for (int sy = -1; sy <= 1; sy += 2)
+                pts.push_back({t.c[2 * j] * kFileToTenths + sx * kHalfScreenX,
+                               t.c[2 * j + 1] * kFileToTenths + sy * kHalfScreenY});
+    std::sort(pts.begin(), pts.end(), [](P a, P b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    std::vector<P> hull(2 * pts.size());
+    size_t k = 0;
+    for (size_t i = 0; i < pts.size(); ++i) {
+        while (k >= 2 && cross(hull[k - 2], hull[k - 1], pts[i]) <= 0) --k;
+        hull[k++] = pts[i];
+    }
+    for (size_t i = pts.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && cross(hull[k - 2], hull[k - 1], pts[i]) <= 0) --k;
+        hull[k++] = pts[i];
+    }
+    hull.resize(k - 1);
+    return hull;
+}
+
+// Whether the closed convex polygon meets the closed box [x0, x1] x [y0, y1]
+// (a segment or a point when sides coincide): no axis of the box and no
+// edge of the polygon separates them.
+bool meets(const std::vector<P>& poly, int64_t x0, int64_t x1, int64_t y0, int64_t y1) {
+    int64_t minX = poly[0].x, maxX = minX, minY = poly[0].y, maxY = minY;
+    for (const P& p : poly) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    if (maxX < x0 || minX > x1 || maxY < y0 || minY > y1) return false;
+    const P corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const P a = poly[i], b = poly[(i + 1) % poly.size()];
+        bool allOutside = true;
+        for (const P& c : corners) allOutside = allOutside && cross(a, b, c) < 0;
+        if (allOutside) return false;
+    }
+    return true;
+}
+
+// A point of the polygon within the box, for the message: the mean of the
+// polygon's corners clamped into the box, pulled towards the polygon.
+P pointIn(const std::vector<P>& poly, int64_t x0, int64_t x1, int64_t y0, int64_t y1) {
+    double sx = 0, sy = 0;
+    for (const P& p : poly) {
+        sx += double(std::min(std::max(p.x, x0), x1));
+        sy += double(std::min(std::max(p.y, y0), y1));
+    }
+    return {int64_t(sx / double(poly.size())), int64_t(sy / double(poly.size()))};
+}
+
+}  // namespace
+
+bool triangleCanVanish(const FileTriangle& t, VanishCamera* camera) {
+    const std::vector<P> poly = cameraPolygon(t);
+    int64_t minX = poly[0].x, maxX = minX, minY = poly[0].y, maxY = minY;
+    for (const P& p : poly) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    P v[3];
+    std::vector<int64_t> xs{minX, maxX}, ys{minY, maxY};
+    for (int j = 0; j < 3; ++j) {
+        v[j] = {t.c[2 * j] * kFileToTenths, t.c[2 * j + 1] * kFileToTenths};
+        for (int64_t d : {-kBoxX, kBoxX})
+            if (v[j].x + d > minX && v[j].x + d < maxX) xs.push_back(v[j].x + d);
+        for (int64_t d : {-kBoxY, kBoxY})
+            if (v[j].y + d > minY && v[j].y + d < maxY) ys.push_back(v[j].y + d);
+    }
+    std::sort(xs.begin(), xs.end());
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    std::sort(ys.begin(), ys.end());
+    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    // Spans of the arrangement within the polygon's bounds: each coordinate
+    // (a side line, even index 2i) and each open gap between two (odd).
+    auto span = [](const std::vector<int64_t>& cuts, size_t k, int64_t& lo, int64_t& hi) {
+        lo = cuts[k / 2];
+        hi = k % 2 ? cuts[k / 2 + 1] : lo;
+    };
+    for (size_t i = 0; i + 1 < 2 * xs.size(); ++i)
+        for (size_t j = 0; j + 1 < 2 * ys.size(); ++j) {
+            int64_t x0, x1, y0, y1;
+            span(xs, i, x0, x1);
+            span(ys, j, y0, y1);
+            // Twice a point inside the span, to test the open boxes exactly.
+            const int64_t mx = x0 + x1, my = y0 + y1;
+            bool drawn = false;
+            for (const P& c : v)
+                drawn = drawn || (std::abs(mx - 2 * c.x) < 2 * kBoxX && std::abs(my - 2 * c.y) < 2 * kBoxY);
+            if (drawn || !meets(poly, x0, x1, y0, y1)) continue;
+            if (camera) {
+                const P p = pointIn(poly, x0, x1, y0, y1);
+                camera->x = double(p.x) / kScale;
+                camera->y = double(p.y) / kScale;
+            }
+            return true;
+        }
+    return false;
+}

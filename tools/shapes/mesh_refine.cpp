@@ -1,0 +1,314 @@
+// Mesh improvement on triangles that share edges by their end points. New
+// points are whole file units: on an outline edge only at a whole point of
+// the edge; inside, a shared edge is split at its rounded midpoint on both
+// sides at once, so the pair still covers the same quadrilateral.
+#include "tools/shapes/mesh_refine.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <cmath>
+#include <tuple>
+
+#include "tools/levels/level_check.h"
+
+namespace {
+
+constexpr double kNearCorner = 20.0;  // file units an added corner keeps from others
+
+using EdgeKey = std::tuple<int64_t, int64_t, int64_t, int64_t>;
+
+EdgeKey key(IPoint a, IPoint b) { return EdgeKey{a.x, a.y, b.x, b.y}; }
+
+int64_t gcd64(int64_t a, int64_t b) {
+    a = std::llabs(a);
+    b = std::llabs(b);
+    while (b) {
+        const int64_t t = a % b;
+        a = b;
+        b = t;
+    }
+    return a;
+}
+
+// How far an edge reaches compared with a triangle that always shows a
+// vertex, in each direction.
+double reach(IPoint a, IPoint b) {
+    return std::max(double(std::llabs(b.x - a.x)) / 420.0, double(std::llabs(b.y - a.y)) / 300.0);
+}
+
+bool positive(const MeshTriangle& t) { return cross(t.v[0], t.v[1], t.v[2]) > 0; }
+
+class Mesh {
+public:
+    explicit Mesh(std::vector<MeshTriangle>& t) : tris_(t), alive_(t.size(), true) {
+        for (size_t i = 0; i < tris_.size(); ++i) link(i);
+    }
+
+    // Index of the triangle holding edge b->a (the twin of a->b), or -1.
+    long twin(IPoint a, IPoint b) const {
+        const auto it = edges_.find(key(b, a));
+        return it == edges_.end() ? -1 : long(it->second);
+    }
+    size_t add(const MeshTriangle& t) {
+        tris_.push_back(t);
+        alive_.push_back(true);
+        link(tris_.size() - 1);
+        return tris_.size() - 1;
+    }
+    void remove(size_t i) {
+        alive_[i] = false;
+        for (int j = 0; j < 3; ++j) {
+            const auto it = edges_.find(key(tris_[i].v[j], tris_[i].v[(j + 1) % 3]));
+            if (it != edges_.end() && it->second == i) edges_.erase(it);
+        }
+    }
+    bool alive(size_t i) const { return alive_[i]; }
+    const MeshTriangle& at(size_t i) const { return tris_[i]; }
+    size_t size() const { return tris_.size(); }
+    size_t count() const { return size_t(std::count(alive_.begin(), alive_.end(), true)); }
+    void compact() {
+        std::vector<MeshTriangle> kept;
+        for (size_t i = 0; i < tris_.size(); ++i)
+            if (alive_[i]) kept.push_back(tris_[i]);
+        tris_.swap(kept);
+    }
+
+private:
+    void link(size_t i) {
+        for (int j = 0; j < 3; ++j) edges_[key(tris_[i].v[j], tris_[i].v[(j + 1) % 3])] = i;
+    }
+    std::vector<MeshTriangle>& tris_;
+    std::vector<bool> alive_;
+    std::map<EdgeKey, size_t> edges_;
+};
+
+// Rotates t so that edge j comes first: v[0] -> v[1] is that edge.
+MeshTriangle rotated(const MeshTriangle& t, int j) {
+    return MeshTriangle{{t.v[j], t.v[(j + 1) % 3], t.v[(j + 2) % 3]}};
+}
+
+// Whether d lies strictly inside the circle through the counter-clockwise
+// a, b, c; exact for coordinates within kMaxShapeCoordinate.
+bool inCircle(IPoint a, IPoint b, IPoint c, IPoint d) {
+    const __int128 ax = a.x - d.x, ay = a.y - d.y, bx = b.x - d.x, by = b.y - d.y, cx = c.x - d.x, cy = c.y - d.y;
+    const __int128 a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    return a2 * (bx * cy - by * cx) - b2 * (ax * cy - ay * cx) + c2 * (ax * by - ay * bx) > 0;
+}
+
+double quality(const MeshTriangle& t) { return meshThickness(t) - (meshCanVanish(t) ? 1e6 : 0); }
+
+// Flips shared edges until each pair is Delaunay (no corner inside the
+// other's circle): the triangles then meet the outline's short edges with
+// their nearest corners rather than in long fans.
+void delaunayPass(Mesh& mesh, bool& changed) {
+    for (size_t i = 0; i < mesh.size(); ++i) {
+        if (!mesh.alive(i)) continue;
+        for (int j = 0; j < 3 && mesh.alive(i); ++j) {
+            const MeshTriangle t = rotated(mesh.at(i), j);
+            const long u = mesh.twin(t.v[0], t.v[1]);
+            if (u < 0 || size_t(u) == i) continue;
+            const MeshTriangle& o = mesh.at(size_t(u));
+            int k = 0;
+            while (k < 3 && !(o.v[k] == t.v[1] && o.v[(k + 1) % 3] == t.v[0])) ++k;
+            if (k == 3) continue;
+            const IPoint p = t.v[0], q = t.v[1], x = t.v[2], y = o.v[(k + 2) % 3];
+            if (!inCircle(p, q, x, y)) continue;
+            const MeshTriangle a{{x, p, y}}, b{{y, q, x}};
+            if (!positive(a) || !positive(b)) continue;
+            mesh.remove(i);
+            mesh.remove(size_t(u));
+            mesh.add(a);
+            mesh.add(b);
+            changed = true;
+        }
+    }
+}
+
+void flipPass(Mesh& mesh, bool& changed) {
+    for (size_t i = 0; i < mesh.size(); ++i) {
+        if (!mesh.alive(i)) continue;
+        for (int j = 0; j < 3 && mesh.alive(i); ++j) {
+            const MeshTriangle t = rotated(mesh.at(i), j);  // p q x
+            const long u = mesh.twin(t.v[0], t.v[1]);
+            if (u < 0 || size_t(u) == i) continue;
+            const MeshTriangle& o = mesh.at(size_t(u));
+            int k = 0;
+            while (k < 3 && !(o.v[k] == t.v[1] && o.v[(k + 1) % 3] == t.v[0])) ++k;
+            if (k == 3) continue;
+            const IPoint p = t.v[0], q = t.v[1], x = t.v[2], y = o.v[(k + 2) % 3];
+            const MeshTriangle a{{x, p, y}}, b{{y, q, x}};
+            if (!positive(a) || !positive(b)) continue;
+            const double before = std::min(quality(t), quality(o)), after = std::min(quality(a), quality(b));
+            if (after <= before + 1e-9) continue;
+            mesh.remove(i);
+            mesh.remove(size_t(u));
+            mesh.add(a);
+            mesh.add(b);
+            changed = true;
+        }
+    }
+}
+
+// Splits triangle i so that its parts reach less far; false when no split
+// keeps every part a proper triangle.
+bool split(Mesh& mesh, size_t i, std::vector<size_t>& made) {
+    const MeshTriangle t = mesh.at(i);
+    int order[3] = {0, 1, 2};
+    std::sort(order, order + 3, [&](int a, int b) {
+        return reach(t.v[a], t.v[(a + 1) % 3]) > reach(t.v[b], t.v[(b + 1) % 3]);
+    });
+    for (int j : order) {
+        const MeshTriangle r = rotated(t, j);
+        const IPoint p = r.v[0], q = r.v[1], x = r.v[2];
+        const long u = mesh.twin(p, q);
+        if (u >= 0) {
+            const MeshTriangle& o = mesh.at(size_t(u));
+            int k = 0;
+            while (k < 3 && !(o.v[k] == q && o.v[(k + 1) % 3] == p)) ++k;
+            if (k == 3) continue;
+            const IPoint y = o.v[(k + 2) % 3];
+            // Rounded midpoint, the same on both sides.
+            const IPoint m{(p.x + q.x) >> 1, (p.y + q.y) >> 1};
+            const MeshTriangle parts[4] = {{{p, m, x}}, {{m, q, x}}, {{q, m, y}}, {{m, p, y}}};
+            bool ok = true;
+            for (const MeshTriangle& c : parts) ok = ok && positive(c);
+            if (!ok) continue;
+            mesh.remove(i);
+            mesh.remove(size_t(u));
+            for (const MeshTriangle& c : parts) made.push_back(mesh.add(c));
+            return true;
+        }
+        const int64_t g = gcd64(q.x - p.x, q.y - p.y);
+        if (g < 2) continue;
+        const int64_t s = g / 2;
+        const IPoint m{p.x + (q.x - p.x) / g * s, p.y + (q.y - p.y) / g * s};
+        const MeshTriangle parts[2] = {{{p, m, x}}, {{m, q, x}}};
+        if (!positive(parts[0]) || !positive(parts[1])) continue;
+        mesh.remove(i);
+        for (const MeshTriangle& c : parts) made.push_back(mesh.add(c));
+        return true;
+    }
+    const IPoint c{(t.v[0].x + t.v[1].x + t.v[2].x) / 3, (t.v[0].y + t.v[1].y + t.v[2].y) / 3};
+    const MeshTriangle parts[3] = {{{t.v[0], t.v[1], c}}, {{t.v[1], t.v[2], c}}, {{t.v[2], t.v[0], c}}};
+    for (const MeshTriangle& p : parts)
+        if (!positive(p)) return false;
+    mesh.remove(i);
+    for (const MeshTriangle& p : parts) made.push_back(mesh.add(p));
+    return true;
+}
+
+// Joins triangle i with the neighbour across one of its edges when their
+// union is a triangle (the shared edge ends on a straight line through both).
+bool mergeAt(Mesh& mesh, size_t i) {
+    for (int j = 0; j < 3; ++j) {
+        const MeshTriangle t = rotated(mesh.at(i), j);  // b x a: edge b->x shared
+        const IPoint b = t.v[0], x = t.v[1], a = t.v[2];
+        const long u = mesh.twin(b, x);
+        if (u < 0 || size_t(u) == i) continue;
+        const MeshTriangle& o = mesh.at(size_t(u));
+        int k = 0;
+        while (k < 3 && !(o.v[k] == x && o.v[(k + 1) % 3] == b)) ++k;
+        if (k == 3) continue;
+        const IPoint c = o.v[(k + 2) % 3];
+        if (cross(a, b, c) != 0) continue;
+        if (__int128(b.x - a.x) * (c.x - b.x) + __int128(b.y - a.y) * (c.y - b.y) <= 0) continue;
+        const MeshTriangle merged{{a, c, x}};
+        if (!positive(merged) || meshCanVanish(merged)) continue;
+        if (meshThickness(merged) < std::min(meshThickness(t), meshThickness(o))) continue;
+        mesh.remove(i);
+        mesh.remove(size_t(u));
+        mesh.add(merged);
+        return true;
+    }
+    return false;
+}
+
+// Adds a corner at the centre of the circle through thin triangle i, in
+// the triangle that holds it, and flips back to Delaunay: a polygon of
+// many short sides then fans out from its middle instead of shedding thin
+// ears. False when the centre falls outside the mesh or near a corner.
+bool insertCentre(Mesh& mesh, size_t i) {
+    const MeshTriangle& t = mesh.at(i);
+    const double ax = double(t.v[0].x), ay = double(t.v[0].y);
+    const double bx = double(t.v[1].x) - ax, by = double(t.v[1].y) - ay;
+    const double cx = double(t.v[2].x) - ax, cy = double(t.v[2].y) - ay;
+    const double d = 2 * (bx * cy - by * cx);
+    if (d == 0) return false;
+    const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    const double ux = ax + (cy * b2 - by * c2) / d, uy = ay + (bx * c2 - cx * b2) / d;
+    if (!(std::fabs(ux) < double(kMaxShapeCoordinate)) || !(std::fabs(uy) < double(kMaxShapeCoordinate))) return false;
+    const IPoint c{int64_t(std::llround(ux)), int64_t(std::llround(uy))};
+    for (size_t k = 0; k < mesh.size(); ++k) {
+        if (!mesh.alive(k)) continue;
+        const MeshTriangle h = mesh.at(k);
+        if (cross(h.v[0], h.v[1], c) <= 0 || cross(h.v[1], h.v[2], c) <= 0 || cross(h.v[2], h.v[0], c) <= 0) continue;
+        for (const IPoint& v : h.v) {
+            const double dx = double(v.x - c.x), dy = double(v.y - c.y);
+            if (dx * dx + dy * dy < kNearCorner * kNearCorner) return false;
+        }
+        mesh.remove(k);
+        mesh.add({{h.v[0], h.v[1], c}});
+        mesh.add({{h.v[1], h.v[2], c}});
+        mesh.add({{h.v[2], h.v[0], c}});
+        for (int pass = 0; pass < 64; ++pass) {
+            bool changed = false;
+            delaunayPass(mesh, changed);
+            if (!changed) break;
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
+    Mesh mesh(triangles);
+    for (int pass = 0; pass < 64; ++pass) {
+        bool changed = false;
+        delaunayPass(mesh, changed);
+        if (!changed) break;
+    }
+    for (int pass = 0; pass < 8; ++pass) {
+        bool changed = false;
+        flipPass(mesh, changed);
+        if (!changed) break;
+    }
+    for (int round = 0; round < 4; ++round) {
+        bool added = false;
+        const size_t end = mesh.size();
+        for (size_t i = 0; i < end; ++i) {
+            if (mesh.count() > limit) return "more than " + std::to_string(limit) + " triangles";
+            if (mesh.alive(i) && meshThickness(mesh.at(i)) < kMinThickness && insertCentre(mesh, i)) added = true;
+        }
+        if (!added) break;
+    }
+    for (int pass = 0; pass < 8; ++pass) {
+        bool changed = false;
+        flipPass(mesh, changed);
+        if (!changed) break;
+    }
+    std::vector<size_t> work;
+    for (size_t i = 0; i < mesh.size(); ++i)
+        if (mesh.alive(i)) work.push_back(i);
+    for (size_t w = 0; w < work.size(); ++w) {
+        const size_t i = work[w];
+        if (!mesh.alive(i) || !meshCanVanish(mesh.at(i))) continue;
+        if (mesh.count() > limit) return "more than " + std::to_string(limit) + " triangles";
+        std::vector<size_t> made;
+        if (split(mesh, i, made)) work.insert(work.end(), made.begin(), made.end());
+    }
+    for (int pass = 0; pass < 8; ++pass) {
+        bool changed = false;
+        flipPass(mesh, changed);
+        if (!changed) break;
+    }
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (size_t i = 0; i < mesh.size(); ++i)
+            if (mesh.alive(i) && mergeAt(mesh, i)) changed = true;
+    }
+    mesh.compact();
+    return "";
+}

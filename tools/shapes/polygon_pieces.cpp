@@ -1,0 +1,267 @@
+// Pieces of a polygon. Every new point lies exactly on the outline it is
+// added to (a whole point of an edge, or an existing corner), so the pieces
+// together cover the polygon exactly.
+#include "tools/shapes/polygon_pieces.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+
+#include "tools/shapes/shape_union.h"
+
+namespace {
+
+// An edge shorter than this at a reflex corner is extended by a cut: a
+// triangle is never thicker than its shortest edge (40 world units).
+constexpr int64_t kShortEdge = 40;  // file units, 60 world units
+// Boundary edges are divided so that none spans more than this, about a
+// culling box's margin over the half screen in each direction.
+constexpr int64_t kMaxEdgeX = 420;
+constexpr int64_t kMaxEdgeY = 300;
+// Work bounds for hostile inputs: cuts tried per polygon.
+constexpr int kMaxCutTries = 4000;
+
+int sign(__int128 v) { return (v > 0) - (v < 0); }
+
+int64_t gcd64(int64_t a, int64_t b) {
+    a = a < 0 ? -a : a;
+    b = b < 0 ? -b : b;
+    while (b) {
+        const int64_t t = a % b;
+        a = b;
+        b = t;
+    }
+    return a;
+}
+
+int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
+
+bool isReflex(const Ring& r, size_t i) {
+    const size_t n = r.size();
+    return cross(r[(i + n - 1) % n], r[i], r[(i + 1) % n]) < 0;
+}
+
+// Whether the direction from corner k of the ring towards p points into the
+// polygon's side of that corner.
+bool inSector(const Ring& r, size_t k, IPoint p) {
+    const size_t n = r.size();
+    const IPoint a = r[(k + n - 1) % n], b = r[k], c = r[(k + 1) % n];
+    if (cross(a, b, c) >= 0) return cross(a, b, p) > 0 && cross(b, c, p) > 0;
+    return cross(a, b, p) > 0 || cross(b, c, p) > 0;
+}
+
+// Joins the hole into the ring by a bridge from the hole's rightmost corner
+// to a corner of the ring it can see, found along a ray to the right.
+bool bridge(Ring& ring, const Ring& hole) {
+    size_t m = 0;
+    for (size_t i = 1; i < hole.size(); ++i)
+        if (hole[i].x > hole[m].x || (hole[i].x == hole[m].x && hole[i].y < hole[m].y)) m = i;
+    const IPoint M = hole[m];
+    const size_t n = ring.size();
+    // Nearest crossing of the ray y = M.y, x >= M.x, with an edge facing M.
+    bool found = false;
+    __int128 bestNum = 0, bestDen = 1;
+    size_t edge = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const IPoint p = ring[i], q = ring[(i + 1) % n];
+        if (p.y == q.y) continue;
+        if ((p.y > M.y && q.y > M.y) || (p.y < M.y && q.y < M.y)) continue;
+        if (cross(p, q, M) <= 0) continue;
+        // x = p.x + (M.y - p.y)(q.x - p.x)/(q.y - p.y), as num/den with den > 0
+        __int128 num = __int128(p.x) * (q.y - p.y) + __int128(M.y - p.y) * (q.x - p.x);
+        __int128 den = q.y - p.y;
+        if (den < 0) num = -num, den = -den;
+        if (num < __int128(M.x) * den) continue;
+        if (!found || num * bestDen < bestNum * den) {
+            found = true;
+            bestNum = num;
+            bestDen = den;
+            edge = i;
+        }
+    }
+    if (!found) return false;
+    const IPoint p = ring[edge], q = ring[(edge + 1) % n];
+    size_t target;
+    if (p.y == M.y && __int128(p.x) * bestDen == bestNum) target = edge;
+    else if (q.y == M.y && __int128(q.x) * bestDen == bestNum) target = (edge + 1) % n;
+    else {
+        target = p.x > q.x ? edge : (edge + 1) % n;
+        const IPoint P = ring[target];
+        // A reflex corner inside the triangle M, hit, P hides P: take the one
+        // nearest the ray's direction instead.
+        const int sideOfP = sign(P.y - M.y);
+        const int rightOfMP = sign(cross(M, P, IPoint{M.x + 1, M.y}));
+        bool haveBlocker = false;
+        IPoint best{};
+        for (size_t i = 0; i < n; ++i) {
+            const IPoint R = ring[i];
+            if (R == P || R.x < M.x) continue;
+            if (sign(R.y - M.y) != sideOfP && R.y != M.y) continue;
+            if (cross(p, q, R) <= 0) continue;
+            const int side = sign(cross(M, P, R));
+            if (side != 0 && side != rightOfMP) continue;
+            if (!isReflex(ring, i) && side != 0) continue;
+            // Smaller |dy|/dx first, then nearer.
+            const __int128 dy = R.y > M.y ? R.y - M.y : M.y - R.y, dx = R.x - M.x;
+            if (dx == 0 && dy == 0) continue;
+            if (!haveBlocker) {
+                haveBlocker = true;
+                best = R;
+                target = i;
+                continue;
+            }
+            const __int128 by = best.y > M.y ? best.y - M.y : M.y - best.y, bx = best.x - M.x;
+            const __int128 lhs = dy * bx, rhs = by * dx;
+            if (lhs < rhs || (lhs == rhs && dx < bx)) {
+                best = R;
+                target = i;
+            }
+        }
+    }
+    // Of the corners at that point (an earlier bridge doubles them), the one
+    // whose inside faces M.
+    const IPoint T = ring[target];
+    for (size_t k = 0; k < n; ++k)
+        if (ring[k] == T && inSector(ring, k, M)) {
+            target = k;
+            break;
+        }
+    Ring joined(ring.begin(), ring.begin() + long(target) + 1);
+    for (size_t k = 0; k <= hole.size(); ++k) joined.push_back(hole[(m + k) % hole.size()]);
+    joined.insert(joined.end(), ring.begin() + long(target), ring.end());
+    ring.swap(joined);
+    return true;
+}
+
+// Extends the short edge that ends at reflex corner i past it, to the first
+// point of the outline the ray meets, and splits the ring there. False when
+// that point is not a whole point.
+bool cutAt(Ring& ring, size_t i, Ring& other) {
+    const size_t n = ring.size();
+    const IPoint b = ring[i], before = ring[(i + n - 1) % n], after = ring[(i + 1) % n];
+    const IPoint a = length2(before, b) <= length2(b, after) ? before : after;
+    const IPoint d{b.x - a.x, b.y - a.y};
+    bool found = false;
+    __int128 bestT = 0, bestDen = 1;  // hit at b + d * bestT / bestDen
+    size_t edge = 0;
+    for (size_t k = 0; k < n; ++k) {
+        const size_t k1 = (k + 1) % n;
+        if (k == i || k1 == i) continue;
+        const IPoint p = ring[k], q = ring[k1];
+        if (cross(p, q, b) <= 0) continue;  // b must see the edge's inside face
+        const IPoint e{q.x - p.x, q.y - p.y};
+        __int128 den = __int128(d.x) * e.y - __int128(d.y) * e.x;
+        if (den == 0) continue;
+        __int128 t = __int128(p.x - b.x) * e.y - __int128(p.y - b.y) * e.x;
+        __int128 u = __int128(p.x - b.x) * d.y - __int128(p.y - b.y) * d.x;
+        if (den < 0) den = -den, t = -t, u = -u;
+        if (t <= 0 || u < 0 || u > den) continue;
+        if (!found || t * bestDen < bestT * den) {
+            found = true;
+            bestT = t;
+            bestDen = den;
+            edge = k;
+        }
+    }
+    if (!found) return false;
+    const __int128 hx = __int128(b.x) * bestDen + __int128(d.x) * bestT;
+    const __int128 hy = __int128(b.y) * bestDen + __int128(d.y) * bestT;
+    if (hx % bestDen != 0 || hy % bestDen != 0) return false;
+    const IPoint c{int64_t(hx / bestDen), int64_t(hy / bestDen)};
+    size_t j;
+    Ring r = ring;
+    if (c == r[edge]) j = edge;
+    else if (c == r[(edge + 1) % n]) j = (edge + 1) % n;
+    else {
+        r.insert(r.begin() + long(edge) + 1, c);
+        j = edge + 1;
+        if (i > edge) ++i;
+    }
+    const size_t m = r.size();
+    Ring first, second;
+    for (size_t k = i;; k = (k + 1) % m) {
+        first.push_back(r[k]);
+        if (k == j) break;
+    }
+    for (size_t k = j;; k = (k + 1) % m) {
+        second.push_back(r[k]);
+        if (k == i) break;
+    }
+    first = withoutStraightPoints(first);
+    second = withoutStraightPoints(second);
+    if (first.empty() || second.empty() || ringArea(first) <= 0 || ringArea(second) <= 0) return false;
+    ring.swap(first);
+    other.swap(second);
+    return true;
+}
+
+// Divides each edge at whole points so that no part spans more than the
+// limits, where the edge has whole points to divide at.
+Ring divided(const Ring& r) {
+    Ring out;
+    const size_t n = r.size();
+    for (size_t i = 0; i < n; ++i) {
+        const IPoint a = r[i], b = r[(i + 1) % n];
+        out.push_back(a);
+        const int64_t dx = b.x - a.x, dy = b.y - a.y;
+        const int64_t g = gcd64(dx, dy);
+        const int64_t parts = std::max((std::abs(dx) + kMaxEdgeX - 1) / kMaxEdgeX, (std::abs(dy) + kMaxEdgeY - 1) / kMaxEdgeY);
+        if (parts <= 1 || g <= 1) continue;
+        const int64_t sx = dx / g, sy = dy / g;
+        int64_t last = 0;
+        for (int64_t k = 1; k < parts; ++k) {
+            const int64_t step = (g * k + parts / 2) / parts;
+            if (step <= last || step >= g) continue;
+            last = step;
+            out.push_back({a.x + sx * step, a.y + sy * step});
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+__int128 ringArea(const Ring& r) {
+    __int128 a = 0;
+    for (size_t i = 0; i < r.size(); ++i) a += cross(IPoint{0, 0}, r[i], r[(i + 1) % r.size()]);
+    return a;
+}
+
+std::vector<Ring> meshPieces(const SolidPolygon& polygon) {
+    Ring ring = polygon.outer;
+    if (ringArea(ring) < 0) std::reverse(ring.begin(), ring.end());
+    std::vector<Ring> holes = polygon.holes;
+    for (Ring& h : holes)
+        if (ringArea(h) > 0) std::reverse(h.begin(), h.end());
+    std::sort(holes.begin(), holes.end(), [](const Ring& a, const Ring& b) {
+        const IPoint ma = *std::max_element(a.begin(), a.end(), [](IPoint p, IPoint q) { return p.x < q.x; });
+        const IPoint mb = *std::max_element(b.begin(), b.end(), [](IPoint p, IPoint q) { return p.x < q.x; });
+        return ma.x > mb.x || (ma.x == mb.x && ma < mb);
+    });
+    for (const Ring& h : holes) bridge(ring, h);
+
+    std::vector<Ring> done;
+    std::deque<Ring> todo{ring};
+    int tries = 0;
+    while (!todo.empty()) {
+        Ring r = std::move(todo.front());
+        todo.pop_front();
+        bool split = false;
+        for (size_t i = 0; i < r.size() && tries < kMaxCutTries; ++i) {
+            const size_t n = r.size();
+            if (!isReflex(r, i)) continue;
+            const int64_t shortest = std::min(length2(r[(i + n - 1) % n], r[i]), length2(r[i], r[(i + 1) % n]));
+            if (shortest >= kShortEdge * kShortEdge) continue;
+            ++tries;
+            Ring other;
+            if (cutAt(r, i, other)) {
+                todo.push_back(std::move(r));
+                todo.push_back(std::move(other));
+                split = true;
+                break;
+            }
+        }
+        if (!split) done.push_back(divided(r));
+    }
+    return done;
+}

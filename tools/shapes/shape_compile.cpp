@@ -1,0 +1,125 @@
+// Source to triangles: read, join, mesh, and name the shape at fault.
+#include "tools/shapes/shape_compile.h"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "tools/levels/level_check.h"
+#include "tools/shapes/shape_mesh.h"
+#include "tools/shapes/shape_text.h"
+#include "tools/shapes/shape_union.h"
+#include "tools/shapes/svg_reader.h"
+
+namespace {
+
+constexpr int kMaxThinReports = 10;
+
+bool endsWith(const std::string& s, const std::string& tail) {
+    if (s.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        char c = s[s.size() - tail.size() + i];
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        if (c != tail[i]) return false;
+    }
+    return true;
+}
+
+int winding(const Ring& r, double x, double y) {
+    int w = 0;
+    for (size_t i = 0; i < r.size(); ++i) {
+        const IPoint a = r[i], b = r[(i + 1) % r.size()];
+        const double ax = double(a.x), ay = double(a.y), bx = double(b.x), by = double(b.y);
+        const double side = (bx - ax) * (y - ay) - (by - ay) * (x - ax);
+        if (ay <= y && by > y && side > 0) ++w;
+        if (ay > y && by <= y && side < 0) --w;
+    }
+    return w;
+}
+
+bool regionHolds(const SourceRegion& r, double x, double y) {
+    int w = 0;
+    for (const Ring& ring : r.outlines) w += winding(ring, x, y);
+    return r.evenOdd ? (w % 2 != 0) : w != 0;
+}
+
+// The region a triangle of the solid came from: the first that holds its
+// centre, else none.
+const SourceRegion* regionOf(const std::vector<SourceRegion>& regions, const FileTriangle& t) {
+    const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3, y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3;
+    for (const SourceRegion& r : regions)
+        if (regionHolds(r, x, y)) return &r;
+    return regions.empty() ? nullptr : &regions.front();
+}
+
+std::string worldNumber(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", v);
+    return text;
+}
+
+}  // namespace
+
+bool isSvgSource(const std::string& bytes, const std::string& name) {
+    if (endsWith(name, ".svg")) return true;
+    if (endsWith(name, ".txt")) return false;
+    size_t i = 0;
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;
+    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n')) ++i;
+    return i < bytes.size() && bytes[i] == '<';
+}
+
+std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
+    out = CompiledLevel{};
+    std::vector<SourceRegion> regions;
+    if (isSvgSource(bytes, name)) {
+        KeptTriangles kept;
+        if (std::string e = readSvg(bytes, name, regions, out.warnings, &kept); !e.empty()) return e;
+        out.triangles = std::move(kept.triangles);
+        out.lines = std::move(kept.lines);
+    } else {
+        std::istringstream in(bytes);
+        ShapeText text;
+        if (std::string e = parseShapeText(in, name, text); !e.empty()) return e;
+        out.triangles = text.triangles.triangles;
+        out.lines = text.triangles.lines;
+        regions = std::move(text.shapes);
+    }
+    if (out.triangles.size() > size_t(kMaxTriangles))
+        return name + ": more than " + std::to_string(kMaxTriangles) + " triangles";
+    if (regions.empty()) return "";
+    const size_t room = out.triangles.size() < size_t(kMaxTriangles) ? size_t(kMaxTriangles) - out.triangles.size() : 0;
+    std::vector<FileTriangle> solid;
+    const std::string fault = meshSolid(uniteRegions(regions), room, solid);
+    if (!fault.empty()) return name + ": " + fault;
+    std::string thin;
+    int reported = 0;
+    for (const FileTriangle& t : solid) {
+        const SourceRegion* r = regionOf(regions, t);
+        out.triangles.push_back(t);
+        out.lines.push_back(r ? r->line : 0);
+        const double thickness = triangleThickness(t);
+        if (!checked || thickness >= kMinThickness || reported == kMaxThinReports) continue;
+        ++reported;
+        const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3 * kFileToWorld;
+        const double y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3 * kFileToWorld;
+        thin += name + (r && r->line ? ":" + std::to_string(r->line) : std::string()) + ": " +
+                (r ? r->label : std::string("shape")) + " is " + worldNumber(std::floor(thickness)) +
+                " world units thick near (" + worldNumber(x) + ", " + worldNumber(y) + ")\n";
+    }
+    if (!thin.empty()) {
+        thin.pop_back();
+        return thin;
+    }
+    if (out.triangles.size() > size_t(kMaxTriangles))
+        return name + ": " + std::to_string(out.triangles.size()) + " triangles, at most " + std::to_string(kMaxTriangles);
+    return "";
+}
+
+std::string compileLevel(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
+    std::string fault = compileLevelSource(bytes, name, checked, out);
+    if (!fault.empty() || !checked) return fault;
+    for (const LevelProblem& p : checkLevel(out.triangles)) fault += formatProblem(p, name, &out.lines) + '\n';
+    if (!fault.empty()) fault.pop_back();
+    return fault;
+}

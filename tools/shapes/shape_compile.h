@@ -1,0 +1,28 @@
+// The whole compile of a level source: the text form with triangle and
+// shape lines, or an SVG drawing, to the level's triangles, with messages
+// that name the source's lines. Shared by zuno-level and the page.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/levels/level_bytes.h"
+
+struct CompiledLevel {
+    std::vector<FileTriangle> triangles;  // triangle lines first, as written, then the solid's
+    std::vector<int> lines;               // source line of each (a shape's line for its triangles)
+    std::vector<std::string> warnings;    // what was skipped, one line each
+};
+
+// Whether the source is an SVG drawing (by name, else by its first bytes).
+bool isSvgSource(const std::string& bytes, const std::string& name);
+
+// Compiles source bytes named name. Returns "" or the messages, one a line,
+// each "NAME:LINE: what is wrong". With checked, the solid's triangles must
+// be thick enough; the level check proper is the caller's.
+std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out);
+
+// compileLevelSource, then with checked the level check of the result, its
+// problems named as `zuno-level check` names them. What the tool and the
+// page run.
+std::string compileLevel(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out);

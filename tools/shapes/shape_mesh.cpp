@@ -1,0 +1,113 @@
+// The meshing pipeline over each polygon of the solid. Where a triangle
+// comes out thin, a short edge of it faces a long stretch of outline with
+// no corner across from it: a whole point is added to that outline there,
+// opposite the short edge, and the polygon is meshed again.
+#include "tools/shapes/shape_mesh.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/levels/level_check.h"
+#include "tools/shapes/ear_clip.h"
+#include "tools/shapes/mesh_refine.h"
+#include "tools/shapes/polygon_pieces.h"
+
+namespace {
+
+constexpr int kRounds = 6;
+constexpr double kNearCorner = 30.0;  // file units a new point keeps from a corner
+
+int64_t gcd64(int64_t a, int64_t b) {
+    a = a < 0 ? -a : a;
+    b = b < 0 ? -b : b;
+    while (b) {
+        const int64_t t = a % b;
+        a = b;
+        b = t;
+    }
+    return a;
+}
+
+// Adds to the pieces a whole point of the outline across from the shortest
+// edge of triangle t, along that edge's inward normal. False when there is
+// none worth adding.
+bool addPointAcross(const MeshTriangle& t, std::vector<Ring>& pieces) {
+    int shortest = 0;
+    double best = 1e300;
+    for (int j = 0; j < 3; ++j) {
+        const IPoint a = t.v[j], b = t.v[(j + 1) % 3];
+        const double dx = double(b.x - a.x), dy = double(b.y - a.y), l = std::sqrt(dx * dx + dy * dy);
+        if (l < best) best = l, shortest = j;
+    }
+    const IPoint a = t.v[shortest], b = t.v[(shortest + 1) % 3];
+    const double mx = (double(a.x) + double(b.x)) / 2, my = (double(a.y) + double(b.y)) / 2;
+    const double nx = -double(b.y - a.y), ny = double(b.x - a.x);
+    size_t ring = 0, edge = 0;
+    double bestT = 1e300, bestU = 0;
+    for (size_t r = 0; r < pieces.size(); ++r)
+        for (size_t k = 0; k < pieces[r].size(); ++k) {
+            const IPoint p = pieces[r][k], q = pieces[r][(k + 1) % pieces[r].size()];
+            const double ex = double(q.x - p.x), ey = double(q.y - p.y);
+            const double den = nx * ey - ny * ex;
+            if (den == 0) continue;
+            if (ex * (my - double(p.y)) - ey * (mx - double(p.x)) <= 0) continue;  // must face the ray
+            const double tt = ((double(p.x) - mx) * ey - (double(p.y) - my) * ex) / den;
+            const double u = ((double(p.x) - mx) * ny - (double(p.y) - my) * nx) / den;
+            if (tt <= 1e-9 || u < 0 || u > 1 || tt >= bestT) continue;
+            bestT = tt, bestU = u, ring = r, edge = k;
+        }
+    if (bestT == 1e300) return false;
+    Ring& r = pieces[ring];
+    const IPoint p = r[edge], q = r[(edge + 1) % r.size()];
+    const int64_t g = gcd64(q.x - p.x, q.y - p.y);
+    if (g < 2) return false;
+    const int64_t k = std::min(g - 1, std::max<int64_t>(1, int64_t(std::llround(bestU * double(g)))));
+    const IPoint m{p.x + (q.x - p.x) / g * k, p.y + (q.y - p.y) / g * k};
+    const double ex = double(q.x - p.x), ey = double(q.y - p.y), len = std::sqrt(ex * ex + ey * ey);
+    const double along = len * double(k) / double(g);
+    if (along < kNearCorner || len - along < kNearCorner) return false;
+    r.insert(r.begin() + long(edge) + 1, m);
+    return true;
+}
+
+std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out) {
+    std::vector<Ring> pieces = meshPieces(polygon);
+    std::vector<MeshTriangle> mesh;
+    for (int round = 0;; ++round) {
+        mesh.clear();
+        for (const Ring& piece : pieces) {
+            if (!clipEars(piece, mesh)) {
+                const IPoint p = piece.front();
+                return "cannot mesh the outline near (" + std::to_string(std::llround(double(p.x) * kFileToWorld)) +
+                       ", " + std::to_string(std::llround(double(p.y) * kFileToWorld)) + ")";
+            }
+            if (mesh.size() > limit) return "more than " + std::to_string(limit) + " triangles";
+        }
+        if (std::string e = refineMesh(mesh, limit); !e.empty()) return e;
+        if (round == kRounds) break;
+        bool added = false;
+        for (const MeshTriangle& t : mesh)
+            if (meshThickness(t) < kMinThickness && addPointAcross(t, pieces)) added = true;
+        if (!added) break;
+    }
+    out.insert(out.end(), mesh.begin(), mesh.end());
+    return out.size() > limit ? "more than " + std::to_string(limit) + " triangles" : "";
+}
+
+}  // namespace
+
+std::string meshSolid(const std::vector<SolidPolygon>& solid, size_t limit, std::vector<FileTriangle>& out) {
+    std::vector<MeshTriangle> mesh;
+    for (const SolidPolygon& polygon : solid)
+        if (std::string e = meshPolygon(polygon, limit, mesh); !e.empty()) return e;
+    out.clear();
+    for (MeshTriangle t : mesh) {
+        const int first = int(std::min_element(t.v, t.v + 3) - t.v);
+        std::rotate(t.v, t.v + first, t.v + 3);
+        out.push_back(toFileTriangle(t));
+    }
+    std::sort(out.begin(), out.end(), [](const FileTriangle& a, const FileTriangle& b) {
+        return std::lexicographical_compare(a.c, a.c + 6, b.c, b.c + 6);
+    });
+    return "";
+}

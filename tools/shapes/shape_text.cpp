@@ -1,0 +1,144 @@
+// Parsing of shape lines; the triangle lines go to the plain text form's
+// parser with the shape lines blanked, so its line numbers and messages hold.
+#include "tools/shapes/shape_text.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <istream>
+#include <sstream>
+
+namespace {
+
+// Bounds the work of joining and meshing that one source can ask for.
+constexpr size_t kMaxShapePoints = 200000;
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::vector<std::string> tokens(const std::string& line) {
+    std::vector<std::string> out;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isSpace(line[i])) ++i;
+        const size_t start = i;
+        while (i < line.size() && !isSpace(line[i])) ++i;
+        if (i > start) out.push_back(line.substr(start, i - start));
+    }
+    return out;
+}
+
+bool parseCoordinate(const std::string& token, int64_t& v) {
+    size_t i = token[0] == '+' || token[0] == '-' ? 1 : 0;
+    if (i == token.size() || token.size() > 12) return false;
+    for (size_t k = i; k < token.size(); ++k)
+        if (token[k] < '0' || token[k] > '9') return false;
+    v = std::strtoll(token.c_str(), nullptr, 10);
+    return true;
+}
+
+int sign(__int128 v) { return (v > 0) - (v < 0); }
+
+bool onSegment(IPoint a, IPoint b, IPoint p) {
+    return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
+           p.y <= std::max(a.y, b.y);
+}
+
+// Closed segments ab and cd meet; at is a point they share.
+bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at) {
+    const int d1 = sign(cross(c, d, a)), d2 = sign(cross(c, d, b));
+    const int d3 = sign(cross(a, b, c)), d4 = sign(cross(a, b, d));
+    if (d1 * d2 < 0 && d3 * d4 < 0) {
+        const __int128 num = cross(c, d, a), den = num - cross(c, d, b);
+        at = {a.x + int64_t(__int128(b.x - a.x) * num / den), a.y + int64_t(__int128(b.y - a.y) * num / den)};
+        return true;
+    }
+    if (d1 == 0 && onSegment(c, d, a)) return at = a, true;
+    if (d2 == 0 && onSegment(c, d, b)) return at = b, true;
+    if (d3 == 0 && onSegment(a, b, c)) return at = c, true;
+    if (d4 == 0 && onSegment(a, b, d)) return at = d, true;
+    return false;
+}
+
+}  // namespace
+
+bool ringSelfCrosses(const Ring& ring, IPoint& at) {
+    const size_t n = ring.size();
+    struct Seg {
+        int64_t minX, maxX;
+        size_t i;
+    };
+    std::vector<Seg> segs;
+    for (size_t i = 0; i < n; ++i) {
+        const IPoint a = ring[i], b = ring[(i + 1) % n];
+        segs.push_back({std::min(a.x, b.x), std::max(a.x, b.x), i});
+    }
+    std::sort(segs.begin(), segs.end(), [](const Seg& a, const Seg& b) { return a.minX < b.minX || (a.minX == b.minX && a.i < b.i); });
+    for (size_t s = 0; s < segs.size(); ++s)
+        for (size_t t = s + 1; t < segs.size() && segs[t].minX <= segs[s].maxX; ++t) {
+            size_t i = segs[s].i, j = segs[t].i;
+            if (i > j) std::swap(i, j);
+            const IPoint a = ring[i], b = ring[(i + 1) % n], c = ring[j], d = ring[(j + 1) % n];
+            const bool next = j == i + 1, wrap = i == 0 && j == n - 1;
+            if (next || wrap) {
+                // Neighbours share one corner; they may not fold back onto each other.
+                const IPoint shared = next ? b : a, p = next ? a : b, q = next ? d : c;
+                if (n == 3 || cross(shared, p, q) != 0) continue;
+                if (__int128(p.x - shared.x) * (q.x - shared.x) + __int128(p.y - shared.y) * (q.y - shared.y) > 0)
+                    return at = shared, true;
+                continue;
+            }
+            if (segmentsMeet(a, b, c, d, at)) return true;
+        }
+    return false;
+}
+
+std::string parseShapeText(std::istream& in, const std::string& name, ShapeText& out) {
+    out = ShapeText{};
+    std::string text, line;
+    size_t points = 0;
+    for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
+        std::string body = line.substr(0, line.find('#'));
+        std::vector<std::string> words = tokens(body);
+        if (words.empty() || words[0] != "shape") {
+            text += line + '\n';
+            continue;
+        }
+        text += '\n';
+        const std::string where = name + ":" + std::to_string(lineNumber) + ": ";
+        const size_t numbers = words.size() - 1;
+        if (numbers % 2) return where + "shape has an odd number of coordinates (" + std::to_string(numbers) + ")";
+        SourceRegion shape;
+        shape.line = lineNumber;
+        shape.label = "shape";
+        Ring ring;
+        for (size_t k = 1; k < words.size(); k += 2) {
+            IPoint p{};
+            for (int axis = 0; axis < 2; ++axis) {
+                const std::string& w = words[k + size_t(axis)];
+                int64_t v = 0;
+                if (!parseCoordinate(w, v))
+                    return where + "\"" + w.substr(0, 24) + "\" is not an integer";
+                if (v < -kMaxShapeCoordinate || v > kMaxShapeCoordinate)
+                    return where + w + " is out of range (shapes stay within -" + std::to_string(kMaxShapeCoordinate) +
+                           " to " + std::to_string(kMaxShapeCoordinate) + ")";
+                (axis ? p.y : p.x) = v;
+            }
+            if (ring.empty() || ring.back() != p) ring.push_back(p);
+        }
+        if (ring.size() > 1 && ring.front() == ring.back()) ring.pop_back();
+        if (ring.size() < 3)
+            return where + "shape has " + std::to_string(ring.size()) + " distinct points, at least 3 are needed";
+        points += ring.size();
+        if (points > kMaxShapePoints) return where + "more than " + std::to_string(kMaxShapePoints) + " shape points";
+        __int128 area = 0;
+        for (size_t i = 0; i < ring.size(); ++i) area += cross(IPoint{0, 0}, ring[i], ring[(i + 1) % ring.size()]);
+        if (area == 0) return where + "shape has no area (its points lie on one line)";
+        IPoint at{};
+        if (ringSelfCrosses(ring, at))
+            return where + "shape outline crosses itself at (" + std::to_string(at.x) + ", " + std::to_string(at.y) + ")";
+        shape.outlines.push_back(std::move(ring));
+        out.shapes.push_back(std::move(shape));
+    }
+    if (in.bad()) return name + ": read error";
+    std::istringstream rest(text);
+    return parseLevelText(rest, name, out.triangles);
+}

@@ -1,0 +1,15 @@
+// The solid: the union of every filled region, each under its own fill rule,
+// as polygons with holes in a canonical form (each outline starts at its
+// smallest point, polygons and holes sorted), so that the same solid gives
+// the same polygons whatever order its regions came in.
+#pragma once
+
+#include <vector>
+
+#include "tools/shapes/shape_types.h"
+
+std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions);
+
+// Drops repeated points and points on a straight line between their
+// neighbours; a ring with no area left comes back empty.
+Ring withoutStraightPoints(const Ring& ring);

@@ -1,0 +1,224 @@
+// SVG through tinyxml2, which knows no document type declarations and so
+// expands no entities beyond the five built-in ones and character
+// references, and refuses elements nested deeper than a fixed limit.
+#include "tools/shapes/svg_reader.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include <tinyxml2.h>
+
+#include "tools/shapes/svg_path.h"
+#include "tools/shapes/svg_style.h"
+
+namespace {
+
+constexpr size_t kMaxSvgBytes = 16u << 20;
+
+// Elements whose content is never drawn where it stands.
+bool isResource(const char* name) {
+    static const char* const names[] = {"defs", "symbol", "clipPath", "mask", "pattern", "marker",
+                                        "linearGradient", "radialGradient", "filter", "metadata",
+                                        "title", "desc", "style", "script"};
+    for (const char* n : names)
+        if (std::strcmp(name, n) == 0) return true;
+    return std::strchr(name, ':') != nullptr;  // an editor's own elements (sodipodi:namedview, ...)
+}
+
+bool isContainer(const char* name) {
+    return !std::strcmp(name, "svg") || !std::strcmp(name, "g") || !std::strcmp(name, "a") || !std::strcmp(name, "switch");
+}
+
+class Reader {
+public:
+    Reader(const std::string& name, std::vector<SourceRegion>& regions, std::vector<std::string>& warnings,
+           KeptTriangles* kept)
+        : name_(name), regions_(regions), warnings_(warnings), kept_(kept) {}
+
+    std::string walk(const tinyxml2::XMLElement& e, const SvgStyle& parentStyle, const Affine& parentMatrix) {
+        const char* tag = e.Name();
+        if (isResource(tag)) return "";
+        const SvgStyle style = cascade(parentStyle, [&](const char* n) { return e.Attribute(n); });
+        if (!style.displayed) return "";
+        Affine m = parentMatrix;
+        if (const char* t = e.Attribute("transform")) {
+            Affine own;
+            if (!parseTransform(t, own)) return at(e) + label(e) + ": cannot read transform \"" + clip(t) + "\"";
+            m = compose(parentMatrix, own);
+        }
+        if (isContainer(tag)) {
+            if (!std::strcmp(tag, "svg") && e.Parent() != e.GetDocument()) {
+                double x = 0, y = 0;
+                number(e, "x", x);
+                number(e, "y", y);
+                m = compose(m, Affine{1, 0, 0, 1, x, y});
+            }
+            for (const tinyxml2::XMLElement* c = e.FirstChildElement(); c; c = c->NextSiblingElement())
+                if (std::string fault = walk(*c, style, m); !fault.empty()) return fault;
+            return "";
+        }
+        return shape(e, style, m);
+    }
+
+private:
+    std::string at(const tinyxml2::XMLElement& e) const { return name_ + ":" + std::to_string(e.GetLineNum()) + ": "; }
+    static std::string clip(const std::string& s) { return s.size() > 40 ? s.substr(0, 40) + "..." : s; }
+    static std::string label(const tinyxml2::XMLElement& e) {
+        std::string l = e.Name();
+        if (const char* id = e.Attribute("id")) l += " id=" + clip(id);
+        return l;
+    }
+    static bool number(const tinyxml2::XMLElement& e, const char* attr, double& v) {
+        const char* t = e.Attribute(attr);
+        return t && parseLength(t, v);
+    }
+    void warn(const tinyxml2::XMLElement& e, const std::string& why) {
+        warnings_.push_back(at(e) + "warning: " + label(e) + " skipped: " + why);
+    }
+
+    std::string shape(const tinyxml2::XMLElement& e, const SvgStyle& style, const Affine& m) {
+        const std::string tag = e.Name();
+        const bool known = tag == "path" || tag == "rect" || tag == "circle" || tag == "ellipse" || tag == "polygon" ||
+                           tag == "polyline" || tag == "line";
+        if (!known) {
+            if (tag == "text" || tag == "image" || tag == "use" || tag == "foreignObject")
+                warn(e, "a level holds only filled shapes");
+            else
+                warn(e, "not a shape");
+            return "";
+        }
+        if (!style.visible) return "";
+        if (!style.filled || tag == "line") {
+            if (style.stroked || tag == "line") warn(e, "a stroke without fill is not solid");
+            return "";
+        }
+        OutlineBuilder b(m);
+        if (tag == "path") {
+            const char* d = e.Attribute("d");
+            if (!d) return "";
+            if (std::string fault = buildPath(d, b); !fault.empty()) return at(e) + label(e) + ": " + fault;
+        } else if (tag == "rect") {
+            double x = 0, y = 0, w = 0, h = 0, rx = -1, ry = -1;
+            number(e, "x", x);
+            number(e, "y", y);
+            number(e, "width", w);
+            number(e, "height", h);
+            const bool hasRx = number(e, "rx", rx), hasRy = number(e, "ry", ry);
+            if (!(w > 0) || !(h > 0)) return "";
+            if (!hasRx || rx < 0) rx = hasRy && ry > 0 ? ry : 0;
+            if (!hasRy || ry < 0) ry = rx;
+            rx = std::fmin(rx, w / 2);
+            ry = std::fmin(ry, h / 2);
+            if (rx > 0 && ry > 0) {
+                b.moveTo(x + rx, y);
+                b.lineTo(x + w - rx, y);
+                b.arcTo(rx, ry, 0, false, true, x + w, y + ry);
+                b.lineTo(x + w, y + h - ry);
+                b.arcTo(rx, ry, 0, false, true, x + w - rx, y + h);
+                b.lineTo(x + rx, y + h);
+                b.arcTo(rx, ry, 0, false, true, x, y + h - ry);
+                b.lineTo(x, y + ry);
+                b.arcTo(rx, ry, 0, false, true, x + rx, y);
+            } else {
+                b.moveTo(x, y);
+                b.lineTo(x + w, y);
+                b.lineTo(x + w, y + h);
+                b.lineTo(x, y + h);
+            }
+            b.close();
+        } else if (tag == "circle" || tag == "ellipse") {
+            double cx = 0, cy = 0, rx = 0, ry = 0;
+            number(e, "cx", cx);
+            number(e, "cy", cy);
+            if (tag == "circle") {
+                number(e, "r", rx);
+                ry = rx;
+            } else {
+                number(e, "rx", rx);
+                number(e, "ry", ry);
+            }
+            if (!(rx > 0) || !(ry > 0)) return "";
+            b.moveTo(cx + rx, cy);
+            b.arcTo(rx, ry, 0, false, true, cx, cy + ry);
+            b.arcTo(rx, ry, 0, false, true, cx - rx, cy);
+            b.arcTo(rx, ry, 0, false, true, cx, cy - ry);
+            b.arcTo(rx, ry, 0, false, true, cx + rx, cy);
+            b.close();
+        } else {  // polygon, polyline: filled as if closed
+            std::vector<double> v;
+            const char* points = e.Attribute("points");
+            if (!points) return "";
+            if (!parseNumberList(points, v)) return at(e) + label(e) + ": cannot read points";
+            for (size_t i = 0; i + 1 < v.size(); i += 2) i == 0 ? b.moveTo(v[0], v[1]) : b.lineTo(v[i], v[i + 1]);
+            b.close();
+        }
+        std::vector<Outline> outlines;
+        if (!b.finish(outlines)) return at(e) + label(e) + ": more than " + std::to_string(kMaxSvgPoints) + " points";
+        const char* keep = e.Attribute("data-zuno");
+        if (keep && std::strcmp(keep, "keep") == 0 && kept_) {
+            // Written as it is: three points after rounding, in their order.
+            Ring pts;
+            for (const Outline& o : outlines)
+                for (const DPoint& p : o) pts.push_back({int64_t(std::round(p.x / 1.5)), int64_t(std::round(p.y / 1.5))});
+            if (pts.size() != 3 || tag != "polygon") return at(e) + label(e) + ": a kept triangle is a polygon of three points";
+            FileTriangle t{};
+            for (int j = 0; j < 3; ++j) {
+                if (std::llabs(pts[size_t(j)].x) > INT32_MAX || std::llabs(pts[size_t(j)].y) > INT32_MAX)
+                    return at(e) + label(e) + ": a point lies out of range";
+                t.c[2 * j] = int32_t(pts[size_t(j)].x);
+                t.c[2 * j + 1] = int32_t(pts[size_t(j)].y);
+            }
+            kept_->triangles.push_back(t);
+            kept_->lines.push_back(e.GetLineNum());
+            return "";
+        }
+        SourceRegion region;
+        region.evenOdd = style.evenOdd;
+        region.line = e.GetLineNum();
+        region.label = label(e);
+        for (const Outline& o : outlines) {
+            Ring ring;
+            for (const DPoint& p : o) {
+                // One user unit is one world unit; the file holds thirds of two.
+                const double fx = std::round(p.x / 1.5), fy = std::round(p.y / 1.5);
+                if (!(std::fabs(fx) <= double(kMaxShapeCoordinate)) || !(std::fabs(fy) <= double(kMaxShapeCoordinate)))
+                    return at(e) + label(e) + ": a point lies out of range";
+                const IPoint q{int64_t(fx), int64_t(fy)};
+                if (ring.empty() || ring.back() != q) ring.push_back(q);
+            }
+            while (ring.size() > 1 && ring.front() == ring.back()) ring.pop_back();
+            if (ring.size() >= 3) region.outlines.push_back(std::move(ring));
+        }
+        if (!region.outlines.empty()) regions_.push_back(std::move(region));
+        return "";
+    }
+
+    const std::string& name_;
+    std::vector<SourceRegion>& regions_;
+    std::vector<std::string>& warnings_;
+    KeptTriangles* kept_;
+};
+
+}  // namespace
+
+std::string readSvg(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
+                    std::vector<std::string>& warnings, KeptTriangles* kept) {
+    regions.clear();
+    if (bytes.size() > kMaxSvgBytes) return name + ": larger than " + std::to_string(kMaxSvgBytes >> 20) + " MB";
+    tinyxml2::XMLDocument doc(true, tinyxml2::COLLAPSE_WHITESPACE);
+    if (doc.Parse(bytes.data(), bytes.size()) != tinyxml2::XML_SUCCESS) {
+        const char* why = doc.ErrorStr();
+        std::string what = why ? why : "not well-formed XML";
+        // tinyxml2's message starts with its own name for the error and line.
+        const size_t cut = what.find(": ", what.find("Line number="));
+        if (what.find("Line number=") != std::string::npos && cut != std::string::npos) what = what.substr(cut + 2);
+        return name + ":" + std::to_string(doc.ErrorLineNum()) + ": not well-formed XML: " + what;
+    }
+    const tinyxml2::XMLElement* root = doc.RootElement();
+    if (!root || std::strcmp(root->Name(), "svg") != 0)
+        return name + ":" + std::to_string(root ? root->GetLineNum() : 1) + ": not an SVG drawing (no svg element)";
+    Reader reader(name, regions, warnings, kept);
+    return reader.walk(*root, SvgStyle{}, Affine{});
+}
