@@ -18,44 +18,13 @@ struct Point {
 
 Point vertex(const FileTriangle& t, int j) { return Point{t.c[2 * j], t.c[2 * j + 1]}; }
 
-// A signed integer of up to 127 bits in two's complement over two halves:
-// not every compiler has a 128-bit type (32-bit x86 has none).
-struct Wide {
-    uint64_t hi, lo;
-};
-
-Wide negate(Wide v) { return Wide{~v.hi + (v.lo == 0), ~v.lo + 1}; }
-
-Wide operator-(Wide a, Wide b) { return Wide{a.hi - b.hi - (a.lo < b.lo), a.lo - b.lo}; }
-
-// The exact product of two values below 2^63 in magnitude.
-Wide product(int64_t u, int64_t v) {
-    const uint64_t a = u < 0 ? 0 - uint64_t(u) : uint64_t(u);
-    const uint64_t b = v < 0 ? 0 - uint64_t(v) : uint64_t(v);
-    const uint64_t a0 = a & 0xffffffffu, a1 = a >> 32, b0 = b & 0xffffffffu, b1 = b >> 32;
-    const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0;
-    const uint64_t mid = (p00 >> 32) + (p01 & 0xffffffffu) + (p10 & 0xffffffffu);
-    const Wide m{a1 * b1 + (p01 >> 32) + (p10 >> 32) + (mid >> 32), (p00 & 0xffffffffu) | (mid << 32)};
-    return (u < 0) != (v < 0) ? negate(m) : m;
-}
-
-int sign(Wide v) { return int64_t(v.hi) < 0 ? -1 : (v.hi | v.lo) != 0; }
-
-// Rounded to the nearest double as a conversion from a 128-bit type would
-// be, for magnitudes below 2^66: two bits dropped and kept as one sticky
-// bit leave a 64-bit value whose conversion rounds the same.
-double toDouble(Wide v) {
-    const bool negative = sign(v) < 0;
-    const Wide m = negative ? negate(v) : v;
-    const double d = m.hi == 0 ? double(m.lo) : 4.0 * double((m.hi << 62) | (m.lo >> 2) | ((m.lo & 3) != 0));
-    return negative ? -d : d;
-}
-
 // Twice the signed area of a, b, c; coordinate differences reach 2^32, so
 // the products need more than 64 bits.
-Wide orient(Point a, Point b, Point c) {
-    return product(b.x - a.x, c.y - a.y) - product(b.y - a.y, c.x - a.x);
+__int128 orient(Point a, Point b, Point c) {
+    return __int128(b.x - a.x) * (c.y - a.y) - __int128(b.y - a.y) * (c.x - a.x);
 }
+
+int sign(__int128 v) { return (v > 0) - (v < 0); }
 
 // True when edge j of a, with a's interior on side s, has all of b on its
 // closed outer side: a line along that edge separates the two.
@@ -139,7 +108,7 @@ void findOverlaps(const std::vector<FileTriangle>& t, const std::vector<bool>& u
 }  // namespace
 
 double triangleThickness(const FileTriangle& t) {
-    const double area2 = std::fabs(toDouble(orient(vertex(t, 0), vertex(t, 1), vertex(t, 2))));
+    const double area2 = std::fabs(double(orient(vertex(t, 0), vertex(t, 1), vertex(t, 2))));
     double longest = 0;
     for (int j = 0; j < 3; ++j) {
         const Point a = vertex(t, j), b = vertex(t, (j + 1) % 3);
@@ -167,7 +136,7 @@ std::vector<LevelProblem> checkLevel(const std::vector<FileTriangle>& t) {
     std::vector<bool> usable(t.size(), false);
     for (size_t i = 0; i < t.size(); ++i) {
         const int index = int(i);
-        if (sign(orient(vertex(t[i], 0), vertex(t[i], 1), vertex(t[i], 2))) == 0) {
+        if (orient(vertex(t[i], 0), vertex(t[i], 1), vertex(t[i], 2)) == 0) {
             problems.push_back({index, -1, "zero area (its corners lie on one line)"});
             continue;
         }
