@@ -17,9 +17,11 @@ FUZZ_READER_SECONDS ?= 20
 FUZZ_READER_RUNS ?=
 FUZZ_PARALLEL ?= 2
 FUZZ_TARGETS  = fuzz_level fuzz_replay fuzz_level_text fuzz_key_script \
-  fuzz_level_reader fuzz_replay_reader fuzz_level_text_reader fuzz_key_script_reader
+  fuzz_level_reader fuzz_replay_reader fuzz_level_text_reader fuzz_key_script_reader \
+  fuzz_shape_text_reader fuzz_svg_reader
 
-.PHONY: run test deps deps-game bare-check build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif
+.PHONY: run test deps deps-game bare-check build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif \
+  course-pictures
 
 run: build
 	cd $(BUILD) && ./zuno
@@ -52,6 +54,12 @@ test-asan: build-asan
 demo-gif: build
 	$(BUILD)/zuno-replay drive --level $(BUILD)/0.lev --keys data/demo.keys -o $(BUILD)/demo.rec
 	$(BUILD)/zuno-replay gif $(BUILD)/demo.rec --level $(BUILD)/0.lev -o docs/demo.gif --to 749
+
+# The README's pictures of the course pack, from the built levels.
+course-pictures: build
+	mkdir -p docs/courses
+	for level in $(BUILD)/courses/*.lev; do \
+	  $(BUILD)/zuno-level render $$level -o docs/courses/$$(basename $$level .lev).png --width 400 || exit 1; done
 
 # libFuzzer targets of every file reader, in a clang build of their own
 # (coverage, AddressSanitizer, UBSan); see the README. `make fuzz` is
@@ -123,6 +131,33 @@ test-sdl-compat: deps
 	  { echo "$(COMPAT_BUILD)/zuno does not link the compat SDL:"; $(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno; exit 1; }
 	cd $(COMPAT_BUILD) && $(COMPAT_ENV) ctest --output-on-failure -j $(JOBS)
 
+# The same replays elsewhere (see the README's "Bit-identical replays"):
+# cross builds for 32-bit x86 (run as they are) and ARM64 (run under
+# qemu-user) against this machine's build, byte for byte, and the browser
+# tests again in Firefox ESR.
+I386_BUILD  ?= build-i386
+ARM64_BUILD ?= build-arm64
+
+.PHONY: deps-platforms test-platforms test-i386 test-arm64 test-firefox
+
+deps-platforms:
+	@./scripts/install-deps platforms
+
+test-platforms: test-i386 test-arm64 test-firefox
+
+test-i386: build deps-platforms
+	tests/platforms/x87-refusal.sh $(I386_BUILD)/x87-refusal
+	./scripts/cross-build i386 $(I386_BUILD) $(JOBS)
+	tests/platforms/replays.sh i386 $(BUILD) $(I386_BUILD)
+
+test-arm64: build deps-platforms
+	./scripts/cross-build arm64 $(ARM64_BUILD) $(JOBS)
+	tests/platforms/replays.sh arm64 $(BUILD) $(ARM64_BUILD) qemu-aarch64
+
+test-firefox: web tests/web/node_modules deps-platforms
+	cd tests/web && ZUNO_BROWSER=firefox ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) \
+	  node --test --test-concurrency=1
+
 # The browser edition (see the README's "In the browser"): the game compiled
 # to WebAssembly with Debian's emscripten; the static site is the folder
 # build-web/site/ (only what a visitor loads), served on 127.0.0.1, tested in
@@ -159,30 +194,4 @@ test-web: web tests/web/node_modules
 web-bench: web tests/web/node_modules
 	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/bench.mjs
 	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/editor_bench.mjs
-
-# The same replays elsewhere (see the README's "Bit-identical replays"):
-# cross builds for 32-bit x86 (run as they are) and ARM64 (run under
-# qemu-user) against this machine's build, byte for byte, and the browser
-# tests again in Firefox ESR.
-I386_BUILD  ?= build-i386
-ARM64_BUILD ?= build-arm64
-
-.PHONY: deps-platforms test-platforms test-i386 test-arm64 test-firefox
-
-deps-platforms:
-	@./scripts/install-deps platforms
-
-test-platforms: test-i386 test-arm64 test-firefox
-
-test-i386: build deps-platforms
-	tests/platforms/x87-refusal.sh $(I386_BUILD)/x87-refusal
-	./scripts/cross-build i386 $(I386_BUILD) $(JOBS)
-	tests/platforms/replays.sh i386 $(BUILD) $(I386_BUILD)
-
-test-arm64: build deps-platforms
-	./scripts/cross-build arm64 $(ARM64_BUILD) $(JOBS)
-	tests/platforms/replays.sh arm64 $(BUILD) $(ARM64_BUILD) qemu-aarch64
-
-test-firefox: web tests/web/node_modules deps-platforms
-	cd tests/web && ZUNO_BROWSER=firefox ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) \
-	  node --test --test-concurrency=1
+	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/compile_bench.mjs

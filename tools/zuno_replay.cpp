@@ -13,6 +13,7 @@
 
 #include "tools/common/command_line.h"
 #include "tools/common/input_file.h"
+#include "tools/common/text_words.h"
 #include "tools/levels/level_source.h"
 #include "tools/replays/headless_run.h"
 #include "tools/replays/key_script.h"
@@ -98,7 +99,7 @@ int gif(const Arguments& a) {
     GifSummary summary;
     std::string error = renderReplayGif(replay, level.path(), out, options, summary);
     if (!error.empty()) return fail(error);
-    std::cout << out << ": " << summary.frames << " frames of " << summary.width << " x " << summary.height
+    std::cout << out << ": " << counted(summary.frames, "frame") << " of " << summary.width << " x " << summary.height
               << " for playback frames " << summary.from << " to " << summary.to << " ("
               << realTime(summary.seconds, summary.to + 1) << ")\n";
     return kExitOk;
@@ -121,7 +122,7 @@ int driveCommand(const Arguments& a) {
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (!script.events.empty() && script.events.back().frame >= frames)
         std::cerr << scriptPath << ": note: events from frame " << frames << " on are past the end of the run\n";
-    std::cout << out << ": " << frames << " frames (" << realTime(seconds, frames) << ")\n";
+    std::cout << out << ": " << counted(frames, "frame") << " (" << realTime(seconds, frames) << ")\n";
     return kExitOk;
 }
 

@@ -1,12 +1,13 @@
 // The level editor as an author uses it, with real mouse and key events:
-// a shape drawn by clicks, a vertex dragged, undo and redo; a play-test and
+// a shape drawn by clicks, a vertex dragged, undo and redo, and the level
+// compiled as zuno-level compiles the saved drawing; a play-test and
 // back to the same view; the session back after a reload; a copied link
 // opening the same level elsewhere, and a damaged one opening nothing.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { openSite, tempDir, compileLevel, until, DATA } from './support.mjs';
+import { openSite, tool, tempDir, compileLevel, until, DATA } from './support.mjs';
 
 let site, page, dir;
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
@@ -69,6 +70,14 @@ test('a shape drawn by clicks, a vertex dragged, undone and redone', async () =>
   await page.keyboard.up('Shift');
   await page.keyboard.up('Control');
   assert.deepEqual(shapes(await saved(page, '#ed-save-text', '.txt'))[0], dragged, 'redo');
+
+  // The level the editor compiled is the one zuno-level makes of the saved drawing.
+  const work = tempDir('zuno-web-editor-work-');
+  fs.writeFileSync(path.join(work, 'drawn.svg'), await saved(page, '#ed-save-svg', '.svg'));
+  const level = await saved(page, '#ed-save-lev', '.lev');
+  tool('zuno-level', ['compile', path.join(work, 'drawn.svg'), path.join(work, 'drawn.lev')]);
+  assert.deepEqual(level, fs.readFileSync(path.join(work, 'drawn.lev')));
+  fs.rmSync(work, { recursive: true, force: true });
 
   // The session is stored as it happens: a reload brings the drawing and its undo back.
   await page.reload();

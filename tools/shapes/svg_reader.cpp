@@ -27,6 +27,8 @@ bool isResource(const char* name) {
     return std::strchr(name, ':') != nullptr;  // an editor's own elements (sodipodi:namedview, ...)
 }
 
+std::string clipText(const std::string& s) { return s.size() > 60 ? s.substr(0, 60) + "..." : s; }
+
 bool isContainer(const char* name) {
     return !std::strcmp(name, "svg") || !std::strcmp(name, "g") || !std::strcmp(name, "a") || !std::strcmp(name, "switch");
 }
@@ -68,6 +70,8 @@ private:
     static std::string label(const tinyxml2::XMLElement& e) {
         std::string l = e.Name();
         if (const char* id = e.Attribute("id")) l += " id=" + clip(id);
+        for (char& c : l)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
         return l;
     }
     static bool number(const tinyxml2::XMLElement& e, const char* attr, double& v) {
@@ -201,20 +205,45 @@ private:
     KeptTriangles* kept_;
 };
 
+// A message as one line: what came from the file may hold any bytes.
+std::string oneLine(const std::string& s) {
+    std::string out;
+    for (char c : s) out.push_back(static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c);
+    return out;
+}
+
+std::string readWhole(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
+                      std::vector<std::string>& warnings, KeptTriangles* kept);
+
 }  // namespace
 
 std::string readSvg(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
                     std::vector<std::string>& warnings, KeptTriangles* kept) {
+    const size_t before = warnings.size();
+    const std::string fault = readWhole(bytes, name, regions, warnings, kept);
+    for (size_t i = before; i < warnings.size(); ++i) warnings[i] = oneLine(warnings[i]);
+    return oneLine(fault);
+}
+
+namespace {
+
+std::string readWhole(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
+                      std::vector<std::string>& warnings, KeptTriangles* kept) {
     regions.clear();
     if (bytes.size() > kMaxSvgBytes) return name + ": larger than " + std::to_string(kMaxSvgBytes >> 20) + " MB";
     tinyxml2::XMLDocument doc(true, tinyxml2::COLLAPSE_WHITESPACE);
     if (doc.Parse(bytes.data(), bytes.size()) != tinyxml2::XML_SUCCESS) {
-        const char* why = doc.ErrorStr();
-        std::string what = why ? why : "not well-formed XML";
-        // tinyxml2's message starts with its own name for the error and line.
-        const size_t cut = what.find(": ", what.find("Line number="));
-        if (what.find("Line number=") != std::string::npos && cut != std::string::npos) what = what.substr(cut + 2);
-        return name + ":" + std::to_string(doc.ErrorLineNum()) + ": not well-formed XML: " + what;
+        // "XML_ERROR_PARSING_TEXT" says "error parsing text"; tinyxml2's own
+        // string repeats the name and line, and may add a detail after them.
+        std::string what;
+        const char* code = doc.ErrorName();
+        for (const char* c = code && std::strncmp(code, "XML_", 4) == 0 ? code + 4 : code; c && *c; ++c)
+            what.push_back(*c == '_' ? ' ' : char(*c >= 'A' && *c <= 'Z' ? *c - 'A' + 'a' : *c));
+        const std::string full = doc.ErrorStr() ? doc.ErrorStr() : "";
+        const size_t line = full.find("Line number=");
+        const size_t detail = line == std::string::npos ? std::string::npos : full.find(": ", line);
+        if (detail != std::string::npos) what += ": " + clipText(full.substr(detail + 2));
+        return name + ":" + std::to_string(doc.ErrorLineNum()) + ": not well-formed XML (" + what + ")";
     }
     const tinyxml2::XMLElement* root = doc.RootElement();
     if (!root || std::strcmp(root->Name(), "svg") != 0)
@@ -222,3 +251,5 @@ std::string readSvg(const std::string& bytes, const std::string& name, std::vect
     Reader reader(name, regions, warnings, kept);
     return reader.walk(*root, SvgStyle{}, Affine{});
 }
+
+}  // namespace

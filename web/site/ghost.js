@@ -4,18 +4,19 @@
 // ghost ends where its replay ends (its records, then the two frames that
 // replay mode shows of the last one).
 
-const WIDTH = 1024;
-const HEIGHT = 768;
-const RECORD = 64;
 const RADIUS = [10, 15, 15];  // body ball, wheel 1, wheel 2
 const COLOUR = 'rgba(150, 200, 255, 0.55)';
 
 export class Ghost {
-  constructor(stage) {
+  // M: the game's module, which tells the picture's size and the record's.
+  constructor(stage, M) {
+    this.width = M._zuno_screen_width();
+    this.height = M._zuno_screen_height();
+    this.recordBytes = M._zuno_record_size();
     this.canvas = document.createElement('canvas');
     this.canvas.id = 'ghost';
-    this.canvas.width = WIDTH;
-    this.canvas.height = HEIGHT;
+    this.canvas.width = this.width;
+    this.canvas.height = this.height;
     this.canvas.setAttribute('aria-hidden', 'true');
     stage.append(this.canvas);
     this.context = this.canvas.getContext('2d');
@@ -26,9 +27,9 @@ export class Ghost {
   get active() { return this.records !== null; }
 
   set(bytes, name) {
-    const whole = Math.floor(bytes.length / RECORD) * RECORD;
+    const whole = Math.floor(bytes.length / this.recordBytes) * this.recordBytes;
     this.records = new DataView(bytes.slice(0, whole).buffer);
-    this.count = whole / RECORD;
+    this.count = whole / this.recordBytes;
     this.name = name;
     this.clearPicture();
   }
@@ -38,10 +39,10 @@ export class Ghost {
     this.clearPicture();
   }
 
-  clearPicture() { this.context.clearRect(0, 0, WIDTH, HEIGHT); }
+  clearPicture() { this.context.clearRect(0, 0, this.width, this.height); }
 
   // Value v (0 to 7) of record r: the three balls' x, y, then the centre's.
-  value(r, v) { return this.records.getFloat64(r * RECORD + v * 8, true); }
+  value(r, v) { return this.records.getFloat64(r * this.recordBytes + v * 8, true); }
 
   // Draws the ghost of live frame `frame` under the camera (cx, cy), with
   // the game's own mapping from world to screen.
@@ -49,8 +50,8 @@ export class Ghost {
     this.clearPicture();
     if (!this.active || this.count === 0 || frame >= this.count + 2) return;
     const r = Math.min(frame, this.count - 1);
-    const sx = (x) => Math.trunc(Math.trunc(x) - cx) + WIDTH / 2 + 0.5;
-    const sy = (y) => Math.trunc(Math.trunc(y) - cy) + HEIGHT / 2 + 0.5;
+    const sx = (x) => Math.trunc(Math.trunc(x) - cx) + this.width / 2 + 0.5;
+    const sy = (y) => Math.trunc(Math.trunc(y) - cy) + this.height / 2 + 0.5;
     const p = [0, 1, 2, 3].map((i) => [sx(this.value(r, 2 * i)), sy(this.value(r, 2 * i + 1))]);
     const c = this.context;
     c.strokeStyle = COLOUR;

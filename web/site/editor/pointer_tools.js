@@ -26,6 +26,15 @@ export class PointerTools {
       this.view.zoomAbout(x, y, Math.exp(-e.deltaY * (e.deltaMode ? 0.05 : 0.0015)));
     }, { passive: false });
     c.addEventListener('contextmenu', (e) => e.preventDefault());
+    // A double click closes the outline; its second press may have added a
+    // corner a pixel or two from the first, which goes.
+    c.addEventListener('dblclick', () => {
+      const d = this.ed.draft;
+      if (this.ed.mode !== 'draw' || d.length < 3) return;
+      const [a, b] = [d[d.length - 2], d[d.length - 1]].map(([x, y]) => this.view.toScreen(x * SCALE, y * SCALE));
+      if (Math.hypot(a[0] - b[0], a[1] - b[1]) <= HIT_PX) d.pop();
+      this.ed.closeDraft();
+    });
   }
 
   local(e) {
