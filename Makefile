@@ -17,7 +17,8 @@ FUZZ_READER_SECONDS ?= 20
 FUZZ_READER_RUNS ?=
 FUZZ_PARALLEL ?= 2
 FUZZ_TARGETS  = fuzz_level fuzz_replay fuzz_level_text fuzz_key_script \
-  fuzz_level_reader fuzz_replay_reader fuzz_level_text_reader fuzz_key_script_reader
+  fuzz_level_reader fuzz_replay_reader fuzz_level_text_reader fuzz_key_script_reader \
+  fuzz_shape_text_reader fuzz_svg_reader
 
 .PHONY: run test deps deps-game bare-check build build-asan build-fuzz test-normal test-asan bench fuzz fuzz-long clean demo-gif \
   course-pictures
@@ -165,3 +166,4 @@ test-web: web tests/web/node_modules
 web-bench: web tests/web/node_modules
 	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/bench.mjs
 	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/editor_bench.mjs
+	ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) node bench/web/compile_bench.mjs

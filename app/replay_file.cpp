@@ -273,7 +273,7 @@ void ReplayReader::playNext(World& w, bool& running) {
     unsigned char bytes[kFrameRecordSize];
     in_->read(reinterpret_cast<char*>(bytes), kFrameRecordSize);
     std::streamsize got = in_->gcount();
-    std::streamoff number = recordsSeen_ + 1;  // counted from 1 for the reader of the message
+    std::streamoff number = recordsSeen_;  // counted from 0, as every tool counts them
     recordsSeen_ += 1;
     if (got == static_cast<std::streamsize>(kFrameRecordSize)) {
         FrameRecord r = decodeRecord(bytes);

@@ -43,6 +43,7 @@ struct RunStart {
     // frame through runFrame.
     std::function<std::string(RunState& run)> openReplay;
     // Creates the Display, handing it &run.running; "" or what is wrong.
+    // Required: every run draws, or at least steps, through a Display.
     std::function<std::string(RunState& run, std::unique_ptr<Display>& display)> openDisplay;
     // Fills the Level in memory instead of loading a file.
     std::function<void(Level& l)> buildLevel;

@@ -138,8 +138,8 @@ void drawScene(Display& display, World& w, const Level& l, const ContactList& co
     display.unlockPixels();
     if (w.recordMode && display.digitBitmap) {
         int32_t value;
-        if (readoutValue(w.position[0].x / 1024, value)) display.drawNumber(value, 0, 0);
-        if (readoutValue(w.position[0].y / 768, value)) display.drawNumber(value, 100, 0);
+        if (readoutValue(w.position[0].x / kScreenWidth, value)) display.drawNumber(value, 0, 0);
+        if (readoutValue(w.position[0].y / kScreenHeight, value)) display.drawNumber(value, 100, 0);
     }
     display.lastPicture.record(display.screen, display.drawCalls, w, l, triangles, levelSteps, alone);
 }

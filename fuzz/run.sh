@@ -28,7 +28,8 @@ parallel=${3:-1}
 shift $(( $# < 3 ? $# : 3 ))
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(level replay level_text key_script
-    level_reader replay_reader level_text_reader key_script_reader)
+    level_reader replay_reader level_text_reader key_script_reader
+    shape_text_reader svg_reader)
 reader_seconds=${FUZZ_READER_SECONDS:-$seconds}
 reader_runs=${FUZZ_READER_RUNS:-}
 coverage_build=${FUZZ_COVERAGE_BUILD:-$build-cov}
@@ -51,6 +52,8 @@ reader_source() {
         replay) echo app/replay_file.cpp ;;
         level_text) echo tools/levels/level_text.cpp ;;
         key_script) echo tools/replays/key_script.cpp ;;
+        shape_text) echo tools/shapes/shape_text.cpp ;;
+        svg) echo tools/shapes/svg_reader.cpp ;;
     esac
 }
 
@@ -65,7 +68,20 @@ max_len() {
         replay_reader) echo 1025 ;;
         level_reader) echo 1024 ;;
         level_text_reader | key_script_reader) echo 512 ;;
+        shape_text_reader) echo 512 ;;
+        svg_reader) echo 1024 ;;
         *) echo 4096 ;;
+    esac
+}
+
+# Seconds one input may take before it counts as a hang: a few hundred
+# times what one takes. A shape source of a few hundred bytes can ask for
+# a mesh of thousands of triangles, a tenth of a second natively and some
+# seconds under the sanitizers on a loaded machine.
+input_timeout() {
+    case "$1" in
+        shape_text_reader | svg_reader) echo 20 ;;
+        *) echo 3 ;;
     esac
 }
 
@@ -87,9 +103,8 @@ run_one() {
     # Wall time, and the processor time the target had: on a shared machine
     # the two differ, and inputs per processor second is the speed on one core.
     local TIMEFORMAT='%R %U %S'
-    # -timeout: seconds for one input, a few hundred times what one takes.
     { time UBSAN_OPTIONS=print_stacktrace=1 "$build/fuzz_$target" \
-        "$(budget "$target")" -timeout=3 -rss_limit_mb=2048 -max_len="$(max_len "$target")" \
+        "$(budget "$target")" -timeout="$(input_timeout "$target")" -rss_limit_mb=2048 -max_len="$(max_len "$target")" \
         -print_final_stats=1 -artifact_prefix="$dir/artifacts/" \
         "$dir/corpus" "$(seeds "$target")" >"$work/$target.log" 2>&1; } 2>"$work/$target.time"
     status=$?

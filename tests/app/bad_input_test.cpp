@@ -217,14 +217,14 @@ TEST(BadReplayFile, EachFaultHasItsOneLineAndThePlaybackEnds) {
         std::string bytes;
         std::string message;  // after "r.rec: "; "" = none
     } cases[] = {
-        {"1 byte", std::string(1, '\x07'), "record 1 is incomplete (1 of 64 bytes)"},
-        {"63 bytes", std::string(63, '\x07'), "record 1 is incomplete (63 of 64 bytes)"},
-        {"3 records + 17 bytes", three + std::string(17, '\x07'), "record 4 is incomplete (17 of 64 bytes)"},
+        {"1 byte", std::string(1, '\x07'), "record 0 is incomplete (1 of 64 bytes)"},
+        {"63 bytes", std::string(63, '\x07'), "record 0 is incomplete (63 of 64 bytes)"},
+        {"3 records + 17 bytes", three + std::string(17, '\x07'), "record 3 is incomplete (17 of 64 bytes)"},
         {"NaN", recordBytes(kStartRecord) + recordBytes({200, nan, 100, 200, 300, 200, 200, 167}),
-         "record 2 holds a non-finite value"},
+         "record 1 holds a non-finite value"},
         {"+inf and -inf",
          recordBytes({inf, 100, 100, 200, 300, 200, 200, 167}) + recordBytes({200, 100, 100, 200, 300, 200, 200, -inf}),
-         "record 1 holds a non-finite value"},
+         "record 0 holds a non-finite value"},
         {"+-1e300", recordBytes({1e300, -1e300, -1e300, 1e300, 1e300, 1e300, -1e300, -1e300}), ""},
         {"denormals", recordBytes({tiny, -tiny, 1e-310, -2e-320, 4e-321, tiny, -tiny, 3e-315}), ""},
         {"far and near at once", recordBytes({1e300, tiny, -1e300, -tiny, 0, 1e300, tiny, 1e16}), ""},

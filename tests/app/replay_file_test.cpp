@@ -198,7 +198,7 @@ TEST(ReplayReader, IncompleteLastRecordIsNotAppliedButKeepsTheTiming) {
     ReplayReader reader(path);
     testing::internal::CaptureStderr();
     auto shown = playAll(reader, false);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), path + ": record 3 is incomplete (20 of 64 bytes)\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), path + ": record 2 is incomplete (20 of 64 bytes)\n");
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[2], recordValues(2));
     EXPECT_EQ(shown[3], recordValues(2));
@@ -215,7 +215,7 @@ TEST(ReplayReader, NonFiniteRecordIsSkippedWithOneReport) {
     ReplayReader reader(path);
     testing::internal::CaptureStderr();
     auto shown = playAll(reader, false);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), path + ": record 2 holds a non-finite value\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), path + ": record 1 holds a non-finite value\n");
     ASSERT_EQ(shown.size(), 6u);
     EXPECT_EQ(shown[1], recordValues(1));
     EXPECT_EQ(shown[2], recordValues(1));

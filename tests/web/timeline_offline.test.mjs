@@ -1,9 +1,12 @@
 // The replay timeline shows ZUNO.render's picture at every frame however it
-// is reached (playing, the slider, stepping back and forward), and after one
-// visit the site loads and plays with its server gone.
+// is reached (playing, the slider, stepping back and forward); a new deploy
+// is what the next visit gets, and after one visit the site loads and plays
+// with its server gone.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { openSite, until } from './support.mjs';
+import fs from 'node:fs';
+import path from 'node:path';
+import { openSite, until, tempDir, WEB_SITE } from './support.mjs';
 import { encodeRun } from '../../web/site/run_links.js';
 
 let site, page;
@@ -68,22 +71,36 @@ test('the timeline shows the playback\'s own picture at every frame it reaches',
   assert.ok(new Set(reached.map((r) => r.frame)).size >= 5, `frames ${reached.map((r) => r.frame)}`);
 });
 
-test('after one visit the site loads and plays with no network', async () => {
-  await page.goto(site.url);
-  await page.evaluate(() => ZUNO.ready);
-  await until(page, () => navigator.serviceWorker.controller !== null, 15000, 'the service worker');
-  await page.evaluate(() => navigator.serviceWorker.ready);
-  site.server.closeAllConnections();
-  await new Promise((resolve) => site.server.close(resolve));
+test('a new deploy shows at the next visit, and after one visit the site plays with no network', async () => {
+  const copy = tempDir('zuno-web-site-');
+  fs.cpSync(WEB_SITE, copy, { recursive: true });
+  const deployed = await openSite(copy);
+  try {
+    const first = await deployed.browser.newPage();
+    await first.goto(deployed.url);
+    await first.evaluate(() => ZUNO.ready);
+    await until(first, () => navigator.serviceWorker.controller !== null, 15000, 'the service worker');
+    const index = path.join(copy, 'index.html');
+    fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<title>ZUNO</title>', '<title>ZUNO 2</title>'));
+    await first.reload();
+    assert.equal(await first.title(), 'ZUNO 2', 'the next visit gets the new deploy');
+    await first.evaluate(() => ZUNO.ready);
+    deployed.server.closeAllConnections();
+    await new Promise((resolve) => deployed.server.close(resolve));
 
-  const offline = await site.browser.newPage();
-  await offline.goto(site.url);
-  await offline.evaluate(() => ZUNO.ready);
-  await until(offline, () => ZUNO.status().mode === 'live' && ZUNO.status().frames > 30, 10000, 'the live run');
-  const start = await offline.evaluate(() => ZUNO.status().body.x);
-  await offline.keyboard.down('ArrowUp');
-  await sleep(1200);
-  await offline.keyboard.up('ArrowUp');
-  const end = await offline.evaluate(() => ZUNO.status().body.x);
-  assert.ok(end > start + 30, `the bike drives offline (${start} -> ${end})`);
+    const offline = await deployed.browser.newPage();
+    await offline.goto(deployed.url);
+    await offline.evaluate(() => ZUNO.ready);
+    assert.equal(await offline.title(), 'ZUNO 2');
+    await until(offline, () => ZUNO.status().mode === 'live' && ZUNO.status().frames > 30, 10000, 'the live run');
+    const start = await offline.evaluate(() => ZUNO.status().body.x);
+    await offline.keyboard.down('ArrowUp');
+    await sleep(1200);
+    await offline.keyboard.up('ArrowUp');
+    const end = await offline.evaluate(() => ZUNO.status().body.x);
+    assert.ok(end > start + 30, `the bike drives offline (${start} -> ${end})`);
+  } finally {
+    await deployed.close();
+    fs.rmSync(copy, { recursive: true, force: true });
+  }
 });

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
+#include <unordered_map>
 #include <cmath>
 #include <tuple>
 
@@ -15,10 +15,21 @@
 namespace {
 
 constexpr double kNearCorner = 20.0;  // file units an added corner keeps from others
+constexpr size_t kMaxWalk = 64;       // triangles a walk to a new corner crosses at most
 
 using EdgeKey = std::tuple<int64_t, int64_t, int64_t, int64_t>;
 
 EdgeKey key(IPoint a, IPoint b) { return EdgeKey{a.x, a.y, b.x, b.y}; }
+
+// Only looked up, never walked in order, so the order a hash gives cannot
+// reach the output.
+struct EdgeHash {
+    size_t operator()(const EdgeKey& k) const {
+        uint64_t h = 1469598103934665603ull;
+        for (int64_t v : {std::get<0>(k), std::get<1>(k), std::get<2>(k), std::get<3>(k)}) h = (h ^ uint64_t(v)) * 1099511628211ull;
+        return size_t(h ^ (h >> 29));
+    }
+};
 
 int64_t gcd64(int64_t a, int64_t b) {
     a = std::llabs(a);
@@ -41,7 +52,7 @@ bool positive(const MeshTriangle& t) { return cross(t.v[0], t.v[1], t.v[2]) > 0;
 
 class Mesh {
 public:
-    explicit Mesh(std::vector<MeshTriangle>& t) : tris_(t), alive_(t.size(), true) {
+    explicit Mesh(std::vector<MeshTriangle>& t) : tris_(t), alive_(t.size(), true), live_(t.size()) {
         for (size_t i = 0; i < tris_.size(); ++i) link(i);
     }
 
@@ -53,11 +64,13 @@ public:
     size_t add(const MeshTriangle& t) {
         tris_.push_back(t);
         alive_.push_back(true);
+        ++live_;
         link(tris_.size() - 1);
         return tris_.size() - 1;
     }
     void remove(size_t i) {
         alive_[i] = false;
+        --live_;
         for (int j = 0; j < 3; ++j) {
             const auto it = edges_.find(key(tris_[i].v[j], tris_[i].v[(j + 1) % 3]));
             if (it != edges_.end() && it->second == i) edges_.erase(it);
@@ -66,7 +79,7 @@ public:
     bool alive(size_t i) const { return alive_[i]; }
     const MeshTriangle& at(size_t i) const { return tris_[i]; }
     size_t size() const { return tris_.size(); }
-    size_t count() const { return size_t(std::count(alive_.begin(), alive_.end(), true)); }
+    size_t count() const { return live_; }
     void compact() {
         std::vector<MeshTriangle> kept;
         for (size_t i = 0; i < tris_.size(); ++i)
@@ -80,7 +93,8 @@ private:
     }
     std::vector<MeshTriangle>& tris_;
     std::vector<bool> alive_;
-    std::map<EdgeKey, size_t> edges_;
+    size_t live_;
+    std::unordered_map<EdgeKey, size_t, EdgeHash> edges_;
 };
 
 // Rotates t so that edge j comes first: v[0] -> v[1] is that edge.
@@ -95,8 +109,6 @@ bool inCircle(IPoint a, IPoint b, IPoint c, IPoint d) {
     const __int128 a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
     return a2 * (bx * cy - by * cx) - b2 * (ax * cy - ay * cx) + c2 * (ax * by - ay * bx) > 0;
 }
-
-double quality(const MeshTriangle& t) { return meshThickness(t) - (meshCanVanish(t) ? 1e6 : 0); }
 
 // Flips shared edges until each pair is Delaunay (no corner inside the
 // other's circle): the triangles then meet the outline's short edges with
@@ -139,8 +151,10 @@ void flipPass(Mesh& mesh, bool& changed) {
             const IPoint p = t.v[0], q = t.v[1], x = t.v[2], y = o.v[(k + 2) % 3];
             const MeshTriangle a{{x, p, y}}, b{{y, q, x}};
             if (!positive(a) || !positive(b)) continue;
-            const double before = std::min(quality(t), quality(o)), after = std::min(quality(a), quality(b));
-            if (after <= before + 1e-9) continue;
+            // Thicker, and no new triangle that can vanish (the costlier test, last).
+            const double before = std::min(meshThickness(t), meshThickness(o));
+            if (std::min(meshThickness(a), meshThickness(b)) <= before + 1e-9) continue;
+            if ((meshCanVanish(a) || meshCanVanish(b)) && !meshCanVanish(t) && !meshCanVanish(o)) continue;
             mesh.remove(i);
             mesh.remove(size_t(u));
             mesh.add(a);
@@ -224,12 +238,66 @@ bool mergeAt(Mesh& mesh, size_t i) {
     return false;
 }
 
-// Adds a corner at the centre of the circle through thin triangle i, in
-// the triangle that holds it, and flips back to Delaunay: a polygon of
-// many short sides then fans out from its middle instead of shedding thin
-// ears. False when the centre falls outside the mesh or near a corner.
-bool insertCentre(Mesh& mesh, size_t i) {
-    const MeshTriangle& t = mesh.at(i);
+// Adds corner c inside the triangle that holds it, then flips the edges
+// around it back to Delaunay. False when c lies outside every triangle, on
+// an edge, or near a corner.
+bool insertPoint(Mesh& mesh, IPoint c, size_t hint) {
+    // Walks from the triangle the point came from towards it, across the
+    // first edge that has it outside; the outline ends the walk.
+    size_t k = hint;
+    for (size_t steps = 0;; ++steps) {
+        if (steps > kMaxWalk) return false;
+        const MeshTriangle& at = mesh.at(k);
+        int out = -1;
+        for (int j = 0; j < 3 && out < 0; ++j)
+            if (cross(at.v[j], at.v[(j + 1) % 3], c) < 0) out = j;
+        if (out < 0) break;
+        const long next = mesh.twin(at.v[out], at.v[(out + 1) % 3]);
+        if (next < 0) return false;
+        k = size_t(next);
+    }
+    {
+        const MeshTriangle h = mesh.at(k);
+        if (cross(h.v[0], h.v[1], c) <= 0 || cross(h.v[1], h.v[2], c) <= 0 || cross(h.v[2], h.v[0], c) <= 0) return false;
+        for (const IPoint& v : h.v) {
+            const double dx = double(v.x - c.x), dy = double(v.y - c.y);
+            if (dx * dx + dy * dy < kNearCorner * kNearCorner) return false;
+        }
+        mesh.remove(k);
+        // Edges facing c that may need a flip, as (from, to).
+        std::vector<std::pair<IPoint, IPoint>> edges;
+        for (int j = 0; j < 3; ++j) {
+            mesh.add({{h.v[j], h.v[(j + 1) % 3], c}});
+            edges.emplace_back(h.v[j], h.v[(j + 1) % 3]);
+        }
+        for (size_t guard = 0; !edges.empty() && guard < 4 * mesh.size() + 64; ++guard) {
+            const auto [p, q] = edges.back();
+            edges.pop_back();
+            const long t = mesh.twin(q, p);  // the triangle p q c
+            const long u = mesh.twin(p, q);  // across p q
+            if (t < 0 || u < 0) continue;
+            const MeshTriangle& o = mesh.at(size_t(u));
+            int m = 0;
+            while (m < 3 && !(o.v[m] == q && o.v[(m + 1) % 3] == p)) ++m;
+            if (m == 3) continue;
+            const IPoint y = o.v[(m + 2) % 3];
+            if (!inCircle(p, q, c, y)) continue;
+            const MeshTriangle a{{c, p, y}}, b{{y, q, c}};
+            if (!positive(a) || !positive(b)) continue;
+            mesh.remove(size_t(t));
+            mesh.remove(size_t(u));
+            mesh.add(a);
+            mesh.add(b);
+            edges.emplace_back(p, y);
+            edges.emplace_back(y, q);
+        }
+        return true;
+    }
+    return false;
+}
+
+// The centre of the circle through triangle t, rounded; false when far out.
+bool circleCentre(const MeshTriangle& t, IPoint& c) {
     const double ax = double(t.v[0].x), ay = double(t.v[0].y);
     const double bx = double(t.v[1].x) - ax, by = double(t.v[1].y) - ay;
     const double cx = double(t.v[2].x) - ax, cy = double(t.v[2].y) - ay;
@@ -238,27 +306,8 @@ bool insertCentre(Mesh& mesh, size_t i) {
     const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
     const double ux = ax + (cy * b2 - by * c2) / d, uy = ay + (bx * c2 - cx * b2) / d;
     if (!(std::fabs(ux) < double(kMaxShapeCoordinate)) || !(std::fabs(uy) < double(kMaxShapeCoordinate))) return false;
-    const IPoint c{int64_t(std::llround(ux)), int64_t(std::llround(uy))};
-    for (size_t k = 0; k < mesh.size(); ++k) {
-        if (!mesh.alive(k)) continue;
-        const MeshTriangle h = mesh.at(k);
-        if (cross(h.v[0], h.v[1], c) <= 0 || cross(h.v[1], h.v[2], c) <= 0 || cross(h.v[2], h.v[0], c) <= 0) continue;
-        for (const IPoint& v : h.v) {
-            const double dx = double(v.x - c.x), dy = double(v.y - c.y);
-            if (dx * dx + dy * dy < kNearCorner * kNearCorner) return false;
-        }
-        mesh.remove(k);
-        mesh.add({{h.v[0], h.v[1], c}});
-        mesh.add({{h.v[1], h.v[2], c}});
-        mesh.add({{h.v[2], h.v[0], c}});
-        for (int pass = 0; pass < 64; ++pass) {
-            bool changed = false;
-            delaunayPass(mesh, changed);
-            if (!changed) break;
-        }
-        return true;
-    }
-    return false;
+    c = {int64_t(std::llround(ux)), int64_t(std::llround(uy))};
+    return true;
 }
 
 }  // namespace
@@ -275,12 +324,30 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
         flipPass(mesh, changed);
         if (!changed) break;
     }
-    for (int round = 0; round < 4; ++round) {
+    // A thin triangle gets a corner at its circle's centre (a polygon of
+    // many short sides then fans out from its middle instead of shedding
+    // thin ears); one that can vanish gets one at its centroid.
+    std::vector<bool> fine;  // by index: a triangle never changes, so once is enough
+    for (int round = 0; round < 8; ++round) {
         bool added = false;
         const size_t end = mesh.size();
+        fine.resize(end, false);
         for (size_t i = 0; i < end; ++i) {
             if (mesh.count() > limit) return "more than " + std::to_string(limit) + " triangles";
-            if (mesh.alive(i) && meshThickness(mesh.at(i)) < kMinThickness && insertCentre(mesh, i)) added = true;
+            if (!mesh.alive(i) || fine[i]) continue;
+            const MeshTriangle t = mesh.at(i);
+            IPoint c;
+            const bool thin = meshThickness(t) < kMinThickness;
+            if (!thin && !meshCanVanish(t)) {
+                fine[i] = true;
+                continue;
+            }
+            if (thin) {
+                if (circleCentre(t, c) && insertPoint(mesh, c, i)) added = true;
+            } else {
+                c = {(t.v[0].x + t.v[1].x + t.v[2].x) / 3, (t.v[0].y + t.v[1].y + t.v[2].y) / 3};
+                if (insertPoint(mesh, c, i)) added = true;
+            }
         }
         if (!added) break;
     }

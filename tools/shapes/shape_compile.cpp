@@ -1,6 +1,7 @@
 // Source to triangles: read, join, mesh, and name the shape at fault.
 #include "tools/shapes/shape_compile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -44,13 +45,39 @@ bool regionHolds(const SourceRegion& r, double x, double y) {
 }
 
 // The region a triangle of the solid came from: the first that holds its
-// centre, else none.
-const SourceRegion* regionOf(const std::vector<SourceRegion>& regions, const FileTriangle& t) {
-    const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3, y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3;
-    for (const SourceRegion& r : regions)
-        if (regionHolds(r, x, y)) return &r;
-    return regions.empty() ? nullptr : &regions.front();
-}
+// centre, else the first.
+class RegionFinder {
+public:
+    explicit RegionFinder(const std::vector<SourceRegion>& regions) : regions_(regions) {
+        for (const SourceRegion& r : regions) {
+            Box b{1e300, -1e300, 1e300, -1e300};
+            for (const Ring& ring : r.outlines)
+                for (const IPoint& p : ring) {
+                    b.minX = std::min(b.minX, double(p.x));
+                    b.maxX = std::max(b.maxX, double(p.x));
+                    b.minY = std::min(b.minY, double(p.y));
+                    b.maxY = std::max(b.maxY, double(p.y));
+                }
+            boxes_.push_back(b);
+        }
+    }
+    const SourceRegion* of(const FileTriangle& t) const {
+        const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3, y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3;
+        for (size_t i = 0; i < regions_.size(); ++i) {
+            const Box& b = boxes_[i];
+            if (x >= b.minX && x <= b.maxX && y >= b.minY && y <= b.maxY && regionHolds(regions_[i], x, y))
+                return &regions_[i];
+        }
+        return regions_.empty() ? nullptr : &regions_.front();
+    }
+
+private:
+    struct Box {
+        double minX, maxX, minY, maxY;
+    };
+    const std::vector<SourceRegion>& regions_;
+    std::vector<Box> boxes_;
+};
 
 std::string worldNumber(double v) {
     char text[32];
@@ -94,8 +121,9 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     if (!fault.empty()) return name + ": " + fault;
     std::string thin;
     int reported = 0;
+    const RegionFinder finder(regions);
     for (const FileTriangle& t : solid) {
-        const SourceRegion* r = regionOf(regions, t);
+        const SourceRegion* r = finder.of(t);
         out.triangles.push_back(t);
         out.lines.push_back(r ? r->line : 0);
         const double thickness = triangleThickness(t);

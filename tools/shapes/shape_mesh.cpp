@@ -97,6 +97,15 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
 }  // namespace
 
 std::string meshSolid(const std::vector<SolidPolygon>& solid, size_t limit, std::vector<FileTriangle>& out) {
+    // Every corner of the solid is a corner of some triangle: more than
+    // three corners a triangle cannot fit, and would only cost time.
+    size_t corners = 0;
+    for (const SolidPolygon& polygon : solid) {
+        corners += polygon.outer.size();
+        for (const Ring& h : polygon.holes) corners += h.size();
+    }
+    if (corners > 3 * limit)
+        return "more than " + std::to_string(limit) + " triangles (the outlines have " + std::to_string(corners) + " corners)";
     std::vector<MeshTriangle> mesh;
     for (const SolidPolygon& polygon : solid)
         if (std::string e = meshPolygon(polygon, limit, mesh); !e.empty()) return e;

@@ -14,6 +14,13 @@ constexpr size_t kMaxShapePoints = 200000;
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
+// A word as it can be shown on one line of a message.
+std::string shown(const std::string& word) {
+    std::string s;
+    for (char c : word.substr(0, 24)) s.push_back(c >= 0x20 && c < 0x7f ? c : '?');
+    return word.size() > 24 ? s + "..." : s;
+}
+
 std::vector<std::string> tokens(const std::string& line) {
     std::vector<std::string> out;
     size_t i = 0;
@@ -116,9 +123,9 @@ std::string parseShapeText(std::istream& in, const std::string& name, ShapeText&
                 const std::string& w = words[k + size_t(axis)];
                 int64_t v = 0;
                 if (!parseCoordinate(w, v))
-                    return where + "\"" + w.substr(0, 24) + "\" is not an integer";
+                    return where + "\"" + shown(w) + "\" is not an integer";
                 if (v < -kMaxShapeCoordinate || v > kMaxShapeCoordinate)
-                    return where + w + " is out of range (shapes stay within -" + std::to_string(kMaxShapeCoordinate) +
+                    return where + shown(w) + " is out of range (shapes stay within -" + std::to_string(kMaxShapeCoordinate) +
                            " to " + std::to_string(kMaxShapeCoordinate) + ")";
                 (axis ? p.y : p.x) = v;
             }

@@ -68,6 +68,8 @@ private:
     static std::string label(const tinyxml2::XMLElement& e) {
         std::string l = e.Name();
         if (const char* id = e.Attribute("id")) l += " id=" + clip(id);
+        for (char& c : l)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
         return l;
     }
     static bool number(const tinyxml2::XMLElement& e, const char* attr, double& v) {
@@ -201,10 +203,30 @@ private:
     KeptTriangles* kept_;
 };
 
+// A message as one line: what came from the file may hold any bytes.
+std::string oneLine(const std::string& s) {
+    std::string out;
+    for (char c : s) out.push_back(static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c);
+    return out;
+}
+
+std::string readWhole(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
+                      std::vector<std::string>& warnings, KeptTriangles* kept);
+
 }  // namespace
 
 std::string readSvg(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
                     std::vector<std::string>& warnings, KeptTriangles* kept) {
+    const size_t before = warnings.size();
+    const std::string fault = readWhole(bytes, name, regions, warnings, kept);
+    for (size_t i = before; i < warnings.size(); ++i) warnings[i] = oneLine(warnings[i]);
+    return oneLine(fault);
+}
+
+namespace {
+
+std::string readWhole(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
+                      std::vector<std::string>& warnings, KeptTriangles* kept) {
     regions.clear();
     if (bytes.size() > kMaxSvgBytes) return name + ": larger than " + std::to_string(kMaxSvgBytes >> 20) + " MB";
     tinyxml2::XMLDocument doc(true, tinyxml2::COLLAPSE_WHITESPACE);
@@ -222,3 +244,5 @@ std::string readSvg(const std::string& bytes, const std::string& name, std::vect
     Reader reader(name, regions, warnings, kept);
     return reader.walk(*root, SvgStyle{}, Affine{});
 }
+
+}  // namespace

@@ -32,6 +32,9 @@ new ResizeObserver(() => document.documentElement.style.setProperty('--chrome', 
 
 const ghost = new Ghost(stage, M);
 const keyLog = new KeyLog();
+// Whether the log holds every key event of the live run: not when the run
+// got keys before this module could listen.
+let keyLogWhole = page.keysThisRun() === 0;
 let raceNext = null;  // the replay the next live run races
 
 const timeline = replayTimeline({
@@ -100,6 +103,7 @@ share.onclick = async () => {
   const frames = M._zuno_frames_run();
   try {
     if (page.mode() !== 'live' || frames < 1) throw new Error('no live run to share yet');
+    if (!keyLogWhole) throw new Error('this run began before the page could follow its keys; share the next one');
     const tooLong = tooLongForLink(frames, M.FS.readFile('/0.lev'));
     if (tooLong) throw new Error(tooLong);
     const text = await encodeRun({ frames, keys: keyLog.script(frames), course: await courseOfRun() });
@@ -156,6 +160,7 @@ window.addEventListener('hashchange', openFromAddress);
 ZUNO.on('key', (sym, down, frames) => { if (page.mode() === 'live') keyLog.add(sym, down, frames); });
 ZUNO.on('run', (run) => {
   keyLog.reset();
+  keyLogWhole = true;
   timeline.onRun(run);
   shared.hidden = true;
   if (run.mode === 'live' && raceNext) {

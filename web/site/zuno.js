@@ -53,6 +53,7 @@
   // shown, 'run' ({mode, bytes, name}) when a run starts.
   const listeners = { key: [], frame: [], run: [] };
   function emit(type, ...args) { for (const fn of listeners[type]) fn(...args); }
+  let keysThisRun = 0;  // key events the game got in this run, heard or not
   let pacer = null;  // in replay mode, what runs the frames of an animation frame
 
   // ---- module helpers ----
@@ -237,6 +238,7 @@
     if (holders.size) held.set(sym, holders); else held.delete(sym);
     if (wasDown === holders.size > 0) return;
     M._zuno_key(sym, down ? 1 : 0);
+    keysThisRun += 1;
     emit('key', sym, down, M._zuno_frames_run());
   }
 
@@ -254,6 +256,7 @@
     held.clear();
     $('ended').hidden = true;
     pruneAndList();
+    keysThisRun = 0;
     emit('run', { mode: 'live' });
     return true;
   }
@@ -274,6 +277,7 @@
     replayName = name;
     held.clear();
     $('ended').hidden = true;
+    keysThisRun = 0;
     emit('run', { mode: 'replay', bytes, name });
     return true;
   }
@@ -472,6 +476,7 @@
     _page: {
       module: () => M, mode: runMode, canvas, say, present, startLive, startReplay, openLevel, setKey, releaseHeldKeys,
       shippedLevel: () => shippedLevel,
+      keysThisRun: () => keysThisRun,
       setPacer(fn) { pacer = fn; },
       refreshStatus() { showStatus(); },
     },
