@@ -108,7 +108,8 @@ bool read(const std::string& path, LevelForm form, LevelText& level) {
 // Compiles the source (text with triangle and shape lines, or SVG) and
 // replaces output with the level; prints the warnings and the faults.
 // Returns the triangle count, or -1 when nothing was written.
-long compileOnce(const std::string& source, const std::string& output, bool checked) {
+long compileOnce(const std::string& source, const std::string& output, bool checked,
+                 std::vector<std::string>* lastWarnings = nullptr) {
     std::ifstream in(source, std::ios::binary);
     std::ostringstream bytes;
     if (!in || !(bytes << in.rdbuf())) {
@@ -117,7 +118,10 @@ long compileOnce(const std::string& source, const std::string& output, bool chec
     }
     CompiledLevel level;
     const std::string fault = compileLevelSource(bytes.str(), source, checked, level);
-    for (const std::string& w : level.warnings) std::cerr << w << '\n';
+    // Watching, the same warnings again would bury the one line a save gets.
+    if (!lastWarnings || *lastWarnings != level.warnings)
+        for (const std::string& w : level.warnings) std::cerr << w << '\n';
+    if (lastWarnings) *lastWarnings = level.warnings;
     if (!fault.empty()) {
         std::cerr << fault << '\n';
         return -1;
@@ -159,8 +163,9 @@ FileStamp stampOf(const std::string& path) {
 // Compiles now and again after every save of the source, until stopped.
 int watch(const std::string& source, const std::string& output, bool checked) {
     FileStamp last = stampOf(source);
+    std::vector<std::string> warnings;
     for (;;) {
-        const long count = compileOnce(source, output, checked);
+        const long count = compileOnce(source, output, checked, &warnings);
         if (count >= 0) std::cout << source << ": " << counted(size_t(count), "triangle") << ", " << output << " written" << std::endl;
         for (;;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));

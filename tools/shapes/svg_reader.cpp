@@ -27,6 +27,8 @@ bool isResource(const char* name) {
     return std::strchr(name, ':') != nullptr;  // an editor's own elements (sodipodi:namedview, ...)
 }
 
+std::string clipText(const std::string& s) { return s.size() > 60 ? s.substr(0, 60) + "..." : s; }
+
 bool isContainer(const char* name) {
     return !std::strcmp(name, "svg") || !std::strcmp(name, "g") || !std::strcmp(name, "a") || !std::strcmp(name, "switch");
 }
@@ -231,12 +233,17 @@ std::string readWhole(const std::string& bytes, const std::string& name, std::ve
     if (bytes.size() > kMaxSvgBytes) return name + ": larger than " + std::to_string(kMaxSvgBytes >> 20) + " MB";
     tinyxml2::XMLDocument doc(true, tinyxml2::COLLAPSE_WHITESPACE);
     if (doc.Parse(bytes.data(), bytes.size()) != tinyxml2::XML_SUCCESS) {
-        const char* why = doc.ErrorStr();
-        std::string what = why ? why : "not well-formed XML";
-        // tinyxml2's message starts with its own name for the error and line.
-        const size_t cut = what.find(": ", what.find("Line number="));
-        if (what.find("Line number=") != std::string::npos && cut != std::string::npos) what = what.substr(cut + 2);
-        return name + ":" + std::to_string(doc.ErrorLineNum()) + ": not well-formed XML: " + what;
+        // "XML_ERROR_PARSING_TEXT" says "error parsing text"; tinyxml2's own
+        // string repeats the name and line, and may add a detail after them.
+        std::string what;
+        const char* code = doc.ErrorName();
+        for (const char* c = code && std::strncmp(code, "XML_", 4) == 0 ? code + 4 : code; c && *c; ++c)
+            what.push_back(*c == '_' ? ' ' : char(*c >= 'A' && *c <= 'Z' ? *c - 'A' + 'a' : *c));
+        const std::string full = doc.ErrorStr() ? doc.ErrorStr() : "";
+        const size_t line = full.find("Line number=");
+        const size_t detail = line == std::string::npos ? std::string::npos : full.find(": ", line);
+        if (detail != std::string::npos) what += ": " + clipText(full.substr(detail + 2));
+        return name + ":" + std::to_string(doc.ErrorLineNum()) + ": not well-formed XML (" + what + ")";
     }
     const tinyxml2::XMLElement* root = doc.RootElement();
     if (!root || std::strcmp(root->Name(), "svg") != 0)
