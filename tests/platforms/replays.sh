@@ -2,8 +2,9 @@
 # The same replays on another processor: there the regression digests and
 # the level checks run (zuno_tests), zuno-level compiles the test levels,
 # zuno-replay drives the key scripts over them and draws each drive's last
-# frame, and each file must equal the x86-64 build's byte for byte. RUNNER (e.g. qemu-aarch64) runs the other
-# build's programs where the machine cannot.
+# frame, and each file must equal the x86-64 build's byte for byte. RUNNER
+# (e.g. qemu-aarch64) runs the other build's programs where the machine
+# cannot.
 #   replays.sh PLATFORM NATIVE_BUILD OTHER_BUILD [RUNNER]
 set -eu
 [ $# -ge 3 ] || { echo "usage: replays.sh PLATFORM NATIVE_BUILD OTHER_BUILD [RUNNER]" >&2; exit 2; }
