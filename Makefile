@@ -26,7 +26,7 @@ FUZZ_TARGETS  = fuzz_level fuzz_replay fuzz_level_text fuzz_key_script \
 run: build
 	cd $(BUILD) && ./zuno
 
-test: test-normal test-asan test-sdl-compat test-web
+test: test-normal test-asan test-sdl-compat test-web test-platforms
 
 deps:
 	@./scripts/install-deps all
@@ -83,7 +83,8 @@ bench: build
 	$(BUILD)/bench/zuno_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(FUZZ_COVERAGE_BUILD) $(WEB_BUILD) $(PKG_BUILD) $(COMPAT_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(FUZZ_COVERAGE_BUILD) $(WEB_BUILD) $(PKG_BUILD) $(COMPAT_BUILD) \
+	  $(I386_BUILD) $(ARM64_BUILD)
 
 # The Quick start on a bare Debian 12 chroot, from a clean clone of HEAD
 # (root; a few minutes; see scripts/bare-check).
@@ -129,6 +130,33 @@ test-sdl-compat: deps
 	@$(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno | grep "libSDL-1.2.so.0 => $(COMPAT_LIB)/" || \
 	  { echo "$(COMPAT_BUILD)/zuno does not link the compat SDL:"; $(COMPAT_ENV) ldd $(COMPAT_BUILD)/zuno; exit 1; }
 	cd $(COMPAT_BUILD) && $(COMPAT_ENV) ctest --output-on-failure -j $(JOBS)
+
+# The same replays elsewhere (see the README's "Bit-identical replays"):
+# cross builds for 32-bit x86 (run as they are) and ARM64 (run under
+# qemu-user) against this machine's build, byte for byte, and the browser
+# tests again in Firefox ESR.
+I386_BUILD  ?= build-i386
+ARM64_BUILD ?= build-arm64
+
+.PHONY: deps-platforms test-platforms test-i386 test-arm64 test-firefox
+
+deps-platforms:
+	@./scripts/install-deps platforms
+
+test-platforms: test-i386 test-arm64 test-firefox
+
+test-i386: build deps-platforms
+	tests/platforms/x87-refusal.sh $(I386_BUILD)/x87-refusal
+	./scripts/cross-build i386 $(I386_BUILD) $(JOBS)
+	tests/platforms/replays.sh i386 $(BUILD) $(I386_BUILD)
+
+test-arm64: build deps-platforms
+	./scripts/cross-build arm64 $(ARM64_BUILD) $(JOBS)
+	tests/platforms/replays.sh arm64 $(BUILD) $(ARM64_BUILD) qemu-aarch64
+
+test-firefox: web tests/web/node_modules deps-platforms
+	cd tests/web && ZUNO_BROWSER=firefox ZUNO_WEB_BUILD=$(abspath $(WEB_BUILD)) ZUNO_BUILD=$(abspath $(BUILD)) \
+	  node --test --test-concurrency=1
 
 # The browser edition (see the README's "In the browser"): the game compiled
 # to WebAssembly with Debian's emscripten; the static site is the folder

@@ -13,10 +13,8 @@ let site, page, dir;
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 before(async () => {
-  site = await openSite();
   dir = tempDir('zuno-web-editor-');
-  const cdp = await site.browser.target().createCDPSession();
-  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: dir, eventsEnabled: true });
+  site = await openSite({ downloads: dir });
   page = await site.page();
   await page.setViewport({ width: 1366, height: 768 });
   await page.evaluate(() => window.ZUNO_EDITOR_READY);
@@ -109,7 +107,7 @@ test('Play runs the drawing live, Esc comes back to the same view', async () => 
 test('a copied link opens the same level in a new page; a damaged one opens nothing', async () => {
   const lev = fs.readFileSync(compileLevel(path.join(DATA, 'bowl.txt'), dir));
   await page.click('#ed-link');
-  await until(page, () => document.querySelector('#ed-note a'), 5000, 'the link');
+  await until(page, () => document.querySelector('#ed-note a') !== null, 5000, 'the link');
   const link = await page.$eval('#ed-note a', (a) => a.href);
   const other = await site.browser.newPage();
   await other.goto(link);

@@ -1,4 +1,4 @@
-// The page as a player uses it: real key events over the DevTools protocol
+// The page as a player uses it: real key events over the browser's protocol
 // drive the bike, "Save replay" downloads a replay the tools accept, a
 // dropped replay plays for its records plus two frames, and a bad replay or
 // level gives its one line while the page goes on.
@@ -11,10 +11,10 @@ import { openSite, tool, tempDir, installBytes, toBase64, until, BUILD, DATA, RO
 
 let site, page, dir;
 before(async () => {
-  site = await openSite();
+  dir = tempDir('zuno-web-page-');
+  site = await openSite({ downloads: dir });
   page = await site.page();
   await installBytes(page);
-  dir = tempDir('zuno-web-page-');
 });
 after(async () => {
   await site?.close();
@@ -62,14 +62,12 @@ test('keys from the keyboard drive the bike and Save replay downloads the run', 
   assert.equal(await page.evaluate(() => window.scrollY), 0, 'arrows do not scroll the page');
 
   assert.equal(driven.selectedWheel, 1);
-  await page.keyboard.down('Space');
+  await page.keyboard.down(' ');
   await sleep(150);
-  await page.keyboard.up('Space');
+  await page.keyboard.up(' ');
   await sleep(100);
   assert.equal((await status()).selectedWheel, 2, 'Space swaps the wheel');
 
-  const cdp = await site.browser.target().createCDPSession();
-  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: dir, eventsEnabled: true });
   await page.click('#save');
   let saved;
   for (let i = 0; i < 100 && !saved; ++i) {

@@ -1,6 +1,7 @@
 // What the browser tests share: the site's static server, the system's
-// headless Chromium (offline flags, a fresh profile), the native tools that
-// give the expected bytes, and a PNG reader for their pictures.
+// headless Chromium or Firefox ESR (ZUNO_BROWSER=firefox; offline, a fresh
+// profile), the native tools that give the expected bytes, and a PNG reader
+// for their pictures.
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -21,22 +22,47 @@ export const DATA = path.join(ROOT, 'tests/web/data');
 const FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
+// Each browser's launch in a fresh profile. puppeteer's profile for Firefox
+// already turns off updates, telemetry and safe browsing; these keep it from
+// reaching for the network at all.
+export const BROWSER = process.env.ZUNO_BROWSER || 'chromium';
+const BROWSERS = {
+  chromium: { name: 'Chromium', launch: (profile) => ({
+    executablePath: '/usr/bin/chromium', args: [...FLAGS, `--user-data-dir=${profile}`] }) },
+  firefox: { name: 'Firefox ESR', launch: (profile, downloads, touch) => ({
+    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', userDataDir: profile,
+    extraPrefsFirefox: { 'network.proxy.type': 0, 'network.dns.disablePrefetch': true,
+      'network.prefetch-next': false, 'browser.newtabpage.enabled': false,
+      // Firefox takes its download folder and a touch screen from the
+      // profile; Chromium from the protocol (and setViewport's hasTouch).
+      ...(downloads && { 'browser.download.dir': downloads, 'browser.download.folderList': 2,
+        'browser.download.useDownloadDir': true, 'browser.download.always_ask_before_handling_new_types': false }),
+      ...(touch && { 'ui.primaryPointerCapabilities': 1, 'dom.maxtouchpoints.testing.value': 5 }) } }) },
+};
+if (!BROWSERS[BROWSER]) throw new Error(`ZUNO_BROWSER=${BROWSER}: chromium or firefox`);
+
 export function tempDir(prefix) { return fs.mkdtempSync(path.join(os.tmpdir(), prefix)); }
 
-// A browser and the site's server (of `root`, the built site unless named);
-// close() ends both. Fails, never skips, where Chromium cannot start.
-export async function openSite(root = WEB_SITE) {
+// A browser and the site's server (of `root`, the built site unless named;
+// a folder alone may stand for the options); close() ends both. Downloads
+// land in the folder `downloads`, when given; `touch` makes the browser a
+// touch screen's. Fails, never skips, where the browser cannot start.
+export async function openSite(options = {}) {
+  const { root = WEB_SITE, downloads, touch } = typeof options === 'string' ? { root: options } : options;
   const { server, url } = await startServer(root);
-  const profile = tempDir('zuno-chromium-');
+  const profile = tempDir(`zuno-${BROWSER}-`);
   let browser;
   try {
-    browser = await puppeteer.launch({
-      executablePath: '/usr/bin/chromium', headless: true, args: [...FLAGS, `--user-data-dir=${profile}`],
-      protocolTimeout: 600000,
-    });
+    browser = await puppeteer.launch({ ...BROWSERS[BROWSER].launch(profile, downloads, touch), headless: true,
+      protocolTimeout: 600000 });
+    if (downloads && BROWSER === 'chromium') {
+      const cdp = await browser.target().createCDPSession();
+      await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
+    }
   } catch (error) {
     server.close();
-    throw new Error(`headless Chromium cannot start: ${error.message}`);
+    await browser?.close();
+    throw new Error(`headless ${BROWSERS[BROWSER].name} cannot start: ${error.message}`);
   }
   return {
     browser, url, server,
@@ -54,6 +80,20 @@ export async function openSite(root = WEB_SITE) {
     },
   };
 }
+
+// A finger down at (x, y) through puppeteer's touchscreen; end() lifts it.
+// Firefox ESR refuses the pen angle puppeteer gives every touch, so there
+// the same touch goes through the protocol's input actions without it.
+export async function touchStart(page, x, y) {
+  if (BROWSER !== 'firefox') return page.touchscreen.touchStart(x, y);
+  const id = `zuno-finger-${++touchStart.fingers}`;
+  const act = (actions) => page.mainFrame().browsingContext.performActions([
+    { type: 'pointer', id, parameters: { pointerType: 'touch' }, actions }]);
+  await act([{ type: 'pointerMove', x: Math.round(x), y: Math.round(y) },
+    { type: 'pointerDown', button: 0, width: 1, height: 1, pressure: 0.5 }]);
+  return { end: () => act([{ type: 'pointerUp', button: 0 }]) };
+}
+touchStart.fingers = 0;
 
 export function tool(name, args) {
   return execFileSync(path.join(BUILD, name), args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
@@ -136,7 +176,8 @@ export async function installBytes(page) {
   });
 }
 
-// Waits until fn(page) is true, for at most ms.
+// Waits until fn, run in the page, is true, for at most ms. fn returns a
+// plain value: Firefox's protocol hands back no page elements.
 export async function until(page, fn, ms, what) {
   const end = Date.now() + ms;
   for (;;) {

@@ -6,12 +6,12 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { openSite, tool, tempDir, until, fromBase64, installBytes, BUILD } from './support.mjs';
+import { openSite, tool, tempDir, until, fromBase64, installBytes, touchStart, BUILD } from './support.mjs';
 import { decodeRun } from '../../web/site/run_links.js';
 
 let site, page, dir;
 before(async () => {
-  site = await openSite();
+  site = await openSite({ touch: true });
   page = await site.browser.newPage();
   await page.setViewport({ width: 390, height: 844, hasTouch: true, isMobile: true });
   await page.goto(site.url);
@@ -33,7 +33,7 @@ async function centreOf(selector) {
 }
 
 async function tap(selector, ms = 100) {
-  const finger = await page.touchscreen.touchStart(...await centreOf(selector));
+  const finger = await touchStart(page, ...await centreOf(selector));
   await sleep(ms);
   await finger.end();
   await sleep(60);
@@ -64,9 +64,9 @@ function nativeDrive(run, name) {
 test('a touch run records what its key script drives, and its link replays it byte for byte', async () => {
   await until(page, () => ZUNO.status().frames > 30, 10000, 'the run to start');
   // Drive and turn held together by two fingers, then taps of the others.
-  const drive = await page.touchscreen.touchStart(...await centreOf('.pad button[data-key="273"]'));
+  const drive = await touchStart(page, ...await centreOf('.pad button[data-key="273"]'));
   await sleep(400);
-  const turn = await page.touchscreen.touchStart(...await centreOf('.pad button[data-key="275"]'));
+  const turn = await touchStart(page, ...await centreOf('.pad button[data-key="275"]'));
   await sleep(300);
   await turn.end();
   await sleep(500);

@@ -76,6 +76,17 @@ TEST(LevelCheck, OverlapsAreFoundButSharedEdgesAndCornersAreFine) {
     EXPECT_EQ(found, (std::vector<std::string>{"f: triangles 0 and 2 overlap", "f: triangles 1 and 2 overlap"}));
 }
 
+// Areas where the products of coordinate differences need 65 bits: exact
+// (an area of 1 among them still counts), then rounded once to a double.
+TEST(LevelCheck, AreasAtTheEndsOfTheRangeAreExact) {
+    EXPECT_EQ(triangleThickness(tri(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MIN, INT32_MIN, INT32_MAX)),
+              0x1.0f876ccce7462p+32);
+    EXPECT_EQ(triangleThickness(tri(INT32_MIN, INT32_MIN + 1, INT32_MAX, INT32_MAX, INT32_MAX - 1, INT32_MAX - 1)),
+              0x1.0f876ccf8e18cp-32);
+    EXPECT_EQ(problems({tri(INT32_MIN, INT32_MIN, 0, 0, INT32_MAX, INT32_MAX)}),
+              std::vector<std::string>{"f: triangle 0: zero area (its corners lie on one line)"});
+}
+
 TEST(LevelCheck, TextProblemsNameTheirLines) {
     LevelProblem p{2, 5, "overlap"};
     const std::vector<int> lines = {3, 4, 9, 10, 11, 40};

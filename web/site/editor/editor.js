@@ -44,17 +44,23 @@ export class Editor {
 
   redraw() { this.view.invalidate(); }
 
-  // The drawing changed in the middle of a gesture: shown and compiled, not yet an undo step.
+  // The drawing changed in the middle of a gesture: shown, not yet an undo
+  // step, and not compiled, so that the compile of the finished edit starts
+  // at once instead of after one of a shape still moving.
   changed() {
     this.version += 1;
     this.redraw();
-    this.queue.request(cloneItems(this.items));
   }
 
   // A finished edit: one undo step, stored, compiled.
+  recompile() {
+    this.changed();
+    this.queue.request(cloneItems(this.items));
+  }
+
   commit() {
     if (this.history.push(encodeItems(this.items))) this.store.save(this.history, this.name, true);
-    this.changed();
+    this.recompile();
     this.onStatus(null);
   }
 
@@ -72,7 +78,7 @@ export class Editor {
       this.history = new History([encodeItems(items)], 0);
       this.store.replace(this.history, this.name);
     }
-    this.changed();
+    this.recompile();
     this.onStatus(null);
   }
 
@@ -81,7 +87,7 @@ export class Editor {
     this.selection = new Set([...this.selection].filter((i) => i < this.items.length));
     this.vertex = null;
     this.store.save(this.history, this.name, false);
-    this.changed();
+    this.recompile();
     this.onStatus(null);
   }
 

@@ -155,6 +155,7 @@ async function play() {
     startingPlay = false;
   }
   drivenDrawing = new TextEncoder().encode(toShapeText(editor.items));
+  if ($('course')) $('course').selectedIndex = -1;   // the course list names none of the site's
   playing = true;
   document.body.classList.remove('editing');
   $('screen').focus({ preventScroll: true });

@@ -13,17 +13,18 @@ const MAX_TEXT_BYTES = 4 * 1024 * 1024;   // 5000 triangles' worth of text and m
 export async function linkFor(items) {
   const text = new TextEncoder().encode(toShapeText(items));
   const { encodeLink } = await codec();
+  const tooLarge = (kb) => new Error(`This drawing is too large for a link (${kb} KB compressed, ` +
+    `at most ${MAX_COMPRESSED / 1024} KB); save it as SVG instead.`);
   let fragment;
   try {
     fragment = await encodeLink(LINK_KIND, text);
   } catch (error) {
-    const why = /too large/.test(error.message) ? error.message : `cannot be made into a link: ${error.message}`;
-    throw new Error(`This drawing is ${why}; save it as SVG instead.`);
+    const size = /(\d+) KB compressed/.exec(error.message);
+    if (size) throw tooLarge(size[1]);
+    throw new Error(`This drawing cannot be made into a link: ${error.message}; save it as SVG instead.`);
   }
   const compressed = Math.floor(((fragment.length - fragment.indexOf('.') - 1) * 3) / 4);
-  if (compressed > MAX_COMPRESSED)
-    throw new Error(`This drawing is too large for a link (${Math.ceil(compressed / 1024)} KB compressed, ` +
-      `at most ${MAX_COMPRESSED / 1024} KB); save it as SVG instead.`);
+  if (compressed > MAX_COMPRESSED) throw tooLarge(Math.ceil(compressed / 1024));
   const url = new URL(location.href);
   url.hash = fragment;
   return url.href;
