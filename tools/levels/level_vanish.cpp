@@ -77,14 +77,35 @@ bool meets(const std::vector<P>& poly, int64_t x0, int64_t x1, int64_t y0, int64
 }
 
 // A point of the polygon within the box, for the message: the mean of the
-// polygon's corners clamped into the box, pulled towards the polygon.
+// corners of the polygon clipped to the box.
 P pointIn(const std::vector<P>& poly, int64_t x0, int64_t x1, int64_t y0, int64_t y1) {
+    struct D {
+        double x, y;
+    };
+    std::vector<D> pts;
+    for (const P& p : poly) pts.push_back({double(p.x), double(p.y)});
+    // Keeps the side where sign * (axis value - limit) <= 0, one side at a time.
+    auto clip = [&](bool onX, double limit, double sign) {
+        std::vector<D> out;
+        for (size_t i = 0; i < pts.size(); ++i) {
+            const D a = pts[i], b = pts[(i + 1) % pts.size()];
+            const double fa = sign * ((onX ? a.x : a.y) - limit), fb = sign * ((onX ? b.x : b.y) - limit);
+            if (fa <= 0) out.push_back(a);
+            if ((fa < 0 && fb > 0) || (fa > 0 && fb < 0)) {
+                const double t = fa / (fa - fb);
+                out.push_back({a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t});
+            }
+        }
+        pts.swap(out);
+    };
+    clip(true, double(x1), 1);
+    clip(true, double(x0), -1);
+    clip(false, double(y1), 1);
+    clip(false, double(y0), -1);
+    if (pts.empty()) return {x0, y0};
     double sx = 0, sy = 0;
-    for (const P& p : poly) {
-        sx += double(std::min(std::max(p.x, x0), x1));
-        sy += double(std::min(std::max(p.y, y0), y1));
-    }
-    return {int64_t(sx / double(poly.size())), int64_t(sy / double(poly.size()))};
+    for (const D& d : pts) sx += d.x, sy += d.y;
+    return {int64_t(sx / double(pts.size())), int64_t(sy / double(pts.size()))};
 }
 
 }  // namespace
@@ -117,8 +138,11 @@ bool triangleCanVanish(const FileTriangle& t, VanishCamera* camera) {
         lo = cuts[k / 2];
         hi = k % 2 ? cuts[k / 2 + 1] : lo;
     };
+    // Open cells first, so that the camera reported lies inside the set.
+    for (int cellsFirst = 1; cellsFirst >= 0; --cellsFirst)
     for (size_t i = 0; i + 1 < 2 * xs.size(); ++i)
         for (size_t j = 0; j + 1 < 2 * ys.size(); ++j) {
+            if ((i % 2 == 1 && j % 2 == 1) != (cellsFirst == 1)) continue;
             int64_t x0, x1, y0, y1;
             span(xs, i, x0, x1);
             span(ys, j, y0, y1);
