@@ -8,6 +8,7 @@
 #include "tools/levels/level_vanish.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -111,6 +112,23 @@ P pointIn(const std::vector<P>& poly, int64_t x0, int64_t x1, int64_t y0, int64_
 }  // namespace
 
 bool triangleCanVanish(const FileTriangle& t, VanishCamera* camera) {
+    // Most triangles are small: every camera that shows any of them lies in
+    // one corner's culling box.
+    {
+        int64_t lx = INT64_MAX, hx = INT64_MIN, ly = INT64_MAX, hy = INT64_MIN;
+        for (int j = 0; j < 3; ++j) {
+            lx = std::min(lx, int64_t(t.c[2 * j]) * kFileToTenths);
+            hx = std::max(hx, int64_t(t.c[2 * j]) * kFileToTenths);
+            ly = std::min(ly, int64_t(t.c[2 * j + 1]) * kFileToTenths);
+            hy = std::max(hy, int64_t(t.c[2 * j + 1]) * kFileToTenths);
+        }
+        for (int j = 0; j < 3; ++j) {
+            const int64_t x = int64_t(t.c[2 * j]) * kFileToTenths, y = int64_t(t.c[2 * j + 1]) * kFileToTenths;
+            if (lx - kHalfScreenX > x - kBoxX && hx + kHalfScreenX < x + kBoxX && ly - kHalfScreenY > y - kBoxY &&
+                hy + kHalfScreenY < y + kBoxY)
+                return false;
+        }
+    }
     const std::vector<P> poly = cameraPolygon(t);
     int64_t minX = poly[0].x, maxX = minX, minY = poly[0].y, maxY = minY;
     for (const P& p : poly) {

@@ -118,7 +118,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     if (regions.empty()) return "";
     // Meshing goes on past the limit, so a refusal can give the count, but
     // not without bound.
-    const size_t room = 4 * size_t(kMaxTriangles);
+    const size_t room = 2 * size_t(kMaxTriangles);
     std::vector<FileTriangle> solid;
     const std::string fault = meshSolid(uniteRegions(regions), room, solid);
     if (!fault.empty()) return name + ": " + fault;
