@@ -80,7 +80,7 @@ max_len() {
 # seconds under the sanitizers on a loaded machine.
 input_timeout() {
     case "$1" in
-        shape_text_reader | svg_reader) echo 20 ;;
+        shape_text_reader | svg_reader) echo 30 ;;
         *) echo 3 ;;
     esac
 }

@@ -116,9 +116,9 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     if (out.triangles.size() > size_t(kMaxTriangles))
         return name + ": more than " + std::to_string(kMaxTriangles) + " triangles";
     if (regions.empty()) return "";
-    // Meshing goes on past the limit, so a refusal can give the count, but
-    // not without bound.
-    const size_t room = 2 * size_t(kMaxTriangles);
+    // Meshing goes a little past the limit, so that a refusal can mostly
+    // give the count, but not far: meshing costs time.
+    const size_t room = size_t(kMaxTriangles) + 500;
     std::vector<FileTriangle> solid;
     const std::string fault = meshSolid(uniteRegions(regions), room, solid);
     if (!fault.empty()) return name + ": " + fault;

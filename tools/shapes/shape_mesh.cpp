@@ -73,6 +73,11 @@ bool addPointAcross(const MeshTriangle& t, std::vector<Ring>& pieces) {
 
 std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out) {
     std::vector<Ring> pieces = meshPieces(polygon);
+    // A piece of n corners makes n - 2 triangles at least: a long outline
+    // divided for the screen is refused before the work of meshing it.
+    size_t corners = 0;
+    for (const Ring& piece : pieces) corners += piece.size() > 2 ? piece.size() - 2 : 0;
+    if (corners > limit) return "more than " + std::to_string(limit) + " triangles";
     std::vector<MeshTriangle> mesh;
     size_t lastThin = SIZE_MAX;
     for (int round = 0;; ++round) {

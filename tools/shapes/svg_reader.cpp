@@ -165,12 +165,15 @@ private:
             // Written as it is: three points after rounding, in their order.
             Ring pts;
             for (const Outline& o : outlines)
-                for (const DPoint& p : o) pts.push_back({int64_t(std::round(p.x / 1.5)), int64_t(std::round(p.y / 1.5))});
+                for (const DPoint& p : o) {
+                    const double fx = std::round(p.x / 1.5), fy = std::round(p.y / 1.5);
+                    if (!(std::fabs(fx) <= double(INT32_MAX)) || !(std::fabs(fy) <= double(INT32_MAX)))
+                        return at(e) + label(e) + ": a point lies out of range";
+                    pts.push_back({int64_t(fx), int64_t(fy)});
+                }
             if (pts.size() != 3 || tag != "polygon") return at(e) + label(e) + ": a kept triangle is a polygon of three points";
             FileTriangle t{};
             for (int j = 0; j < 3; ++j) {
-                if (std::llabs(pts[size_t(j)].x) > INT32_MAX || std::llabs(pts[size_t(j)].y) > INT32_MAX)
-                    return at(e) + label(e) + ": a point lies out of range";
                 t.c[2 * j] = int32_t(pts[size_t(j)].x);
                 t.c[2 * j + 1] = int32_t(pts[size_t(j)].y);
             }
