@@ -3,6 +3,7 @@
 // cross in two input slots and one output buffer; messages in one string.
 #include <emscripten/emscripten.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,20 @@ EMSCRIPTEN_KEEPALIVE int zuno_render(double frame) {
 // Slot 0 the level source; the level file lands in the output.
 EMSCRIPTEN_KEEPALIVE int zuno_compile_level(const char* name) {
     return result(apiCompileLevel(inputs[0], name, output));
+}
+
+// Slot 0 an SVG drawing: its outlines (see apiReadSvg) land in the output,
+// its warnings in the message, one a line.
+EMSCRIPTEN_KEEPALIVE int zuno_read_svg(const char* name) {
+    std::vector<int32_t> words;
+    std::vector<std::string> warnings;
+    if (std::string error = apiReadSvg(inputs[0], name, words, warnings); !error.empty()) return result(error);
+    output.resize(words.size() * sizeof(int32_t));
+    std::memcpy(output.data(), words.data(), output.size());
+    std::string text;
+    for (const std::string& w : warnings) text += (text.empty() ? "" : "\n") + w;
+    message = text;
+    return 0;
 }
 
 }  // extern "C"

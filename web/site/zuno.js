@@ -438,6 +438,27 @@
         return outputBytes();
       });
     },
+    // An SVG drawing's filled outlines as the compiler reads them: in source
+    // order, in file units, kept triangles marked; and its warnings.
+    readSvg({ source, name } = {}) {
+      return ready.then(() => {
+        putInput(0, toBytes(source || ''));
+        const file = String(name || 'drawing.svg');
+        if (callNamed('zuno_read_svg', file)) throw new Error(message());
+        const text = message();
+        const bytes = outputBytes();
+        const w = new Int32Array(bytes.buffer, bytes.byteOffset, bytes.length >> 2);
+        const warnings = text ? text.split('\n').map((line, i) => ({ line: w[2 + i], message: line })) : [];
+        const outlines = [];
+        for (let at = 2 + w[1], i = 0; i < w[0]; ++i) {
+          const n = w[at + 2], points = [];
+          for (let j = 0; j < n; ++j) points.push([w[at + 3 + 2 * j], w[at + 4 + 2 * j]]);
+          outlines.push({ kept: w[at] === 1, line: w[at + 1], points });
+          at += 3 + 2 * n;
+        }
+        return { outlines, warnings };
+      });
+    },
     // The picture replay mode shows at playback frame `frame`, as `zuno-replay render` draws it.
     render({ replay, level, frame } = {}) {
       return ready.then(() => {

@@ -1,9 +1,9 @@
 // The drawing's files: shape text (shape lines and triangle lines, file
 // units), the level file's bytes, and SVG (world units; kept triangles carry
-// data-zuno="keep", which `zuno-level compile` writes as they are). Readers
-// throw one line naming the file and what is wrong.
-import { SCALE, INT_LIMIT, makeItem, toFile } from './drawing.js';
-import { readSvg } from './svg_reader.js';
+// data-zuno="keep", which `zuno-level compile` writes as they are), read by
+// the compiler's own reader in the module. Readers throw one line naming
+// the file and what is wrong.
+import { SCALE, INT_LIMIT, makeItem } from './drawing.js';
 
 export const KEEP_MARK = 'data-zuno="keep"';
 
@@ -91,9 +91,13 @@ export function toSvg(items, { title = 'ZUNO drawing', description = '' } = {}) 
 }
 
 // Whatever file the user opens, by its name and first bytes.
-export function readDrawing(bytes, name) {
+export async function readDrawing(bytes, name) {
   if (/\.lev$/i.test(name)) return { items: fromLevelBytes(bytes, name), warnings: [] };
   const text = new TextDecoder().decode(bytes);
-  if (/\.svg$/i.test(name) || /^\s*(<\?xml|<svg|<!--)/.test(text)) return readSvg(text, name, toFile);
+  if (/\.svg$/i.test(name) || /^\s*(<\?xml|<svg|<!--)/.test(text)) {
+    const { outlines, warnings } = await ZUNO.readSvg({ source: bytes, name });
+    const items = outlines.map((o) => makeItem(o.kept ? 'tri' : 'shape', o.points));
+    return { items, warnings: warnings.map((w) => w.message) };
+  }
   return { items: fromShapeText(text, name), warnings: [] };
 }

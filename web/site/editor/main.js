@@ -164,7 +164,7 @@ async function play() {
 async function openFile(file) {
   if (file.size > MAX_FILE_BYTES) { note(`${file.name}: too large (${file.size} bytes)`); return; }
   try {
-    const { items, warnings } = readDrawing(new Uint8Array(await file.arrayBuffer()), file.name);
+    const { items, warnings } = await readDrawing(new Uint8Array(await file.arrayBuffer()), file.name);
     editor.load(items, file.name);
     view.fitBox(boxOf(items));
     note(warnings.length ? `${warnings[0]}${warnings.length > 1 ? ` (and ${warnings.length - 1} more)` : ''}` : '');
