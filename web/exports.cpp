@@ -10,7 +10,9 @@
 #include "app/level_file.h"
 #include "app/replay_file.h"
 #include "display/display.h"
+#include "display/scene.h"
 #include "platform/ticks.h"
+#include "sim/step.h"
 #include "sim/world.h"
 #include "web/api.h"
 #include "web/level_input.h"
@@ -93,6 +95,28 @@ EMSCRIPTEN_KEEPALIVE int zuno_frame() { return page.frame(getTickCount()) ? 1 : 
 // The picture's size in pixels.
 EMSCRIPTEN_KEEPALIVE int zuno_screen_width() { return kScreenWidth; }
 EMSCRIPTEN_KEEPALIVE int zuno_screen_height() { return kScreenHeight; }
+
+// How every run starts: ball `ball`'s position (axis 0, 1) and radius
+// (axis 2), the selected wheel and its ring's radius, and the camera's
+// first point, for the editor's picture of the start.
+EMSCRIPTEN_KEEPALIVE double zuno_start_ball(int ball, int axis) {
+    World start{};
+    initialiseWorld(start);
+    const int b = (ball % kBallCount + kBallCount) % kBallCount;
+    return axis == 2 ? start.radius[b] : axis ? start.position[b].y : start.position[b].x;
+}
+EMSCRIPTEN_KEEPALIVE int zuno_start_wheel() {
+    World start{};
+    initialiseWorld(start);
+    return start.selectedWheel;
+}
+EMSCRIPTEN_KEEPALIVE double zuno_marker_radius() { return kMarkerRadius; }
+EMSCRIPTEN_KEEPALIVE double zuno_start_centre(int axis) {
+    World start{};
+    initialiseWorld(start);
+    const Vec2 c = centrePoint(start.position);
+    return axis ? c.y : c.x;
+}
 
 EMSCRIPTEN_KEEPALIVE int zuno_take_flip() { return sdlWebTakeFlip() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_picture() { return sdlWebPresented(); }

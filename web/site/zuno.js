@@ -407,6 +407,9 @@
     RECORD_BYTES = M._zuno_record_size();
     WIDTH = M._zuno_screen_width();
     HEIGHT = M._zuno_screen_height();
+    canvas.width = WIDTH;
+    canvas.height = HEIGHT;
+    document.documentElement.style.setProperty('--screen-aspect', `${WIDTH} / ${HEIGHT}`);
     shippedLevel = level;
     M.FS.writeFile('/0.lev', level);
     M.FS.writeFile('/nums.bmp', digits);

@@ -4,6 +4,7 @@
 // the compiler's own reader in the module. Readers throw one line naming
 // the file and what is wrong.
 import { SCALE, INT_LIMIT, makeItem } from './drawing.js';
+import { game } from './game.js';
 
 export const KEEP_MARK = 'data-zuno="keep"';
 
@@ -67,7 +68,7 @@ export function fromShapeText(text, name) {
 const w = (v) => String(v * SCALE);
 
 export function toSvg(items, { title = 'ZUNO drawing', description = '' } = {}) {
-  let x0 = 0, y0 = 0, x1 = 1024, y1 = 768;
+  let { x0, y0, x1, y1 } = game().firstScreen;
   for (const it of items) for (const [x, y] of it.pts) {
     x0 = Math.min(x0, x * SCALE); y0 = Math.min(y0, y * SCALE);
     x1 = Math.max(x1, x * SCALE); y1 = Math.max(y1, y * SCALE);
