@@ -219,8 +219,9 @@
     $('recent-section').hidden = list.children.length === 0;
   }
 
-  function download(name, bytes) {
-    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  // Saves bytes or text as a file of this name, through the browser's download.
+  function download(name, data, type = 'application/octet-stream') {
+    const url = URL.createObjectURL(new Blob([data], { type }));
     const a = document.createElement('a');
     a.href = url;
     a.download = name;
@@ -498,7 +499,7 @@
     // The page's workings, for the modules around the game (see extras.js).
     on(type, fn) { listeners[type].push(fn); },
     _page: {
-      module: () => M, mode: runMode, canvas, say, present, startLive, startReplay, openLevel, setKey, releaseHeldKeys,
+      module: () => M, mode: runMode, canvas, say, download, present, startLive, startReplay, openLevel, setKey, releaseHeldKeys,
       shippedLevel: () => shippedLevel,
       keysThisRun: () => keysThisRun,
       setPacer(fn) { pacer = fn; },

@@ -99,16 +99,7 @@ function showStatus(result) {
   $('ed-draw').classList.toggle('on', editor.mode === 'draw');
 }
 
-function download(name, data, type) {
-  const url = URL.createObjectURL(new Blob([data], { type }));
-  const a = document.createElement('a');
-  a.href = url;
-  a.download = name;
-  document.body.append(a);
-  a.click();
-  a.remove();
-  setTimeout(() => URL.revokeObjectURL(url), 10000);
-}
+const download = (name, data, type) => ZUNO._page.download(name, data, type);
 
 const baseName = () => editor.name.replace(/\.[^.]*$/, '') || 'drawing';
 function saveSvg() { download(`${baseName()}.svg`, toSvg(editor.items, { title: baseName() }), 'image/svg+xml'); }
