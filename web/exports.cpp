@@ -118,6 +118,10 @@ EMSCRIPTEN_KEEPALIVE double zuno_start_centre(int axis) {
     return axis ? c.y : c.x;
 }
 
+// The level file's world units per file unit, and the most triangles a level holds.
+EMSCRIPTEN_KEEPALIVE double zuno_file_to_world() { return kFileToWorld; }
+EMSCRIPTEN_KEEPALIVE int zuno_max_triangles() { return kMaxTriangles; }
+
 EMSCRIPTEN_KEEPALIVE int zuno_take_flip() { return sdlWebTakeFlip() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_picture() { return sdlWebPresented(); }
 

@@ -3,7 +3,7 @@
 // data-zuno="keep", which `zuno-level compile` writes as they are), read by
 // the compiler's own reader in the module. Readers throw one line naming
 // the file and what is wrong.
-import { SCALE, INT_LIMIT, makeItem } from './drawing.js';
+import { SCALE, INT_LIMIT, MAX_TRIANGLES, makeItem } from './drawing.js';
 import { game } from './game.js';
 
 export const KEEP_MARK = 'data-zuno="keep"';
@@ -32,7 +32,7 @@ export function fromLevelBytes(bytes, name) {
   if (bytes.length < 4) throw new Error(`${name}: not a level file: ${bytes.length} bytes`);
   const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
   const count = view.getInt32(0, true);
-  if (count < 0 || count > 5000) throw new Error(`${name}: not a level file: ${count} triangles`);
+  if (count < 0 || count > MAX_TRIANGLES) throw new Error(`${name}: not a level file: ${count} triangles`);
   const have = Math.floor((bytes.length - 4) / 24);
   if (have < count) throw new Error(`${name}: truncated: ${have} of ${count} triangles`);
   const items = [];

@@ -8,7 +8,7 @@ import { PointerTools } from './pointer_tools.js';
 import { wireKeys } from './keys.js';
 import { SessionStore } from './storage.js';
 import { History } from './history.js';
-import { MAX_TRIANGLES, bounds, decodeItems, SCALE } from './drawing.js';
+import { MAX_TRIANGLES, bounds, decodeItems, SCALE, takeGameScale } from './drawing.js';
 import { readDrawing, toSvg, toShapeText, toLevelBytes, fromShapeText } from './formats.js';
 import { linkFor, isDrawingLink, itemsFromLink } from './share.js';
 import { courses } from '../course_list.js';
@@ -189,6 +189,7 @@ async function openLink() {
 
 async function start() {
   await window.ZUNO?.ready;
+  takeGameScale();
   const store = await SessionStore.open();
   editor = new Editor(view, store, showStatus);
   const tools = new PointerTools(editor);
