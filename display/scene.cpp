@@ -15,7 +15,6 @@ namespace {
 // to either side.
 constexpr double kNearX = 870.4;
 constexpr double kNearY = 652.8;
-constexpr double kMarkerRadius = 20;
 // Above this many line steps over the level, blacking the screen (3 MB of
 // stores) is quicker than walking the level's edges again in black.
 constexpr double kFillSteps = 120000;

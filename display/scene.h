@@ -10,6 +10,9 @@
 
 class Display;
 
+// The ring around the selected wheel, world units.
+constexpr double kMarkerRadius = 20;
+
 // The bike's frame: sides a-b, b-c, c-a in colour, spokes to w.centre in
 // colour / 2 (as a signed integer), or, for colour 0, to w.previousCentre.
 void drawFrame(const Vec2& a, const Vec2& b, const Vec2& c, Display& display, int32_t colour,

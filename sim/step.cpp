@@ -21,15 +21,6 @@ constexpr double kApplySubstepDivisor = 3.0; // never all of it at once
 static_assert(kSubstepDivisor == kSubsteps && kApplySubstepDivisor == kSubsteps,
               "gravity, motion and the constraints' correction are shared out over the substeps");
 
-// The point 67 % of the way from the body ball to the wheels' midpoint.
-Vec2 centrePoint(const Vec2 p[kBallCount]) {
-    Vec2 wheels = p[2] - p[1];
-    Vec2 half = kWheelMidpoint * wheels;
-    Vec2 toMidpoint = (p[1] - p[0]) + half;
-    Vec2 scaled = kCentreFactor * toMidpoint;
-    return p[0] + scaled;
-}
-
 // While the body ball is across the line through the wheels, pull it
 // towards the centre point.
 void pullBodyToItsSide(World& w) {
@@ -59,6 +50,14 @@ void solveConstraints(World& w) {
     for (int i = 0; i < kBallCount; ++i) p[i] += (correction[i] / kApplyDivisor) / kApplySubstepDivisor;
 }
 }  // namespace
+
+Vec2 centrePoint(const Vec2 p[kBallCount]) {
+    Vec2 wheels = p[2] - p[1];
+    Vec2 half = kWheelMidpoint * wheels;
+    Vec2 toMidpoint = (p[1] - p[0]) + half;
+    Vec2 scaled = kCentreFactor * toMidpoint;
+    return p[0] + scaled;
+}
 
 // The bounds tests in front only skip calls that would be rejected at once,
 // so the calls that matter happen in the same order.

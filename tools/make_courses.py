@@ -43,6 +43,14 @@ class Course:
             xb = x0 + (x1 - x0) * (k + 1) // n
             self.seg(xa, f((xa - x0) / (x1 - x0)), xb, f((xb - x0) / (x1 - x0)))
 
+    def ease(self, x0, x1, y0, y1, n):
+        """n segments of a smooth (half-cosine) step from height y0 to y1."""
+        self.curve(x0, x1, lambda s: y0 + (y1 - y0) * (1 - math.cos(math.pi * s)) / 2, n)
+
+    def dip(self, x0, x1, y, depth, n):
+        """n segments of one smooth (cosine) dip `depth` below y and back."""
+        self.curve(x0, x1, lambda s: y + depth * (1 - math.cos(2 * math.pi * s)) / 2, n)
+
     def roof(self, x0, x1, low, entry, top):
         """A roof whose underside is `low`, slanting down to `entry` at both ends."""
         self.shapes.append([(x0, top), (x1, top), (x1, entry), (x1 - 100, low), (x0 + 100, low), (x0, entry)])
@@ -113,9 +121,9 @@ def first_ride():
     c = Course("1-first-ride", "First Ride",
                "A gentle start: a long slope, rolling bumps and a small kicker to hop off.")
     c.flat(0, 900, GROUND)
-    c.curve(900, 1500, lambda s: GROUND - 50 * (1 - math.cos(math.pi * s)) / 2, 4)
+    c.ease(900, 1500, GROUND, GROUND - 50, 4)
     c.flat(1500, 1800, GROUND - 50)
-    c.curve(1800, 2400, lambda s: GROUND - 50 + 50 * (1 - math.cos(math.pi * s)) / 2, 4)
+    c.ease(1800, 2400, GROUND - 50, GROUND, 4)
     c.curve(2400, 3600, lambda s: GROUND - 20 * (1 - math.cos(2 * math.pi * 3 * s)), 24)
     c.flat(3600, 3900, GROUND)
     c.curve(3900, 4100, lambda s: GROUND - 35 * s * s, 4)
@@ -131,7 +139,7 @@ def half_pipes():
     c.flat(0, 700, GROUND)
     x = 700
     for depth, width in ((50, 600), (90, 800), (130, 1000)):
-        c.curve(x, x + width, lambda s, d=depth: GROUND + d * (1 - math.cos(2 * math.pi * s)) / 2, 16)
+        c.dip(x, x + width, GROUND, depth, 16)
         x += width
         c.flat(x, x + 300, GROUND)
         x += 300
@@ -146,7 +154,7 @@ def low_roofs():
     c.flat(0, 1000, GROUND)
     c.roof(1100, 1700, GROUND - 70, GROUND - 110, GROUND - 250)
     c.flat(1000, 2000, GROUND)
-    c.curve(2000, 2800, lambda s: GROUND + 60 * (1 - math.cos(2 * math.pi * s)) / 2, 12)
+    c.dip(2000, 2800, GROUND, 60, 12)
     c.roof(2150, 2650, GROUND - 20, GROUND - 60, GROUND - 200)
     c.flat(2800, 3300, GROUND)
     c.curve(3300, 3700, lambda s: GROUND - 40 * s, 4)
@@ -164,12 +172,12 @@ def steep_climbs():
     c.flat(0, 900, GROUND)
     c.curve(900, 1200, lambda s: GROUND - 210 * s, 3)
     c.flat(1200, 1600, GROUND - 210)
-    c.curve(1600, 2200, lambda s: GROUND - 210 + 160 * (1 - math.cos(math.pi * s)) / 2, 6)
+    c.ease(1600, 2200, GROUND - 210, GROUND - 50, 6)
     c.flat(2200, 2500, GROUND - 50)
     c.curve(2500, 2620, lambda s: GROUND - 50 - 300 * s, 4)
     c.curve(2620, 2800, lambda s: GROUND - 350 - 20 * s * (2 - s), 3)
     c.flat(2800, 3200, GROUND - 370)
-    c.curve(3200, 4000, lambda s: GROUND - 370 + 370 * (1 - math.cos(math.pi * s)) / 2, 8)
+    c.ease(3200, 4000, GROUND - 370, GROUND, 8)
     c.flat(4000, 4800, GROUND)
     c.finish = 4600 * 1.5
     return c
@@ -180,7 +188,7 @@ def zero_g():
                "The hard one: a ramp, a chasm too wide to jump (hold Left Shift to float across), "
                "a climb and a low roof.")
     c.flat(0, 900, GROUND)
-    c.curve(900, 1500, lambda s: GROUND + 120 * (1 - math.cos(math.pi * s)) / 2, 6)
+    c.ease(900, 1500, GROUND, GROUND + 120, 6)
     c.curve(1500, 1800, lambda s: GROUND + 120 - 150 * s * s, 4)
     PIT = GROUND + 900
     c.flat(1800, 3000, PIT, width=400)
@@ -188,7 +196,7 @@ def zero_g():
     c.curve(3600, 3900, lambda s: GROUND - 30 - 200 * s, 4)
     c.flat(3900, 4600, GROUND - 230)
     c.roof(4000, 4500, GROUND - 230 - 70, GROUND - 230 - 110, GROUND - 500)
-    c.curve(4600, 5000, lambda s: GROUND - 230 + 230 * (1 - math.cos(math.pi * s)) / 2, 6)
+    c.ease(4600, 5000, GROUND - 230, GROUND, 6)
     c.flat(5000, 5600, GROUND)
     c.finish = 5400 * 1.5
     return c

@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <sstream>
@@ -12,6 +14,8 @@
 #include "tools/replays/headless_run.h"
 #include "tools/replays/key_script.h"
 #include "tools/shapes/shape_compile.h"
+#include "tools/shapes/shape_union.h"
+#include "tools/shapes/svg_reader.h"
 #include "web/byte_sink.h"
 #include "web/level_input.h"
 #include "web/sdl/sdl_web.h"
@@ -47,6 +51,26 @@ private:
     ContactList contacts_;
     Uint8 keys_[SDLK_LAST];
 };
+
+// Whether the region fills more or less than its outlines filled one by
+// one, as the editor's shapes are: holes, or an even-odd fill.
+bool fillsOtherwiseAlone(const SourceRegion& region) {
+    if (region.outlines.size() < 2 && !region.evenOdd) return false;
+    std::vector<SourceRegion> alone;
+    for (const Ring& r : region.outlines) alone.push_back(SourceRegion{{r}, false, region.line, region.label});
+    const std::vector<SolidPolygon> a = uniteRegions({region}), b = uniteRegions(alone);
+    if (a.size() != b.size()) return true;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].outer != b[i].outer || a[i].holes != b[i].holes) return true;
+    return false;
+}
+
+void putOutline(std::vector<int32_t>& words, bool kept, int line, const int32_t* xy, size_t points) {
+    words.push_back(kept ? 1 : 0);
+    words.push_back(line);
+    words.push_back(static_cast<int32_t>(points));
+    words.insert(words.end(), xy, xy + 2 * points);
+}
 
 }  // namespace
 
@@ -94,5 +118,48 @@ std::string apiCompileLevel(const std::vector<uint8_t>& source, const std::strin
     if (!fault.empty()) return fault;
     const std::string bytes = encodeLevel(compiled.triangles);
     level.assign(bytes.begin(), bytes.end());
+    return "";
+}
+
+std::string apiReadSvg(const std::vector<uint8_t>& source, const std::string& name, std::vector<int32_t>& words,
+                       std::vector<std::string>& warnings) {
+    std::vector<SourceRegion> regions;
+    KeptTriangles kept;
+    warnings.clear();
+    if (std::string fault = readSvg(std::string(source.begin(), source.end()), name, regions, warnings, &kept);
+        !fault.empty())
+        return fault;
+    std::vector<int32_t> body;
+    int32_t outlines = 0;
+    size_t k = 0;
+    const auto putKept = [&](size_t i) {
+        putOutline(body, true, kept.lines[i], kept.triangles[i].c, 3);
+        ++outlines;
+    };
+    for (const SourceRegion& region : regions) {
+        while (k < kept.lines.size() && kept.lines[k] < region.line) putKept(k++);
+        if (fillsOtherwiseAlone(region))
+            warnings.push_back(name + ":" + std::to_string(region.line) + ": warning: " + region.label +
+                               " has holes or an even-odd fill, which the editor fills outline by outline");
+        for (const Ring& ring : region.outlines) {
+            std::vector<int32_t> xy;  // the reader bounds every point well inside int32
+            for (const IPoint& p : ring) {
+                xy.push_back(static_cast<int32_t>(p.x));
+                xy.push_back(static_cast<int32_t>(p.y));
+            }
+            putOutline(body, false, region.line, xy.data(), ring.size());
+            ++outlines;
+        }
+    }
+    while (k < kept.lines.size()) putKept(k++);
+    // Each warning reads "NAME:LINE: ..."; in line order, as the file reads.
+    const auto lineOf = [&](const std::string& w) {
+        return w.size() > name.size() ? std::atoi(w.c_str() + name.size() + 1) : 0;
+    };
+    std::stable_sort(warnings.begin(), warnings.end(),
+                     [&](const std::string& a, const std::string& b) { return lineOf(a) < lineOf(b); });
+    words = {outlines, static_cast<int32_t>(warnings.size())};
+    for (const std::string& w : warnings) words.push_back(lineOf(w));
+    words.insert(words.end(), body.begin(), body.end());
     return "";
 }

@@ -23,3 +23,11 @@ std::string apiRender(const std::vector<uint8_t>& replay, const std::vector<uint
 // triangle and shape lines, or SVG) named name. Returns "" with level set,
 // or the same messages as the tool, one a line.
 std::string apiCompileLevel(const std::vector<uint8_t>& source, const std::string& name, std::vector<uint8_t>& level);
+
+// The filled outlines of an SVG drawing as the shape compiler reads them,
+// for the editor: in source order, each outline as "kept line n x0 y0 ...",
+// int32 words after a head of the outline count, the warning count and
+// each warning's line (file units; kept is 1 for a data-zuno="keep"
+// triangle). Returns "" with words and warnings set, or what is wrong.
+std::string apiReadSvg(const std::vector<uint8_t>& source, const std::string& name, std::vector<int32_t>& words,
+                       std::vector<std::string>& warnings);

@@ -3,13 +3,16 @@
 // cross in two input slots and one output buffer; messages in one string.
 #include <emscripten/emscripten.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/level_file.h"
 #include "app/replay_file.h"
 #include "display/display.h"
+#include "display/scene.h"
 #include "platform/ticks.h"
+#include "sim/step.h"
 #include "sim/world.h"
 #include "web/api.h"
 #include "web/level_input.h"
@@ -93,6 +96,32 @@ EMSCRIPTEN_KEEPALIVE int zuno_frame() { return page.frame(getTickCount()) ? 1 : 
 EMSCRIPTEN_KEEPALIVE int zuno_screen_width() { return kScreenWidth; }
 EMSCRIPTEN_KEEPALIVE int zuno_screen_height() { return kScreenHeight; }
 
+// How every run starts: ball `ball`'s position (axis 0, 1) and radius
+// (axis 2), the selected wheel and its ring's radius, and the camera's
+// first point, for the editor's picture of the start.
+EMSCRIPTEN_KEEPALIVE double zuno_start_ball(int ball, int axis) {
+    World start{};
+    initialiseWorld(start);
+    const int b = (ball % kBallCount + kBallCount) % kBallCount;
+    return axis == 2 ? start.radius[b] : axis ? start.position[b].y : start.position[b].x;
+}
+EMSCRIPTEN_KEEPALIVE int zuno_start_wheel() {
+    World start{};
+    initialiseWorld(start);
+    return start.selectedWheel;
+}
+EMSCRIPTEN_KEEPALIVE double zuno_marker_radius() { return kMarkerRadius; }
+EMSCRIPTEN_KEEPALIVE double zuno_start_centre(int axis) {
+    World start{};
+    initialiseWorld(start);
+    const Vec2 c = centrePoint(start.position);
+    return axis ? c.y : c.x;
+}
+
+// The level file's world units per file unit, and the most triangles a level holds.
+EMSCRIPTEN_KEEPALIVE double zuno_file_to_world() { return kFileToWorld; }
+EMSCRIPTEN_KEEPALIVE int zuno_max_triangles() { return kMaxTriangles; }
+
 EMSCRIPTEN_KEEPALIVE int zuno_take_flip() { return sdlWebTakeFlip() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE const uint8_t* zuno_picture() { return sdlWebPresented(); }
 
@@ -130,6 +159,20 @@ EMSCRIPTEN_KEEPALIVE int zuno_render(double frame) {
 // Slot 0 the level source; the level file lands in the output.
 EMSCRIPTEN_KEEPALIVE int zuno_compile_level(const char* name) {
     return result(apiCompileLevel(inputs[0], name, output));
+}
+
+// Slot 0 an SVG drawing: its outlines (see apiReadSvg) land in the output,
+// its warnings in the message, one a line.
+EMSCRIPTEN_KEEPALIVE int zuno_read_svg(const char* name) {
+    std::vector<int32_t> words;
+    std::vector<std::string> warnings;
+    if (std::string error = apiReadSvg(inputs[0], name, words, warnings); !error.empty()) return result(error);
+    output.resize(words.size() * sizeof(int32_t));
+    std::memcpy(output.data(), words.data(), output.size());
+    std::string text;
+    for (const std::string& w : warnings) text += (text.empty() ? "" : "\n") + w;
+    message = text;
+    return 0;
 }
 
 }  // extern "C"

@@ -7,23 +7,14 @@ import os from 'node:os';
 import path from 'node:path';
 import { execFileSync } from 'node:child_process';
 import { openSite, BUILD, DATA } from '../../tests/web/support.mjs';
+import { median, firstLoad, nativeMedian, sayLoad } from './figures.mjs';
 
-const median = (xs) => { const s = [...xs].sort((a, b) => a - b); const m = s.length >> 1; return s.length % 2 ? s[m] : (s[m - 1] + s[m]) / 2; };
 const PACE_MS = 16;
 
 const site = await openSite();
 try {
   // First load: every response of a fresh page, as the network counted it.
-  const page = await site.browser.newPage();
-  const cdp = await page.createCDPSession();
-  await cdp.send('Network.enable');
-  await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
-  let transferred = 0;
-  const files = [];
-  cdp.on('Network.loadingFinished', (e) => { transferred += e.encodedDataLength; });
-  cdp.on('Network.responseReceived', (e) => files.push(path.basename(new URL(e.response.url).pathname) || 'index.html'));
-  await page.goto(site.url, { waitUntil: 'networkidle0' });
-  await page.evaluate(() => ZUNO.ready);
+  const { page, transferred, files } = await firstLoad(site, () => ZUNO.ready);
   console.log(`first load: ${(transferred / 1e6).toFixed(3)} MB transferred (${files.sort().join(', ')})`);
 
   // One frame's work: Up held on the shipped course, 1500 frames timed one by one.
@@ -74,12 +65,10 @@ try {
   const stepFrames = 200000;
   const wasmMs = await page.evaluate((n) => [0, 1, 2, 3, 4].map(() => ZUNO._stepBench(n)), stepFrames);
   const wasmUs = median(wasmMs) * 1000 / stepFrames;
-  const json = JSON.parse(execFileSync(path.join(BUILD, 'bench/zuno_bench'), ['--benchmark_filter=BM_StepShippedLevel$',
-    '--benchmark_repetitions=5', '--benchmark_format=json'], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] }));
-  const nativeUs = median(json.benchmarks.filter((b) => b.run_type === 'iteration').map((b) => b.real_time));
+  const nativeUs = nativeMedian('BM_StepShippedLevel');
   console.log(`step on the shipped course: wasm median ${wasmUs.toFixed(2)} us, native median ${nativeUs.toFixed(2)} us, ` +
     `ratio ${(wasmUs / nativeUs).toFixed(2)}`);
-  console.log(`load average while measuring: ${os.loadavg().map((l) => l.toFixed(2)).join(' ')} on ${os.cpus().length} cores`);
+  sayLoad();
 } finally {
   await site.close();
 }

@@ -6,20 +6,12 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { openSite, tempDir, WEB_SITE } from '../../tests/web/support.mjs';
+import { median, firstLoad } from './figures.mjs';
 
-const median = (xs) => { const s = [...xs].sort((a, b) => a - b); const m = s.length >> 1; return s.length % 2 ? s[m] : (s[m - 1] + s[m]) / 2; };
 const dir = tempDir('zuno-editor-bench-');
 const site = await openSite();
 try {
-  const page = await site.browser.newPage();
-  const cdp = await page.createCDPSession();
-  await cdp.send('Network.enable');
-  await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
-  let transferred = 0;
-  cdp.on('Network.loadingFinished', (e) => { transferred += e.encodedDataLength; });
-  await page.setViewport({ width: 1366, height: 768 });
-  await page.goto(site.url, { waitUntil: 'networkidle0' });
-  await page.evaluate(() => window.ZUNO_EDITOR_READY);
+  const { page, transferred } = await firstLoad(site, () => window.ZUNO_EDITOR_READY, { width: 1366, height: 768 });
   const served = (d) => fs.readdirSync(d, { withFileTypes: true }).reduce((n, e) => n +
     (e.isDirectory() ? (['CMakeFiles', 'game'].includes(e.name) ? 0 : served(path.join(d, e.name)))
       : /\.(html|js|css|wasm|lev|bmp|json|svg)$/.test(e.name) ? fs.statSync(path.join(d, e.name)).size : 0), 0);

@@ -98,6 +98,18 @@ std::string writeLevel(const TempDir& dir) {
     return dir.file("0.lev");
 }
 
+// The game itself, started in dir (its digits and level there) and sent sig
+// after 1.2 s of running at its own pace.
+ProcessResult runSignalledGame(const TempDir& dir, int sig) {
+    ProcessOptions options;
+    options.argv0 = dir.file("zuno");
+    options.workingDirectory = dir.path();
+    options.signalAfterMs = 1200;
+    options.sendSignal = sig;
+    options.environment.push_back("SDL_AUDIODRIVER=dummy");
+    return runProcess(kGame, {}, options);
+}
+
 }  // namespace
 
 TEST(RecordingFaults, UnwritableProgramDirectoryIsReportedOnceAndTheRunGoesOn) {
@@ -118,13 +130,7 @@ TEST(RecordingFaults, UnwritableProgramDirectoryIsReportedOnceAndTheRunGoesOn) {
         ASSERT_TRUE(readOnly->makeReadOnly());
         reason = "Read-only file system";
     }
-    ProcessOptions options;
-    options.argv0 = dir.file("zuno");
-    options.workingDirectory = dir.path();
-    options.signalAfterMs = 1200;
-    options.sendSignal = SIGTERM;
-    options.environment.push_back("SDL_AUDIODRIVER=dummy");
-    ProcessResult r = runProcess(kGame, {}, options);
+    ProcessResult r = runSignalledGame(dir, SIGTERM);
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.signal, 0);
     EXPECT_EQ(r.exitStatus, 0);
@@ -213,13 +219,7 @@ TEST(RecordingSignals, SignalledRunRecordsExactlyTheFramesItRan) {
 std::string recordingOfSignalledGame(const TempDir& dir, int sig, ProcessResult& r) {
     std::filesystem::copy_file(ZUNO_BINARY_DIR "/nums.bmp", dir.file("nums.bmp"));
     writeLevel(dir);
-    ProcessOptions options;
-    options.argv0 = dir.file("zuno");
-    options.workingDirectory = dir.path();
-    options.signalAfterMs = 1200;
-    options.sendSignal = sig;
-    options.environment.push_back("SDL_AUDIODRIVER=dummy");
-    r = runProcess(kGame, {}, options);
+    r = runSignalledGame(dir, sig);
     std::string recorded;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         if (entry.path().extension() == ".rec") recorded = readFile(entry.path().string());

@@ -1,8 +1,9 @@
 // The level editor as an author uses it, with real mouse and key events:
 // a shape drawn by clicks, a vertex dragged, undo and redo, and the level
 // compiled as zuno-level compiles the saved drawing; a play-test and
-// back to the same view; the session back after a reload; a copied link
-// opening the same level elsewhere, and a damaged one opening nothing.
+// back to the same view; the session back after a reload, the saved SVG
+// opening back as it was; a copied link opening the same level elsewhere,
+// and a damaged one opening nothing.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -86,6 +87,15 @@ test('a shape drawn by clicks, a vertex dragged, undone and redone', async () =>
   assert.deepEqual(shapes(await saved(page, '#ed-save-text', '.txt'))[0], dragged, 'the drawing after a reload');
   await page.click('#ed-undo');
   assert.deepEqual(shapes(await saved(page, '#ed-save-text', '.txt'))[0], drawn[0], 'its undo after a reload');
+
+  // The saved SVG opens back as it was, through the compiler's reader, which also flattens a circle added to it.
+  const svg = String(await saved(page, '#ed-save-svg', '.svg')).replace('</g>', '<circle cx="0" cy="0" r="300"/></g>');
+  fs.writeFileSync(path.join(dir, 'round.svg'), svg);
+  await page.$('#ed-file').then((input) => input.uploadFile(path.join(dir, 'round.svg')));
+  await until(page, () => /2 shapes/.test(document.getElementById('ed-count').textContent), 5000, 'the opened SVG');
+  const back = shapes(await saved(page, '#ed-save-text', '.txt'));
+  assert.deepEqual(back[0], drawn[0], 'the saved shape');
+  assert.ok(back[1].length > 16, `the circle, flattened: ${back[1].length / 2} points`);
 });
 
 test('Play runs the drawing live, Esc comes back to the same view', async () => {

@@ -31,6 +31,21 @@ struct P {
 
 __int128 cross(P o, P a, P b) { return __int128(a.x - o.x) * (b.y - o.y) - __int128(a.y - o.y) * (b.x - o.x); }
 
+// The polygon's bounding box.
+struct Bounds {
+    int64_t minX, maxX, minY, maxY;
+};
+Bounds boundsOf(const std::vector<P>& poly) {
+    Bounds b{poly[0].x, poly[0].x, poly[0].y, poly[0].y};
+    for (const P& p : poly) {
+        b.minX = std::min(b.minX, p.x);
+        b.maxX = std::max(b.maxX, p.x);
+        b.minY = std::min(b.minY, p.y);
+        b.maxY = std::max(b.maxY, p.y);
+    }
+    return b;
+}
+
 // Convex hull (counter-clockwise, no collinear points) of the triangle's
 // corners each moved to the four corners of the half screen.
 std::vector<P> cameraPolygon(const FileTriangle& t) {
@@ -59,14 +74,8 @@ std::vector<P> cameraPolygon(const FileTriangle& t) {
 // (a segment or a point when sides coincide): no axis of the box and no
 // edge of the polygon separates them.
 bool meets(const std::vector<P>& poly, int64_t x0, int64_t x1, int64_t y0, int64_t y1) {
-    int64_t minX = poly[0].x, maxX = minX, minY = poly[0].y, maxY = minY;
-    for (const P& p : poly) {
-        minX = std::min(minX, p.x);
-        maxX = std::max(maxX, p.x);
-        minY = std::min(minY, p.y);
-        maxY = std::max(maxY, p.y);
-    }
-    if (maxX < x0 || minX > x1 || maxY < y0 || minY > y1) return false;
+    const Bounds b = boundsOf(poly);
+    if (b.maxX < x0 || b.minX > x1 || b.maxY < y0 || b.minY > y1) return false;
     const P corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
     for (size_t i = 0; i < poly.size(); ++i) {
         const P a = poly[i], b = poly[(i + 1) % poly.size()];
@@ -130,13 +139,7 @@ bool triangleCanVanish(const FileTriangle& t, VanishCamera* camera) {
         }
     }
     const std::vector<P> poly = cameraPolygon(t);
-    int64_t minX = poly[0].x, maxX = minX, minY = poly[0].y, maxY = minY;
-    for (const P& p : poly) {
-        minX = std::min(minX, p.x);
-        maxX = std::max(maxX, p.x);
-        minY = std::min(minY, p.y);
-        maxY = std::max(maxY, p.y);
-    }
+    const auto [minX, maxX, minY, maxY] = boundsOf(poly);
     P v[3];
     std::vector<int64_t> xs{minX, maxX}, ys{minY, maxY};
     for (int j = 0; j < 3; ++j) {

@@ -219,8 +219,9 @@
     $('recent-section').hidden = list.children.length === 0;
   }
 
-  function download(name, bytes) {
-    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  // Saves bytes or text as a file of this name, through the browser's download.
+  function download(name, data, type = 'application/octet-stream') {
+    const url = URL.createObjectURL(new Blob([data], { type }));
     const a = document.createElement('a');
     a.href = url;
     a.download = name;
@@ -407,6 +408,9 @@
     RECORD_BYTES = M._zuno_record_size();
     WIDTH = M._zuno_screen_width();
     HEIGHT = M._zuno_screen_height();
+    canvas.width = WIDTH;
+    canvas.height = HEIGHT;
+    document.documentElement.style.setProperty('--screen-aspect', `${WIDTH} / ${HEIGHT}`);
     shippedLevel = level;
     M.FS.writeFile('/0.lev', level);
     M.FS.writeFile('/nums.bmp', digits);
@@ -436,6 +440,27 @@
         putInput(0, toBytes(source || ''));
         if (callNamed('zuno_compile_level', String(name || 'level.txt'))) throw new Error(message());
         return outputBytes();
+      });
+    },
+    // An SVG drawing's filled outlines as the compiler reads them: in source
+    // order, in file units, kept triangles marked; and its warnings.
+    readSvg({ source, name } = {}) {
+      return ready.then(() => {
+        putInput(0, toBytes(source || ''));
+        const file = String(name || 'drawing.svg');
+        if (callNamed('zuno_read_svg', file)) throw new Error(message());
+        const text = message();
+        const bytes = outputBytes();
+        const w = new Int32Array(bytes.buffer, bytes.byteOffset, bytes.length >> 2);
+        const warnings = text ? text.split('\n').map((line, i) => ({ line: w[2 + i], message: line })) : [];
+        const outlines = [];
+        for (let at = 2 + w[1], i = 0; i < w[0]; ++i) {
+          const n = w[at + 2], points = [];
+          for (let j = 0; j < n; ++j) points.push([w[at + 3 + 2 * j], w[at + 4 + 2 * j]]);
+          outlines.push({ kept: w[at] === 1, line: w[at + 1], points });
+          at += 3 + 2 * n;
+        }
+        return { outlines, warnings };
       });
     },
     // The picture replay mode shows at playback frame `frame`, as `zuno-replay render` draws it.
@@ -474,7 +499,7 @@
     // The page's workings, for the modules around the game (see extras.js).
     on(type, fn) { listeners[type].push(fn); },
     _page: {
-      module: () => M, mode: runMode, canvas, say, present, startLive, startReplay, openLevel, setKey, releaseHeldKeys,
+      module: () => M, mode: runMode, canvas, say, download, present, startLive, startReplay, openLevel, setKey, releaseHeldKeys,
       shippedLevel: () => shippedLevel,
       keysThisRun: () => keysThisRun,
       setPacer(fn) { pacer = fn; },

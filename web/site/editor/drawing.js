@@ -1,11 +1,19 @@
 // The editor's drawing: shapes (closed outlines the compiler meshes) and
 // kept triangles (from a level file or triangle lines, written back as they
 // are). Points are whole file units, as the level file holds them; the view
-// multiplies by 1.5 for world units.
+// multiplies by SCALE for world units.
 
-export const SCALE = 1.5;          // world units per file unit
-export const MAX_TRIANGLES = 5000;
+// The level file's world units per file unit and its triangle limit, as the
+// game's module gives them (takeGameScale, once the module is loaded).
+export let SCALE = NaN;
+export let MAX_TRIANGLES = NaN;
 export const INT_LIMIT = 2147483647;
+
+export function takeGameScale() {
+  const M = window.ZUNO._page.module();
+  SCALE = M._zuno_file_to_world();
+  MAX_TRIANGLES = M._zuno_max_triangles();
+}
 
 // An item is { kind: 'shape' | 'tri', pts: [[x, y], ...] } in file units.
 export function makeItem(kind, pts) { return { kind, pts: pts.map(([x, y]) => [x, y]) }; }

@@ -1,9 +1,10 @@
 // The drawing's files: shape text (shape lines and triangle lines, file
 // units), the level file's bytes, and SVG (world units; kept triangles carry
-// data-zuno="keep", which `zuno-level compile` writes as they are). Readers
-// throw one line naming the file and what is wrong.
-import { SCALE, INT_LIMIT, makeItem, toFile } from './drawing.js';
-import { readSvg } from './svg_reader.js';
+// data-zuno="keep", which `zuno-level compile` writes as they are), read by
+// the compiler's own reader in the module. Readers throw one line naming
+// the file and what is wrong.
+import { SCALE, INT_LIMIT, MAX_TRIANGLES, makeItem } from './drawing.js';
+import { game } from './game.js';
 
 export const KEEP_MARK = 'data-zuno="keep"';
 
@@ -31,7 +32,7 @@ export function fromLevelBytes(bytes, name) {
   if (bytes.length < 4) throw new Error(`${name}: not a level file: ${bytes.length} bytes`);
   const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
   const count = view.getInt32(0, true);
-  if (count < 0 || count > 5000) throw new Error(`${name}: not a level file: ${count} triangles`);
+  if (count < 0 || count > MAX_TRIANGLES) throw new Error(`${name}: not a level file: ${count} triangles`);
   const have = Math.floor((bytes.length - 4) / 24);
   if (have < count) throw new Error(`${name}: truncated: ${have} of ${count} triangles`);
   const items = [];
@@ -67,7 +68,7 @@ export function fromShapeText(text, name) {
 const w = (v) => String(v * SCALE);
 
 export function toSvg(items, { title = 'ZUNO drawing', description = '' } = {}) {
-  let x0 = 0, y0 = 0, x1 = 1024, y1 = 768;
+  let { x0, y0, x1, y1 } = game().firstScreen;
   for (const it of items) for (const [x, y] of it.pts) {
     x0 = Math.min(x0, x * SCALE); y0 = Math.min(y0, y * SCALE);
     x1 = Math.max(x1, x * SCALE); y1 = Math.max(y1, y * SCALE);
@@ -91,9 +92,13 @@ export function toSvg(items, { title = 'ZUNO drawing', description = '' } = {}) 
 }
 
 // Whatever file the user opens, by its name and first bytes.
-export function readDrawing(bytes, name) {
+export async function readDrawing(bytes, name) {
   if (/\.lev$/i.test(name)) return { items: fromLevelBytes(bytes, name), warnings: [] };
   const text = new TextDecoder().decode(bytes);
-  if (/\.svg$/i.test(name) || /^\s*(<\?xml|<svg|<!--)/.test(text)) return readSvg(text, name, toFile);
+  if (/\.svg$/i.test(name) || /^\s*(<\?xml|<svg|<!--)/.test(text)) {
+    const { outlines, warnings } = await ZUNO.readSvg({ source: bytes, name });
+    const items = outlines.map((o) => makeItem(o.kept ? 'tri' : 'shape', o.points));
+    return { items, warnings: warnings.map((w) => w.message) };
+  }
   return { items: fromShapeText(text, name), warnings: [] };
 }

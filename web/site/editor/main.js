@@ -8,7 +8,7 @@ import { PointerTools } from './pointer_tools.js';
 import { wireKeys } from './keys.js';
 import { SessionStore } from './storage.js';
 import { History } from './history.js';
-import { MAX_TRIANGLES, bounds, decodeItems, SCALE } from './drawing.js';
+import { MAX_TRIANGLES, bounds, decodeItems, SCALE, takeGameScale } from './drawing.js';
 import { readDrawing, toSvg, toShapeText, toLevelBytes, fromShapeText } from './formats.js';
 import { linkFor, isDrawingLink, itemsFromLink } from './share.js';
 import { courses } from '../course_list.js';
@@ -99,16 +99,7 @@ function showStatus(result) {
   $('ed-draw').classList.toggle('on', editor.mode === 'draw');
 }
 
-function download(name, data, type) {
-  const url = URL.createObjectURL(new Blob([data], { type }));
-  const a = document.createElement('a');
-  a.href = url;
-  a.download = name;
-  document.body.append(a);
-  a.click();
-  a.remove();
-  setTimeout(() => URL.revokeObjectURL(url), 10000);
-}
+const download = (name, data, type) => ZUNO._page.download(name, data, type);
 
 const baseName = () => editor.name.replace(/\.[^.]*$/, '') || 'drawing';
 function saveSvg() { download(`${baseName()}.svg`, toSvg(editor.items, { title: baseName() }), 'image/svg+xml'); }
@@ -164,7 +155,7 @@ async function play() {
 async function openFile(file) {
   if (file.size > MAX_FILE_BYTES) { note(`${file.name}: too large (${file.size} bytes)`); return; }
   try {
-    const { items, warnings } = readDrawing(new Uint8Array(await file.arrayBuffer()), file.name);
+    const { items, warnings } = await readDrawing(new Uint8Array(await file.arrayBuffer()), file.name);
     editor.load(items, file.name);
     view.fitBox(boxOf(items));
     note(warnings.length ? `${warnings[0]}${warnings.length > 1 ? ` (and ${warnings.length - 1} more)` : ''}` : '');
@@ -198,6 +189,7 @@ async function openLink() {
 
 async function start() {
   await window.ZUNO?.ready;
+  takeGameScale();
   const store = await SessionStore.open();
   editor = new Editor(view, store, showStatus);
   const tools = new PointerTools(editor);

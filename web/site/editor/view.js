@@ -4,19 +4,16 @@
 // screen the camera shows, and the problems' marks. Pans and zooms about a
 // point; redraws at most once an animation frame, on demand.
 import { SCALE } from './drawing.js';
+import { game } from './game.js';
 
-// The bike as every run starts (world units), and the camera's first centre.
-export const START_BALLS = [[200, 100, 10], [100, 200, 15], [300, 200, 15]];
-export const START_CENTRE = [200, (100 + 200 + 200) / 3];
-export const SCREEN = [1024, 768];
 export const GRID_STEPS = [10, 50, 100];
 
 export class View {
   constructor(canvas) {
     this.canvas = canvas;
     this.ctx = canvas.getContext('2d');
-    this.cx = START_CENTRE[0];
-    this.cy = START_CENTRE[1];
+    this.cx = 0;               // world point at the middle (fitBox sets it)
+    this.cy = 0;
     this.zoom = 0.5;           // CSS pixels per world unit
     this.grid = true;
     this.gridStep = 50;
@@ -57,14 +54,15 @@ export class View {
 
   panBy(dx, dy) { this.cx -= dx / this.zoom; this.cy -= dy / this.zoom; this.invalidate(); }
 
-  // The whole drawing (world box) with the start pose, with a margin; while
-  // the canvas is not laid out, at its first drawing.
+  // The whole drawing (world box) with the first screen, with a margin;
+  // while the canvas is not laid out, at its first drawing.
   fitBox(box) {
     this.fit();
     if (this.width < 2 || this.height < 2) { this.pendingFit = box || null; this.invalidate(); return; }
     this.pendingFit = undefined;
-    const x0 = Math.min(box ? box.x0 : 0, 0), y0 = Math.min(box ? box.y0 : 0, -200);
-    const x1 = Math.max(box ? box.x1 : 1024, 1024), y1 = Math.max(box ? box.y1 : 768, 768);
+    const first = game().firstScreen;
+    const x0 = Math.min(box ? box.x0 : first.x0, first.x0), y0 = Math.min(box ? box.y0 : first.y0, first.y0);
+    const x1 = Math.max(box ? box.x1 : first.x1, first.x1), y1 = Math.max(box ? box.y1 : first.y1, first.y1);
     this.cx = (x0 + x1) / 2;
     this.cy = (y0 + y1) / 2;
     this.zoom = Math.min(this.width / ((x1 - x0) * 1.1), this.height / ((y1 - y0) * 1.1));
@@ -149,16 +147,17 @@ export class View {
     // The start pose and the first screen around it.
     ctx.setLineDash([6 * px, 6 * px]);
     ctx.strokeStyle = '#456';
-    ctx.strokeRect(START_CENTRE[0] - SCREEN[0] / 2, START_CENTRE[1] - SCREEN[1] / 2, SCREEN[0], SCREEN[1]);
+    const g = game();
+    ctx.strokeRect(g.firstScreen.x0, g.firstScreen.y0, g.screen[0], g.screen[1]);
     ctx.setLineDash([]);
-    START_BALLS.forEach(([x, y, r], i) => {
+    g.balls.forEach(([x, y, r], i) => {
       ctx.beginPath();
       ctx.arc(x, y, r, 0, Math.PI * 2);
       ctx.strokeStyle = i ? '#00f' : '#f00';
       ctx.stroke();
     });
     ctx.beginPath();
-    ctx.arc(START_BALLS[1][0], START_BALLS[1][1], 20, 0, Math.PI * 2);
+    ctx.arc(g.balls[g.wheel][0], g.balls[g.wheel][1], g.marker, 0, Math.PI * 2);
     ctx.strokeStyle = '#0f0';
     ctx.stroke();
 
