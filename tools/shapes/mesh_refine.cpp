@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
 #include <unordered_map>
 #include <cmath>
 #include <tuple>
@@ -35,17 +36,6 @@ struct EdgeHash {
         return size_t(h);
     }
 };
-
-int64_t gcd64(int64_t a, int64_t b) {
-    a = std::llabs(a);
-    b = std::llabs(b);
-    while (b) {
-        const int64_t t = a % b;
-        a = b;
-        b = t;
-    }
-    return a;
-}
 
 // How far an edge reaches compared with a triangle that always shows a
 // vertex, in each direction.
@@ -201,7 +191,7 @@ bool split(Mesh& mesh, size_t i, std::vector<size_t>& made) {
             for (const MeshTriangle& c : parts) made.push_back(mesh.add(c));
             return true;
         }
-        const int64_t g = gcd64(q.x - p.x, q.y - p.y);
+        const int64_t g = std::gcd(q.x - p.x, q.y - p.y);
         if (g < 2) continue;
         const int64_t s = g / 2;
         const IPoint m{p.x + (q.x - p.x) / g * s, p.y + (q.y - p.y) / g * s};

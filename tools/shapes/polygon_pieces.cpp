@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <numeric>
 
 #include "tools/shapes/shape_union.h"
 
@@ -22,17 +23,6 @@ constexpr int64_t kMaxEdgeY = 300;
 constexpr int kMaxCutTries = 4000;
 
 int sign(__int128 v) { return (v > 0) - (v < 0); }
-
-int64_t gcd64(int64_t a, int64_t b) {
-    a = a < 0 ? -a : a;
-    b = b < 0 ? -b : b;
-    while (b) {
-        const int64_t t = a % b;
-        a = b;
-        b = t;
-    }
-    return a;
-}
 
 int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
 
@@ -204,7 +194,7 @@ Ring divided(const Ring& r) {
         const IPoint a = r[i], b = r[(i + 1) % n];
         out.push_back(a);
         const int64_t dx = b.x - a.x, dy = b.y - a.y;
-        const int64_t g = gcd64(dx, dy);
+        const int64_t g = std::gcd(dx, dy);
         const int64_t parts = std::max((std::abs(dx) + kMaxEdgeX - 1) / kMaxEdgeX, (std::abs(dy) + kMaxEdgeY - 1) / kMaxEdgeY);
         if (parts <= 1 || g <= 1) continue;
         const int64_t sx = dx / g, sy = dy / g;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 
 #include "tools/levels/level_check.h"
 #include "tools/shapes/ear_clip.h"
@@ -17,17 +18,6 @@ namespace {
 
 constexpr int kRounds = 6;
 constexpr double kNearCorner = 30.0;  // file units a new point keeps from a corner
-
-int64_t gcd64(int64_t a, int64_t b) {
-    a = a < 0 ? -a : a;
-    b = b < 0 ? -b : b;
-    while (b) {
-        const int64_t t = a % b;
-        a = b;
-        b = t;
-    }
-    return a;
-}
 
 // Adds to the pieces a whole point of the outline across from the shortest
 // edge of triangle t, along that edge's inward normal. False when there is
@@ -60,7 +50,7 @@ bool addPointAcross(const MeshTriangle& t, std::vector<Ring>& pieces) {
     if (bestT == 1e300) return false;
     Ring& r = pieces[ring];
     const IPoint p = r[edge], q = r[(edge + 1) % r.size()];
-    const int64_t g = gcd64(q.x - p.x, q.y - p.y);
+    const int64_t g = std::gcd(q.x - p.x, q.y - p.y);
     if (g < 2) return false;
     const int64_t k = std::min(g - 1, std::max<int64_t>(1, int64_t(std::llround(bestU * double(g)))));
     const IPoint m{p.x + (q.x - p.x) / g * k, p.y + (q.y - p.y) / g * k};
