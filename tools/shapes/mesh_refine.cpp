@@ -105,38 +105,14 @@ bool inCircle(IPoint a, IPoint b, IPoint c, IPoint d) {
     return a2 * (bx * cy - by * cx) - b2 * (ax * cy - ay * cx) + c2 * (ax * by - ay * bx) > 0;
 }
 
-// Flips shared edges until each pair is Delaunay (no corner inside the
-// other's circle): the triangles then meet the outline's short edges with
-// their nearest corners rather than in long fans.
-void delaunayPass(Mesh& mesh, bool& changed) {
-    for (size_t i = 0; i < mesh.size(); ++i) {
-        if (!mesh.alive(i)) continue;
-        for (int j = 0; j < 3 && mesh.alive(i); ++j) {
-            const MeshTriangle t = rotated(mesh.at(i), j);
-            const long u = mesh.twin(t.v[0], t.v[1]);
-            if (u < 0 || size_t(u) == i) continue;
-            const MeshTriangle& o = mesh.at(size_t(u));
-            int k = 0;
-            while (k < 3 && !(o.v[k] == t.v[1] && o.v[(k + 1) % 3] == t.v[0])) ++k;
-            if (k == 3) continue;
-            const IPoint p = t.v[0], q = t.v[1], x = t.v[2], y = o.v[(k + 2) % 3];
-            if (!inCircle(p, q, x, y)) continue;
-            const MeshTriangle a{{x, p, y}}, b{{y, q, x}};
-            if (!positive(a) || !positive(b)) continue;
-            mesh.remove(i);
-            mesh.remove(size_t(u));
-            mesh.add(a);
-            mesh.add(b);
-            changed = true;
-        }
-    }
-}
-
-void flipPass(Mesh& mesh, bool& changed) {
-    // The triangles there were when the pass began: the pair a flip makes
-    // waits for the next pass, so a pass has an end.
+// Flips every shared edge whose pair `better(t, o, a, b)` prefers flipped:
+// t and o the pair as it is, a and b the pair across the other diagonal.
+// With `untilEnd` the pass stops at the triangles there were when it began,
+// so the pair a flip makes waits for the next pass and a pass has an end.
+template <class Better>
+void flipWhere(Mesh& mesh, bool& changed, bool untilEnd, Better better) {
     const size_t end = mesh.size();
-    for (size_t i = 0; i < end; ++i) {
+    for (size_t i = 0; i < (untilEnd ? end : mesh.size()); ++i) {
         if (!mesh.alive(i)) continue;
         for (int j = 0; j < 3 && mesh.alive(i); ++j) {
             const MeshTriangle t = rotated(mesh.at(i), j);  // p q x
@@ -149,10 +125,7 @@ void flipPass(Mesh& mesh, bool& changed) {
             const IPoint p = t.v[0], q = t.v[1], x = t.v[2], y = o.v[(k + 2) % 3];
             const MeshTriangle a{{x, p, y}}, b{{y, q, x}};
             if (!positive(a) || !positive(b)) continue;
-            // Thicker, and no new triangle that can vanish (the costlier test, last).
-            const double before = std::min(meshThickness(t), meshThickness(o));
-            if (std::min(meshThickness(a), meshThickness(b)) <= before + 1e-9) continue;
-            if ((meshCanVanish(a) || meshCanVanish(b)) && !meshCanVanish(t) && !meshCanVanish(o)) continue;
+            if (!better(t, o, a, b)) continue;
             mesh.remove(i);
             mesh.remove(size_t(u));
             mesh.add(a);
@@ -160,6 +133,27 @@ void flipPass(Mesh& mesh, bool& changed) {
             changed = true;
         }
     }
+}
+
+// Flips shared edges until each pair is Delaunay (no corner inside the
+// other's circle): the triangles then meet the outline's short edges with
+// their nearest corners rather than in long fans.
+void delaunayPass(Mesh& mesh, bool& changed) {
+    flipWhere(mesh, changed, false, [](const MeshTriangle& t, const MeshTriangle&, const MeshTriangle& a,
+                                       const MeshTriangle&) {
+        // a is (x, p, y): the far corner y inside the circle through p, q, x.
+        return inCircle(t.v[0], t.v[1], t.v[2], a.v[2]);
+    });
+}
+
+void flipPass(Mesh& mesh, bool& changed) {
+    flipWhere(mesh, changed, true, [](const MeshTriangle& t, const MeshTriangle& o, const MeshTriangle& a,
+                                      const MeshTriangle& b) {
+        // Thicker, and no new triangle that can vanish (the costlier test, last).
+        const double before = std::min(meshThickness(t), meshThickness(o));
+        if (std::min(meshThickness(a), meshThickness(b)) <= before + 1e-9) return false;
+        return !((meshCanVanish(a) || meshCanVanish(b)) && !meshCanVanish(t) && !meshCanVanish(o));
+    });
 }
 
 // Splits triangle i so that its parts reach less far; false when no split
