@@ -123,10 +123,82 @@ bool bridge(Ring& ring, const Ring& hole) {
     return true;
 }
 
+// Whether segments pq and uv share a point.
+bool segmentsMeet(IPoint p, IPoint q, IPoint u, IPoint v) {
+    const int a = sign(cross(p, q, u)), b = sign(cross(p, q, v)), c = sign(cross(u, v, p)), e = sign(cross(u, v, q));
+    auto within = [](IPoint s, IPoint t, IPoint x) {
+        return std::min(s.x, t.x) <= x.x && x.x <= std::max(s.x, t.x) && std::min(s.y, t.y) <= x.y && x.y <= std::max(s.y, t.y);
+    };
+    if (a == 0 && within(p, q, u)) return true;
+    if (b == 0 && within(p, q, v)) return true;
+    if (c == 0 && within(u, v, p)) return true;
+    if (e == 0 && within(u, v, q)) return true;
+    return a * b < 0 && c * e < 0;
+}
+
+// A cut from corner i along d whose end, on edge `edge` at b + d * t / den,
+// is not a whole point: it stops at the last whole point of its line before
+// that end (inner) and turns to a corner j of the ring that point sees. The
+// short edge then runs on into a long one all the same.
+bool bentCut(const Ring& ring, size_t i, IPoint d, size_t edge, __int128 t, __int128 den, IPoint& inner, size_t& j) {
+    const size_t n = ring.size();
+    const IPoint b = ring[i];
+    const int64_t g = std::gcd(d.x, d.y);
+    const IPoint step{d.x / g, d.y / g};
+    // The end lies g * t / den steps along: the bend is the whole step
+    // nearest halfway, so that neither piece comes out thin at it.
+    const __int128 last = (__int128(g) * t - 1) / den;
+    const __int128 k = std::min(last, std::max<__int128>(1, (__int128(g) * t + den) / (2 * den)));
+    if (k < 1) return false;
+    inner = {b.x + step.x * int64_t(k), b.y + step.y * int64_t(k)};
+    const IPoint p = ring[edge], q = ring[(edge + 1) % n];
+    auto along = [&](IPoint x) { return __int128(x.x - inner.x) * step.x + __int128(x.y - inner.y) * step.y; };
+    size_t target = along(p) >= along(q) ? edge : (edge + 1) % n;
+    const IPoint P = ring[target];
+    // Corners inside the triangle of inner, the end and P would hide P: of
+    // those, the one nearest the line of the cut.
+    const IPoint ahead{inner.x + step.x, inner.y + step.y};
+    const int sideP = sign(cross(inner, ahead, P));
+    const int sideEnd = sign(cross(inner, P, ahead));
+    IPoint best = P;
+    for (size_t k2 = 0; k2 < n; ++k2) {
+        const IPoint R = ring[k2];
+        if (R == P || along(R) <= 0) continue;
+        const int side = sign(cross(inner, ahead, R));
+        if (side != 0 && side != sideP) continue;
+        if (cross(p, q, R) <= 0) continue;
+        if (sign(cross(inner, P, R)) == -sideEnd) continue;
+        // Nearer the line first (|cross| / along), then nearer.
+        const __int128 off = cross(inner, ahead, R) < 0 ? -cross(inner, ahead, R) : cross(inner, ahead, R);
+        const __int128 bestOff = cross(inner, ahead, best) < 0 ? -cross(inner, ahead, best) : cross(inner, ahead, best);
+        const __int128 lhs = off * along(best), rhs = bestOff * along(R);
+        if (lhs < rhs || (lhs == rhs && along(R) < along(best))) {
+            best = R;
+            target = k2;
+        }
+    }
+    for (size_t k2 = 0; k2 < n; ++k2)
+        if (ring[k2] == best && inSector(ring, k2, inner)) {
+            target = k2;
+            break;
+        }
+    if (target == i) return false;
+    // The bend must see its corner: no edge of the ring may meet the way
+    // there, bar those at the corner itself.
+    for (size_t k2 = 0; k2 < n; ++k2) {
+        const IPoint u = ring[k2], v = ring[(k2 + 1) % n];
+        if (u == best || v == best) continue;
+        if (segmentsMeet(inner, best, u, v)) return false;
+    }
+    j = target;
+    return true;
+}
+
 // Extends the short edge that ends at reflex corner i past it, to the first
-// point of the outline the ray meets, and splits the ring there. False when
-// that point is not a whole point.
-bool cutAt(Ring& ring, size_t i, Ring& other) {
+// point of the outline the ray meets, and splits the ring there (bending
+// the cut at a whole point when that point is not one). False when no cut
+// splits the ring into two proper pieces.
+bool cutAt(Ring& ring, size_t i, Ring& other, bool bend) {
     const size_t n = ring.size();
     const IPoint b = ring[i], before = ring[(i + n - 1) % n], after = ring[(i + 1) % n];
     const IPoint a = length2(before, b) <= length2(b, after) ? before : after;
@@ -156,16 +228,23 @@ bool cutAt(Ring& ring, size_t i, Ring& other) {
     if (!found) return false;
     const __int128 hx = __int128(b.x) * bestDen + __int128(d.x) * bestT;
     const __int128 hy = __int128(b.y) * bestDen + __int128(d.y) * bestT;
-    if (hx % bestDen != 0 || hy % bestDen != 0) return false;
-    const IPoint c{int64_t(hx / bestDen), int64_t(hy / bestDen)};
-    size_t j;
     Ring r = ring;
-    if (c == r[edge]) j = edge;
-    else if (c == r[(edge + 1) % n]) j = (edge + 1) % n;
-    else {
-        r.insert(r.begin() + long(edge) + 1, c);
-        j = edge + 1;
-        if (i > edge) ++i;
+    size_t j;
+    IPoint inner{};  // a whole point the cut bends at, when it ends off the whole points
+    bool bent = false;
+    if (hx % bestDen == 0 && hy % bestDen == 0) {
+        const IPoint c{int64_t(hx / bestDen), int64_t(hy / bestDen)};
+        if (c == r[edge]) j = edge;
+        else if (c == r[(edge + 1) % n]) j = (edge + 1) % n;
+        else {
+            r.insert(r.begin() + long(edge) + 1, c);
+            j = edge + 1;
+            if (i > edge) ++i;
+        }
+    } else if (!bend || !bentCut(ring, i, d, edge, bestT, bestDen, inner, j)) {
+        return false;
+    } else {
+        bent = true;
     }
     const size_t m = r.size();
     Ring first, second;
@@ -176,6 +255,10 @@ bool cutAt(Ring& ring, size_t i, Ring& other) {
     for (size_t k = j;; k = (k + 1) % m) {
         second.push_back(r[k]);
         if (k == i) break;
+    }
+    if (bent) {
+        first.push_back(inner);
+        second.push_back(inner);
     }
     first = withoutStraightPoints(first);
     second = withoutStraightPoints(second);
@@ -217,7 +300,7 @@ __int128 ringArea(const Ring& r) {
     return a;
 }
 
-std::vector<Ring> meshPieces(const SolidPolygon& polygon) {
+std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts) {
     Ring ring = polygon.outer;
     if (ringArea(ring) < 0) std::reverse(ring.begin(), ring.end());
     std::vector<Ring> holes = polygon.holes;
@@ -237,14 +320,14 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon) {
         Ring r = std::move(todo.front());
         todo.pop_front();
         bool split = false;
-        for (size_t i = 0; i < r.size() && tries < kMaxCutTries; ++i) {
+        for (size_t i = 0; cuts != Cuts::none && i < r.size() && tries < kMaxCutTries; ++i) {
             const size_t n = r.size();
             if (!isReflex(r, i)) continue;
             const int64_t shortest = std::min(length2(r[(i + n - 1) % n], r[i]), length2(r[i], r[(i + 1) % n]));
             if (shortest >= kShortEdge * kShortEdge) continue;
             ++tries;
             Ring other;
-            if (cutAt(r, i, other)) {
+            if (cutAt(r, i, other, cuts == Cuts::bent)) {
                 todo.push_back(std::move(r));
                 todo.push_back(std::move(other));
                 split = true;

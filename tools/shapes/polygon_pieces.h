@@ -8,9 +8,16 @@
 
 #include "tools/shapes/shape_types.h"
 
+// How short edges at reflex corners are extended into the polygon: not at
+// all, straight to the outline where that ends at a whole point, or also
+// bent at a whole point inside where it does not. Which meshes best
+// depends on the drawing: bent cuts mend short steps where shapes
+// overlap, but cost thin pieces where a corner is nearly flat.
+enum class Cuts { none, straight, bent };
+
 // Counter-clockwise rings (positive area under cross), weakly simple: a
 // bridge runs both ways between the same two points.
-std::vector<Ring> meshPieces(const SolidPolygon& polygon);
+std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts);
 
 // Twice the signed area of the ring.
 __int128 ringArea(const Ring& r);

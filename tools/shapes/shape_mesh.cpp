@@ -61,14 +61,21 @@ bool addPointAcross(const MeshTriangle& t, std::vector<Ring>& pieces) {
     return true;
 }
 
-std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out) {
-    std::vector<Ring> pieces = meshPieces(polygon);
+size_t thinCount(const std::vector<MeshTriangle>& mesh) {
+    size_t thin = 0;
+    for (const MeshTriangle& t : mesh) thin += meshThickness(t) < kMinThickness;
+    return thin;
+}
+
+// Meshes the polygon cut into pieces as `cuts` says; `mesh` then holds
+// its triangles.
+std::string meshWithCuts(const SolidPolygon& polygon, size_t limit, Cuts cuts, std::vector<MeshTriangle>& mesh) {
+    std::vector<Ring> pieces = meshPieces(polygon, cuts);
     // A piece of n corners makes n - 2 triangles at least: a long outline
     // divided for the screen is refused before the work of meshing it.
     size_t corners = 0;
     for (const Ring& piece : pieces) corners += piece.size() > 2 ? piece.size() - 2 : 0;
     if (corners > limit) return "more than " + std::to_string(limit) + " triangles";
-    std::vector<MeshTriangle> mesh;
     size_t lastThin = SIZE_MAX;
     for (int round = 0;; ++round) {
         mesh.clear();
@@ -82,14 +89,27 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
         }
         if (std::string e = refineMesh(mesh, limit); !e.empty()) return e;
         // Another round only while it helps: a part thin by nature stays so.
-        size_t thin = 0;
-        for (const MeshTriangle& t : mesh) thin += meshThickness(t) < kMinThickness;
+        const size_t thin = thinCount(mesh);
         if (round == kRounds || thin == 0 || thin >= lastThin) break;
         lastThin = thin;
         bool added = false;
         for (const MeshTriangle& t : mesh)
             if (meshThickness(t) < kMinThickness && addPointAcross(t, pieces)) added = true;
         if (!added) break;
+    }
+    return "";
+}
+
+std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out) {
+    std::vector<MeshTriangle> mesh;
+    if (std::string e = meshWithCuts(polygon, limit, Cuts::straight, mesh); !e.empty()) return e;
+    // The other ways only where straight cuts leave thin triangles, and
+    // only when they leave fewer.
+    for (Cuts other : {Cuts::bent, Cuts::none}) {
+        const size_t thin = thinCount(mesh);
+        if (thin == 0) break;
+        std::vector<MeshTriangle> tried;
+        if (meshWithCuts(polygon, limit, other, tried).empty() && thinCount(tried) < thin) mesh.swap(tried);
     }
     out.insert(out.end(), mesh.begin(), mesh.end());
     return out.size() > limit ? "more than " + std::to_string(limit) + " triangles" : "";

@@ -178,6 +178,29 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
     }
 }
 
+TEST(ShapeCompile, OverlapsThatLeaveStepsOrTouchingHolesCompile) {
+    // A square corner standing a few units proud of an overlapping
+    // rectangle: the short step needs a cut that bends inside.
+    CompiledLevel steps;
+    compileOk("shape 263 665 622 665 622 1188 263 1188\n"
+              "shape 624 824 977 1067 702 1467 349 1224\n"
+              "shape 436 578 814 578 814 1281 436 1281\n"
+              "shape 511 629 1130 629 1130 1199 511 1199\n"
+              "shape 871 483 423 1028 90 755 538 209\n"
+              "shape 540 822 917 822 917 1483 540 1483\n",
+              "steps.txt", steps);
+    checkedArea2(steps.triangles);
+    // Two square holes touching at a corner, left by six bars: the union
+    // is a ring that touches itself there.
+    const std::string holes =
+        "shape 0 0 1200 0 1200 300 0 300\nshape 0 900 1200 900 1200 1200 0 1200\nshape 0 0 300 0 300 1200 0 1200\n"
+        "shape 900 0 1200 0 1200 1200 900 1200\nshape 600 300 900 300 900 600 600 600\n"
+        "shape 300 600 600 600 600 900 300 900\n";
+    CompiledLevel ring;
+    compileOk(holes, "holes.txt", ring);
+    EXPECT_EQ(checkedArea2(ring.triangles), 2 * (1200 * 1200 - 2 * 300 * 300));
+}
+
 TEST(ShapeCompile, RefusalsNameTheLine) {
     CompiledLevel level;
     EXPECT_EQ(compileLevel("\nshape 0 0 10 0 10\n", "s.txt", true, level),
