@@ -17,6 +17,7 @@ namespace {
 
 constexpr double kNearCorner = 20.0;  // file units an added corner keeps from others
 constexpr size_t kMaxWalk = 64;       // triangles a walk to a new corner crosses at most
+constexpr double kComfortable = 1.1 * kMinThickness;  // world units: a corner this well off is not moved
 
 using EdgeKey = std::tuple<int64_t, int64_t, int64_t, int64_t>;
 
@@ -63,6 +64,15 @@ public:
         link(tris_.size() - 1);
         return tris_.size() - 1;
     }
+    // Live triangles with corner p, in the order they were made.
+    std::vector<size_t> around(IPoint p) const {
+        std::vector<size_t> out;
+        const auto it = corners_.find(key(p, p));
+        if (it == corners_.end()) return out;
+        for (size_t i : it->second)
+            if (alive_[i] && (tris_[i].v[0] == p || tris_[i].v[1] == p || tris_[i].v[2] == p)) out.push_back(i);
+        return out;
+    }
     void remove(size_t i) {
         alive_[i] = false;
         --live_;
@@ -84,12 +94,16 @@ public:
 
 private:
     void link(size_t i) {
-        for (int j = 0; j < 3; ++j) edges_[key(tris_[i].v[j], tris_[i].v[(j + 1) % 3])] = i;
+        for (int j = 0; j < 3; ++j) {
+            edges_[key(tris_[i].v[j], tris_[i].v[(j + 1) % 3])] = i;
+            corners_[key(tris_[i].v[j], tris_[i].v[j])].push_back(i);
+        }
     }
     std::vector<MeshTriangle>& tris_;
     std::vector<bool> alive_;
     size_t live_;
     std::unordered_map<EdgeKey, size_t, EdgeHash> edges_;
+    std::unordered_map<EdgeKey, std::vector<size_t>, EdgeHash> corners_;  // by corner, as (p, p)
 };
 
 // Rotates t so that edge j comes first: v[0] -> v[1] is that edge.
@@ -156,6 +170,40 @@ void flipPass(Mesh& mesh, bool& changed) {
     });
 }
 
+// Splits edge j of triangle i (from corner j to j + 1) at its middle: a
+// shared edge at its rounded midpoint on both sides, an outline edge at a
+// whole point of it. False when it has none or a part would not be a
+// proper triangle.
+bool splitEdge(Mesh& mesh, size_t i, int j, std::vector<size_t>& made) {
+    const MeshTriangle r = rotated(mesh.at(i), j);
+    const IPoint p = r.v[0], q = r.v[1], x = r.v[2];
+    const long u = mesh.twin(p, q);
+    if (u >= 0) {
+        const MeshTriangle& o = mesh.at(size_t(u));
+        int k = 0;
+        while (k < 3 && !(o.v[k] == q && o.v[(k + 1) % 3] == p)) ++k;
+        if (k == 3) return false;
+        const IPoint y = o.v[(k + 2) % 3];
+        const IPoint m{(p.x + q.x) >> 1, (p.y + q.y) >> 1};
+        const MeshTriangle parts[4] = {{{p, m, x}}, {{m, q, x}}, {{q, m, y}}, {{m, p, y}}};
+        for (const MeshTriangle& c : parts)
+            if (!positive(c)) return false;
+        mesh.remove(i);
+        mesh.remove(size_t(u));
+        for (const MeshTriangle& c : parts) made.push_back(mesh.add(c));
+        return true;
+    }
+    const int64_t g = std::gcd(q.x - p.x, q.y - p.y);
+    if (g < 2) return false;
+    const int64_t s = g / 2;
+    const IPoint m{p.x + (q.x - p.x) / g * s, p.y + (q.y - p.y) / g * s};
+    const MeshTriangle parts[2] = {{{p, m, x}}, {{m, q, x}}};
+    if (!positive(parts[0]) || !positive(parts[1])) return false;
+    mesh.remove(i);
+    for (const MeshTriangle& c : parts) made.push_back(mesh.add(c));
+    return true;
+}
+
 // Splits triangle i so that its parts reach less far; false when no split
 // keeps every part a proper triangle.
 bool split(Mesh& mesh, size_t i, std::vector<size_t>& made) {
@@ -164,37 +212,8 @@ bool split(Mesh& mesh, size_t i, std::vector<size_t>& made) {
     std::sort(order, order + 3, [&](int a, int b) {
         return reach(t.v[a], t.v[(a + 1) % 3]) > reach(t.v[b], t.v[(b + 1) % 3]);
     });
-    for (int j : order) {
-        const MeshTriangle r = rotated(t, j);
-        const IPoint p = r.v[0], q = r.v[1], x = r.v[2];
-        const long u = mesh.twin(p, q);
-        if (u >= 0) {
-            const MeshTriangle& o = mesh.at(size_t(u));
-            int k = 0;
-            while (k < 3 && !(o.v[k] == q && o.v[(k + 1) % 3] == p)) ++k;
-            if (k == 3) continue;
-            const IPoint y = o.v[(k + 2) % 3];
-            // Rounded midpoint, the same on both sides.
-            const IPoint m{(p.x + q.x) >> 1, (p.y + q.y) >> 1};
-            const MeshTriangle parts[4] = {{{p, m, x}}, {{m, q, x}}, {{q, m, y}}, {{m, p, y}}};
-            bool ok = true;
-            for (const MeshTriangle& c : parts) ok = ok && positive(c);
-            if (!ok) continue;
-            mesh.remove(i);
-            mesh.remove(size_t(u));
-            for (const MeshTriangle& c : parts) made.push_back(mesh.add(c));
-            return true;
-        }
-        const int64_t g = std::gcd(q.x - p.x, q.y - p.y);
-        if (g < 2) continue;
-        const int64_t s = g / 2;
-        const IPoint m{p.x + (q.x - p.x) / g * s, p.y + (q.y - p.y) / g * s};
-        const MeshTriangle parts[2] = {{{p, m, x}}, {{m, q, x}}};
-        if (!positive(parts[0]) || !positive(parts[1])) continue;
-        mesh.remove(i);
-        for (const MeshTriangle& c : parts) made.push_back(mesh.add(c));
-        return true;
-    }
+    for (int j : order)
+        if (splitEdge(mesh, i, j, made)) return true;
     const IPoint c{(t.v[0].x + t.v[1].x + t.v[2].x) / 3, (t.v[0].y + t.v[1].y + t.v[2].y) / 3};
     const MeshTriangle parts[3] = {{{t.v[0], t.v[1], c}}, {{t.v[1], t.v[2], c}}, {{t.v[2], t.v[0], c}}};
     for (const MeshTriangle& p : parts)
@@ -202,6 +221,18 @@ bool split(Mesh& mesh, size_t i, std::vector<size_t>& made) {
     mesh.remove(i);
     for (const MeshTriangle& p : parts) made.push_back(mesh.add(p));
     return true;
+}
+
+// The longest edge of t, by index of its first corner.
+int longestEdge(const MeshTriangle& t) {
+    int best = 0;
+    int64_t bestLength = -1;
+    for (int j = 0; j < 3; ++j) {
+        const IPoint a = t.v[j], b = t.v[(j + 1) % 3];
+        const int64_t l = (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y);
+        if (l > bestLength) best = j, bestLength = l;
+    }
+    return best;
 }
 
 // Joins triangle i with the neighbour across one of its edges when their
@@ -302,6 +333,72 @@ bool circleCentre(const MeshTriangle& t, IPoint& c) {
     return true;
 }
 
+// A triangle's worth to the corners it has: one that can vanish is worth
+// less than any that cannot, then the thicker the better.
+double worth(const MeshTriangle& t) {
+    if (!positive(t)) return -1e300;
+    return meshThickness(t) - (meshCanVanish(t) ? 1e9 : 0.0);
+}
+
+// Moves corner v, when it lies inside the solid (every edge from it
+// shared), to where its worst triangle is best: first the middle of the
+// corners around it, then a search over whole points in shrinking steps.
+// The corners around stay, and with every new triangle counter-clockwise
+// the fan covers the same polygon, so the cover stays exact.
+bool smoothCorner(Mesh& mesh, IPoint v) {
+    const std::vector<size_t> star = mesh.around(v);
+    std::vector<std::pair<IPoint, IPoint>> rim;  // each triangle's edge away from v
+    for (size_t i : star) {
+        const MeshTriangle& t = mesh.at(i);
+        const int j = t.v[0] == v ? 0 : t.v[1] == v ? 1 : 2;
+        const IPoint a = t.v[(j + 1) % 3], b = t.v[(j + 2) % 3];
+        if (mesh.twin(v, a) < 0) return false;
+        rim.emplace_back(a, b);
+    }
+    if (rim.empty()) return false;
+    auto worst = [&](IPoint p) {
+        double w = 1e300;
+        for (const auto& [a, b] : rim) w = std::min(w, worth(MeshTriangle{{p, a, b}}));
+        return w;
+    };
+    IPoint best = v;
+    double bestWorth = worst(v);
+    const double before = bestWorth;
+    // A corner whose triangles are all well within the rules stays.
+    if (before >= kComfortable) return false;
+    int64_t sx = 0, sy = 0;
+    for (const auto& e : rim) sx += e.first.x, sy += e.first.y;
+    const int64_t n = int64_t(rim.size());
+    const IPoint middle{(sx + (sx >= 0 ? n / 2 : -n / 2)) / n, (sy + (sy >= 0 ? n / 2 : -n / 2)) / n};
+    if (const double w = worst(middle); w > bestWorth) best = middle, bestWorth = w;
+    for (int64_t step = 32; step >= 1; step /= 2)
+        for (int tries = 0; tries < 8; ++tries) {
+            const IPoint from = best;
+            for (int d = 0; d < 8; ++d) {
+                static const int kDx[8] = {1, 1, 0, -1, -1, -1, 0, 1}, kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+                const IPoint p{from.x + kDx[d] * step, from.y + kDy[d] * step};
+                if (const double w = worst(p); w > bestWorth) best = p, bestWorth = w;
+            }
+            if (best == from) break;
+        }
+    if (best == v || bestWorth <= before) return false;
+    for (size_t i : star) mesh.remove(i);
+    for (const auto& [a, b] : rim) mesh.add(MeshTriangle{{best, a, b}});
+    return true;
+}
+
+bool smoothCorners(Mesh& mesh) {
+    std::vector<IPoint> corners;
+    for (size_t i = 0; i < mesh.size(); ++i)
+        if (mesh.alive(i))
+            for (const IPoint& p : mesh.at(i).v) corners.push_back(p);
+    std::sort(corners.begin(), corners.end());
+    corners.erase(std::unique(corners.begin(), corners.end()), corners.end());
+    bool moved = false;
+    for (const IPoint& v : corners) moved = smoothCorner(mesh, v) || moved;
+    return moved;
+}
+
 }  // namespace
 
 std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
@@ -338,7 +435,16 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
             bool inserted;
             if (thin) {
                 // A part thin by nature would take corners without end.
+                // Where the centre lies outside (a flat corner of the outline),
+                // the longest edge is split instead and the new corner is
+                // moved to its best place later.
+                std::vector<size_t> made;
                 inserted = mesh.count() < thinBudget && circleCentre(t, c) && insertPoint(mesh, c, i);
+                if (!inserted && round == 0 && mesh.count() < thinBudget && splitEdge(mesh, i, longestEdge(t), made)) {
+                    const MeshTriangle& first = mesh.at(made.front());
+                    smoothCorner(mesh, first.v[1]);
+                    inserted = true;
+                }
             } else {
                 c = {(t.v[0].x + t.v[1].x + t.v[2].x) / 3, (t.v[0].y + t.v[1].y + t.v[2].y) / 3};
                 inserted = insertPoint(mesh, c, i);
@@ -367,6 +473,11 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
         bool changed = false;
         flipPass(mesh, changed);
         if (!changed) break;
+    }
+    for (int round = 0; round < 16; ++round) {
+        if (!smoothCorners(mesh)) break;
+        bool changed = false;
+        flipPass(mesh, changed);
     }
     // One sweep: a joined triangle goes to the end and is tried in turn
     // with its own neighbours.

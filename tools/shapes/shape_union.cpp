@@ -85,8 +85,11 @@ std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions)
         own.Execute(ClipperLib::ctUnion, solved, rule, rule);
         joined.insert(joined.end(), solved.begin(), solved.end());
     }
+    // Not strictly simple: that mode can move a corner of one shape by a
+    // unit where another shape has a corner at the next row, and the cover
+    // would then differ from the drawing. The mesher takes rings that touch
+    // themselves at a point.
     ClipperLib::Clipper all;
-    all.StrictlySimple(true);
     all.AddPaths(joined, ClipperLib::ptSubject, true);
     ClipperLib::PolyTree tree;
     all.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero);

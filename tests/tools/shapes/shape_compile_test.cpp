@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "tools/levels/level_check.h"
@@ -99,6 +100,82 @@ TEST(ShapeCompile, ShippedCourseRedrawnAsShapesStaysSmall) {
     // The hand-made course has 310 triangles.
     EXPECT_LE(level.triangles.size(), 403u);
     EXPECT_TRUE(checkLevel(level.triangles).empty());
+}
+
+// Random outlines of the kinds authors draw, each at least 80 world units
+// across with no corner under 30 degrees, twelve to a level on a grid so
+// that they do not touch: long bars at an angle (no whole points along
+// their sides), triangles, and polygons round a centre.
+std::vector<std::vector<int64_t>> thickShapes(std::mt19937& random) {
+    auto uniform = [&](double lo, double hi) { return lo + (hi - lo) * (double(random()) / 4294967296.0); };
+    const double pi = 3.14159265358979;
+    std::vector<std::vector<int64_t>> shapes;
+    for (int k = 0; k < 12; ++k) {
+        const double cx = (k % 4) * 1500 + 400, cy = (k / 4) * 1500 + 600;
+        std::vector<std::pair<double, double>> p;
+        const uint32_t kind = random() % 3;
+        if (kind == 0) {
+            const double w = uniform(60, 700), h = uniform(60, 700), a = uniform(0, pi);
+            for (const auto& [x, y] : {std::pair{-w / 2, -h / 2}, {w / 2, -h / 2}, {w / 2, h / 2}, {-w / 2, h / 2}})
+                p.emplace_back(cx + x * std::cos(a) - y * std::sin(a), cy + x * std::sin(a) + y * std::cos(a));
+        } else if (kind == 1) {
+            for (bool ok = false; !ok;) {
+                p.clear();
+                for (int i = 0; i < 3; ++i) p.emplace_back(cx + uniform(-400, 400), cy + uniform(-400, 400));
+                ok = true;
+                for (int i = 0; i < 3; ++i) {
+                    const auto [ax, ay] = p[(i + 2) % 3];
+                    const auto [bx, by] = p[i];
+                    const auto [qx, qy] = p[(i + 1) % 3];
+                    const double u = std::hypot(ax - bx, ay - by), v = std::hypot(qx - bx, qy - by);
+                    const double angle = std::acos(((ax - bx) * (qx - bx) + (ay - by) * (qy - by)) / (u * v));
+                    ok = ok && angle >= 32 * pi / 180 && v > 120;
+                }
+            }
+        } else {
+            const int n = 5 + int(random() % 10);
+            const double r = uniform(150, 450);
+            for (int i = 0; i < n; ++i) {
+                const double ri = r * uniform(0.75, 1.0);
+                p.emplace_back(cx + ri * std::cos(2 * pi * i / n), cy + ri * std::sin(2 * pi * i / n));
+            }
+        }
+        std::vector<int64_t> c;
+        for (const auto& [x, y] : p) c.push_back(std::llround(x)), c.push_back(std::llround(y));
+        shapes.push_back(c);
+    }
+    return shapes;
+}
+
+TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
+    std::mt19937 random(19);
+    for (int level = 0; level < 200; ++level) {
+        std::string source;
+        int64_t area2 = 0;
+        for (const std::vector<int64_t>& c : thickShapes(random)) {
+            source += "shape";
+            for (int64_t v : c) source += " " + std::to_string(v);
+            source += "\n";
+            const size_t n = c.size() / 2;
+            int64_t a = 0;
+            for (size_t i = 0; i < n; ++i) a += c[2 * i] * c[2 * ((i + 1) % n) + 1] - c[2 * ((i + 1) % n)] * c[2 * i + 1];
+            area2 += std::llabs(a);
+        }
+        CompiledLevel compiled;
+        compileOk(source, "thick.txt", compiled);
+        EXPECT_EQ(checkedArea2(compiled.triangles), area2) << source;
+    }
+    // Outlines that once came out thin: bars 115 and 90 world units wide
+    // whose long sides have no whole point to divide at, a triangle whose
+    // longest side has none, and a polygon of flat corners.
+    for (const char* shape : {"shape 2138 3381 2183 3443 1662 3819 1617 3757", "shape 5190 3795 5153 3842 4610 3405 4647 3358",
+                              "shape 3793 3213 3164 3366 3192 3979",
+                              "shape 5031 2100 4996 2188 4940 2223 4860 2214 4789 2176 4781 2100 4787 2013 4858 1981 "
+                              "4945 1970 5020 2024"}) {
+        CompiledLevel compiled;
+        compileOk(std::string(shape) + "\n", "thick.txt", compiled);
+        checkedArea2(compiled.triangles);
+    }
 }
 
 TEST(ShapeCompile, RefusalsNameTheLine) {
