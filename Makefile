@@ -16,7 +16,7 @@ FUZZ_SECONDS  ?= 60
 FUZZ_READER_SECONDS ?= 20
 FUZZ_READER_RUNS ?=
 FUZZ_PARALLEL ?= 2
-FUZZ_TARGETS  = fuzz_level fuzz_replay fuzz_level_text fuzz_key_script \
+FUZZ_TARGETS  = fuzz_level fuzz_replay fuzz_level_text fuzz_key_script fuzz_shape_text fuzz_svg \
   fuzz_level_reader fuzz_replay_reader fuzz_level_text_reader fuzz_key_script_reader \
   fuzz_shape_text_reader fuzz_svg_reader
 

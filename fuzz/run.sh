@@ -8,8 +8,8 @@
 #
 #   fuzz/run.sh BUILD_DIR SECONDS [PARALLEL] [TARGET...]
 #
-# SECONDS is the time of each deep target (fuzz_level ... fuzz_key_script,
-# a frame loop per input). The reader targets (fuzz_*_reader, the reader
+# SECONDS is the time of each deep target (fuzz_level ... fuzz_svg, a frame
+# loop or a whole shape compile per input). The reader targets (fuzz_*_reader, the reader
 # alone) run FUZZ_READER_SECONDS each (default SECONDS), or, when
 # FUZZ_READER_RUNS is set, until they have tried that many inputs.
 # FUZZ_COVERAGE_BUILD names the coverage build (default BUILD_DIR-cov); when
@@ -27,7 +27,7 @@ seconds=${2:?$usage}
 parallel=${3:-1}
 shift $(( $# < 3 ? $# : 3 ))
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(level replay level_text key_script
+[ ${#targets[@]} -eq 0 ] && targets=(level replay level_text key_script shape_text svg
     level_reader replay_reader level_text_reader key_script_reader
     shape_text_reader svg_reader)
 reader_seconds=${FUZZ_READER_SECONDS:-$seconds}
@@ -58,7 +58,9 @@ reader_source() {
 }
 
 # Longest input per target. Deep: a level of 170 triangles, a replay of 64
-# records after its control byte, texts of a few hundred lines. Readers: a
+# records after its control byte, texts of a few hundred lines; a shape
+# source of a few hundred bytes, which can already ask for a mesh of
+# thousands of triangles. Readers: a
 # reader's rules need no long input, and a short one runs the faster: a
 # level of 42 triangles, 16 records, a few dozen lines.
 max_len() {
@@ -68,8 +70,8 @@ max_len() {
         replay_reader) echo 1025 ;;
         level_reader) echo 1024 ;;
         level_text_reader | key_script_reader) echo 512 ;;
-        shape_text_reader) echo 512 ;;
-        svg_reader) echo 1024 ;;
+        shape_text | shape_text_reader) echo 512 ;;
+        svg | svg_reader) echo 1024 ;;
         *) echo 4096 ;;
     esac
 }
@@ -80,7 +82,7 @@ max_len() {
 # seconds under the sanitizers on a loaded machine.
 input_timeout() {
     case "$1" in
-        shape_text_reader | svg_reader) echo 30 ;;
+        shape_text | svg) echo 30 ;;
         *) echo 3 ;;
     esac
 }

@@ -33,12 +33,18 @@ std::vector<std::string> tokens(const std::string& line) {
     return out;
 }
 
+// A sign and digits, of any length as the triangle lines allow: a value
+// past the range stays past it, to be refused as out of range.
 bool parseCoordinate(const std::string& token, int64_t& v) {
-    size_t i = token[0] == '+' || token[0] == '-' ? 1 : 0;
-    if (i == token.size() || token.size() > 12) return false;
-    for (size_t k = i; k < token.size(); ++k)
+    const size_t first = token[0] == '+' || token[0] == '-' ? 1 : 0;
+    if (first == token.size()) return false;
+    constexpr int64_t kBeyond = 10 * kMaxShapeCoordinate;
+    v = 0;
+    for (size_t k = first; k < token.size(); ++k) {
         if (token[k] < '0' || token[k] > '9') return false;
-    v = std::strtoll(token.c_str(), nullptr, 10);
+        v = std::min(v * 10 + (token[k] - '0'), kBeyond);
+    }
+    if (token[0] == '-') v = -v;
     return true;
 }
 
@@ -98,10 +104,58 @@ bool ringSelfCrosses(const Ring& ring, IPoint& at) {
     return false;
 }
 
+namespace {
+
+// One shape line's words into an outline; "" or its fault.
+std::string shapeLine(const std::vector<std::string>& words, const std::string& where, size_t& points, int lineNumber,
+                      std::vector<SourceRegion>& shapes) {
+    const size_t numbers = words.size() - 1;
+    if (numbers % 2) return where + "shape has an odd number of coordinates (" + std::to_string(numbers) + ")";
+    SourceRegion shape;
+    shape.line = lineNumber;
+    shape.label = "shape";
+    Ring ring;
+    for (size_t k = 1; k < words.size(); k += 2) {
+        IPoint p{};
+        for (int axis = 0; axis < 2; ++axis) {
+            const std::string& w = words[k + size_t(axis)];
+            int64_t v = 0;
+            if (!parseCoordinate(w, v)) return where + "\"" + shown(w) + "\" is not an integer";
+            if (v < -kMaxShapeCoordinate || v > kMaxShapeCoordinate)
+                return where + shown(w) + " is out of range (shapes stay within -" + std::to_string(kMaxShapeCoordinate) +
+                       " to " + std::to_string(kMaxShapeCoordinate) + ")";
+            (axis ? p.y : p.x) = v;
+        }
+        if (ring.empty() || ring.back() != p) ring.push_back(p);
+    }
+    if (ring.size() > 1 && ring.front() == ring.back()) ring.pop_back();
+    if (ring.size() < 3) return where + "shape has " + std::to_string(ring.size()) + " distinct points, at least 3 are needed";
+    points += ring.size();
+    if (points > kMaxShapePoints) return where + "more than " + std::to_string(kMaxShapePoints) + " shape points";
+    __int128 area = 0;
+    for (size_t i = 0; i < ring.size(); ++i) area += cross(IPoint{0, 0}, ring[i], ring[(i + 1) % ring.size()]);
+    if (area == 0) return where + "shape has no area (its points lie on one line)";
+    IPoint at{};
+    if (ringSelfCrosses(ring, at))
+        return where + "shape outline crosses itself at (" + std::to_string(at.x) + ", " + std::to_string(at.y) + ")";
+    shape.outlines.push_back(std::move(ring));
+    shapes.push_back(std::move(shape));
+    return "";
+}
+
+}  // namespace
+
 std::string parseShapeText(std::istream& in, const std::string& name, ShapeText& out) {
     out = ShapeText{};
     std::string text, line;
     size_t points = 0;
+    // The triangle lines are parsed once all are read; a fault found before
+    // then gives way to one of theirs on an earlier line.
+    const auto firstFault = [&](const std::string& fault) {
+        std::istringstream before(text);
+        const std::string earlier = parseLevelText(before, name, out.triangles);
+        return earlier.empty() ? fault : earlier;
+    };
     for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
         std::string body = line.substr(0, line.find('#'));
         std::vector<std::string> words = tokens(body);
@@ -109,43 +163,12 @@ std::string parseShapeText(std::istream& in, const std::string& name, ShapeText&
             text += line + '\n';
             continue;
         }
-        text += '\n';
         const std::string where = name + ":" + std::to_string(lineNumber) + ": ";
-        const size_t numbers = words.size() - 1;
-        if (numbers % 2) return where + "shape has an odd number of coordinates (" + std::to_string(numbers) + ")";
-        SourceRegion shape;
-        shape.line = lineNumber;
-        shape.label = "shape";
-        Ring ring;
-        for (size_t k = 1; k < words.size(); k += 2) {
-            IPoint p{};
-            for (int axis = 0; axis < 2; ++axis) {
-                const std::string& w = words[k + size_t(axis)];
-                int64_t v = 0;
-                if (!parseCoordinate(w, v))
-                    return where + "\"" + shown(w) + "\" is not an integer";
-                if (v < -kMaxShapeCoordinate || v > kMaxShapeCoordinate)
-                    return where + shown(w) + " is out of range (shapes stay within -" + std::to_string(kMaxShapeCoordinate) +
-                           " to " + std::to_string(kMaxShapeCoordinate) + ")";
-                (axis ? p.y : p.x) = v;
-            }
-            if (ring.empty() || ring.back() != p) ring.push_back(p);
-        }
-        if (ring.size() > 1 && ring.front() == ring.back()) ring.pop_back();
-        if (ring.size() < 3)
-            return where + "shape has " + std::to_string(ring.size()) + " distinct points, at least 3 are needed";
-        points += ring.size();
-        if (points > kMaxShapePoints) return where + "more than " + std::to_string(kMaxShapePoints) + " shape points";
-        __int128 area = 0;
-        for (size_t i = 0; i < ring.size(); ++i) area += cross(IPoint{0, 0}, ring[i], ring[(i + 1) % ring.size()]);
-        if (area == 0) return where + "shape has no area (its points lie on one line)";
-        IPoint at{};
-        if (ringSelfCrosses(ring, at))
-            return where + "shape outline crosses itself at (" + std::to_string(at.x) + ", " + std::to_string(at.y) + ")";
-        shape.outlines.push_back(std::move(ring));
-        out.shapes.push_back(std::move(shape));
+        const std::string fault = shapeLine(words, where, points, lineNumber, out.shapes);
+        if (!fault.empty()) return firstFault(fault);
+        text += '\n';
     }
-    if (in.bad()) return name + ": read error";
+    if (in.bad()) return firstFault(name + ": read error");
     std::istringstream rest(text);
     return parseLevelText(rest, name, out.triangles);
 }

@@ -3,6 +3,7 @@
 // references, and refuses elements nested deeper than a fixed limit.
 #include "tools/shapes/svg_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -234,6 +235,11 @@ std::string readWhole(const std::string& bytes, const std::string& name, std::ve
                       std::vector<std::string>& warnings, KeptTriangles* kept) {
     regions.clear();
     if (bytes.size() > kMaxSvgBytes) return name + ": larger than " + std::to_string(kMaxSvgBytes >> 20) + " MB";
+    // tinyxml2 takes a zero byte for the end of the text and would read a
+    // drawing as whole that goes on after one; XML has no zero bytes.
+    if (const size_t zero = bytes.find('\0'); zero != std::string::npos)
+        return name + ":" + std::to_string(1 + std::count(bytes.begin(), bytes.begin() + long(zero), '\n')) +
+               ": not well-formed XML (a zero byte)";
     tinyxml2::XMLDocument doc(true, tinyxml2::COLLAPSE_WHITESPACE);
     if (doc.Parse(bytes.data(), bytes.size()) != tinyxml2::XML_SUCCESS) {
         // "XML_ERROR_PARSING_TEXT" says "error parsing text"; tinyxml2's own
@@ -246,11 +252,15 @@ std::string readWhole(const std::string& bytes, const std::string& name, std::ve
         const size_t line = full.find("Line number=");
         const size_t detail = line == std::string::npos ? std::string::npos : full.find(": ", line);
         if (detail != std::string::npos) what += ": " + clipText(full.substr(detail + 2));
-        return name + ":" + std::to_string(doc.ErrorLineNum()) + ": not well-formed XML (" + what + ")";
+        // An empty document's fault is on no line; its first is the nearest.
+        return name + ":" + std::to_string(std::max(1, doc.ErrorLineNum())) + ": not well-formed XML (" + what + ")";
     }
     const tinyxml2::XMLElement* root = doc.RootElement();
     if (!root || std::strcmp(root->Name(), "svg") != 0)
         return name + ":" + std::to_string(root ? root->GetLineNum() : 1) + ": not an SVG drawing (no svg element)";
+    // tinyxml2 lets more elements follow the first; only one is the drawing.
+    if (const tinyxml2::XMLElement* second = root->NextSiblingElement())
+        return name + ":" + std::to_string(second->GetLineNum()) + ": not well-formed XML (a second root element)";
     Reader reader(name, regions, warnings, kept);
     return reader.walk(*root, SvgStyle{}, Affine{});
 }

@@ -206,6 +206,10 @@ TEST(ShapeCompile, RefusalsNameTheLine) {
     EXPECT_EQ(compileLevel("\nshape 0 0 10 0 10\n", "s.txt", true, level),
               "s.txt:2: shape has an odd number of coordinates (5)");
     EXPECT_EQ(compileLevel("shape 0 0 10 0\n", "s.txt", true, level), "s.txt:1: shape has 2 distinct points, at least 3 are needed");
+    // The first fault, though triangle lines are parsed after the shapes;
+    // leading zeros as the triangle lines allow them.
+    EXPECT_EQ(compileLevel("1 2 3\nshape 0 0 10 0\n", "s.txt", true, level).rfind("s.txt:1: ", 0), 0u);
+    EXPECT_EQ(compileLevel("shape 0000000000000 0 900 0 0 900\n", "s.txt", false, level), "");
     EXPECT_EQ(compileLevel("shape 0 0 100 100 100 0 0 60\n", "s.txt", true, level),
               "s.txt:1: shape outline crosses itself at (37, 37)");
     EXPECT_NE(compileLevel("shape 0 0 99999999 0 0 100\n", "s.txt", true, level).find("s.txt:1: 99999999 is out of range"),
@@ -258,6 +262,11 @@ TEST(ShapeCompile, SvgElementsTransformsAndStyles) {
     EXPECT_NE(compileLevel("<svg>\n<g>\n</svg>", "bad.svg", true, level).find("bad.svg:"), std::string::npos);
     EXPECT_EQ(compileLevel("<svg><path id=\"p\" d=\"M 0 0 L 5\"/></svg>", "p.svg", true, level),
               "p.svg:1: path id=p: lineto needs x y at character 10");
+    // Whatever tinyxml2 would let pass after the drawing is refused.
+    EXPECT_EQ(compileLevel(std::string("<svg/>\n") + '\0' + "<svg><rect width=\"9\" height=\"9\"/></svg>", "z.svg", true, level),
+              "z.svg:2: not well-formed XML (a zero byte)");
+    EXPECT_EQ(compileLevel("<svg/>\n<svg/>", "two.svg", true, level), "two.svg:2: not well-formed XML (a second root element)");
+    EXPECT_EQ(compileLevel("", "e.svg", true, level).rfind("e.svg:1: not well-formed XML", 0), 0u);
 }
 
 TEST(ShapeCompile, CurvesFlattenWithinAWorldUnit) {
