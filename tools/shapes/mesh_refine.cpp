@@ -18,6 +18,7 @@ namespace {
 constexpr double kNearCorner = 20.0;  // file units an added corner keeps from others
 constexpr size_t kMaxWalk = 64;       // triangles a walk to a new corner crosses at most
 constexpr double kComfortable = 1.1 * kMinThickness;  // world units: a corner this well off is not moved
+constexpr size_t kSmoothWork = 60;                     // triangles weighed per triangle of the mesh, at most
 
 using EdgeKey = std::tuple<int64_t, int64_t, int64_t, int64_t>;
 
@@ -333,19 +334,14 @@ bool circleCentre(const MeshTriangle& t, IPoint& c) {
     return true;
 }
 
-// A triangle's worth to the corners it has: one that can vanish is worth
-// less than any that cannot, then the thicker the better.
-double worth(const MeshTriangle& t) {
-    if (!positive(t)) return -1e300;
-    return meshThickness(t) - (meshCanVanish(t) ? 1e9 : 0.0);
-}
-
 // Moves corner v, when it lies inside the solid (every edge from it
-// shared), to where its worst triangle is best: first the middle of the
-// corners around it, then a search over whole points in shrinking steps.
-// The corners around stay, and with every new triangle counter-clockwise
-// the fan covers the same polygon, so the cover stays exact.
-bool smoothCorner(Mesh& mesh, IPoint v) {
+// shared), to where its worst triangle is best: one that can vanish is
+// worse than any that cannot, then the thicker the better. First the
+// middle of the corners around it, then a search over whole points in
+// shrinking steps. The corners around stay, and with every new triangle
+// counter-clockwise the fan covers the same polygon, so the cover stays
+// exact. Each triangle weighed costs one of the budget.
+bool smoothCorner(Mesh& mesh, IPoint v, size_t& budget) {
     const std::vector<size_t> star = mesh.around(v);
     std::vector<std::pair<IPoint, IPoint>> rim;  // each triangle's edge away from v
     for (size_t i : star) {
@@ -356,13 +352,23 @@ bool smoothCorner(Mesh& mesh, IPoint v) {
         rim.emplace_back(a, b);
     }
     if (rim.empty()) return false;
-    auto worst = [&](IPoint p) {
+    // The worst triangle's worth with its corner at p, or at most `bar`
+    // once it cannot beat that: the costly vanishing test is left out then.
+    auto worst = [&](IPoint p, double bar) {
         double w = 1e300;
-        for (const auto& [a, b] : rim) w = std::min(w, worth(MeshTriangle{{p, a, b}}));
+        for (const auto& [a, b] : rim) {
+            if (budget > 0) --budget;
+            const MeshTriangle t{{p, a, b}};
+            if (!positive(t)) return -1e300;
+            const double thickness = meshThickness(t);
+            if (thickness <= bar) return thickness;
+            w = std::min(w, meshCanVanish(t) ? thickness - 1e9 : thickness);
+            if (w <= bar) return w;
+        }
         return w;
     };
     IPoint best = v;
-    double bestWorth = worst(v);
+    double bestWorth = worst(v, -1e300);
     const double before = bestWorth;
     // A corner whose triangles are all well within the rules stays.
     if (before >= kComfortable) return false;
@@ -370,14 +376,14 @@ bool smoothCorner(Mesh& mesh, IPoint v) {
     for (const auto& e : rim) sx += e.first.x, sy += e.first.y;
     const int64_t n = int64_t(rim.size());
     const IPoint middle{(sx + (sx >= 0 ? n / 2 : -n / 2)) / n, (sy + (sy >= 0 ? n / 2 : -n / 2)) / n};
-    if (const double w = worst(middle); w > bestWorth) best = middle, bestWorth = w;
-    for (int64_t step = 32; step >= 1; step /= 2)
-        for (int tries = 0; tries < 8; ++tries) {
+    if (const double w = worst(middle, bestWorth); w > bestWorth) best = middle, bestWorth = w;
+    for (int64_t step = 32; step >= 1 && budget > 0; step /= 2)
+        for (int tries = 0; tries < 8 && budget > 0; ++tries) {
             const IPoint from = best;
             for (int d = 0; d < 8; ++d) {
                 static const int kDx[8] = {1, 1, 0, -1, -1, -1, 0, 1}, kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
                 const IPoint p{from.x + kDx[d] * step, from.y + kDy[d] * step};
-                if (const double w = worst(p); w > bestWorth) best = p, bestWorth = w;
+                if (const double w = worst(p, bestWorth); w > bestWorth) best = p, bestWorth = w;
             }
             if (best == from) break;
         }
@@ -387,7 +393,7 @@ bool smoothCorner(Mesh& mesh, IPoint v) {
     return true;
 }
 
-bool smoothCorners(Mesh& mesh) {
+bool smoothCorners(Mesh& mesh, size_t& budget) {
     std::vector<IPoint> corners;
     for (size_t i = 0; i < mesh.size(); ++i)
         if (mesh.alive(i))
@@ -395,7 +401,10 @@ bool smoothCorners(Mesh& mesh) {
     std::sort(corners.begin(), corners.end());
     corners.erase(std::unique(corners.begin(), corners.end()), corners.end());
     bool moved = false;
-    for (const IPoint& v : corners) moved = smoothCorner(mesh, v) || moved;
+    for (const IPoint& v : corners) {
+        if (budget == 0) break;
+        moved = smoothCorner(mesh, v, budget) || moved;
+    }
     return moved;
 }
 
@@ -417,6 +426,9 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
     // many short sides then fans out from its middle instead of shedding
     // thin ears); one that can vanish gets one at its centroid.
     const size_t thinBudget = 2 * mesh.count() + 200;
+    // Triangles weighed while moving corners: where a part is thin by
+    // nature no place is good, and the search must end all the same.
+    size_t budget = kSmoothWork * mesh.count() + 20000;
     std::vector<bool> fine;  // by index, done with: a triangle never changes, so once is enough
     for (int round = 0; round < 8; ++round) {
         bool added = false;
@@ -442,7 +454,7 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
                 inserted = mesh.count() < thinBudget && circleCentre(t, c) && insertPoint(mesh, c, i);
                 if (!inserted && round == 0 && mesh.count() < thinBudget && splitEdge(mesh, i, longestEdge(t), made)) {
                     const MeshTriangle& first = mesh.at(made.front());
-                    smoothCorner(mesh, first.v[1]);
+                    smoothCorner(mesh, first.v[1], budget);
                     inserted = true;
                 }
             } else {
@@ -475,7 +487,7 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
         if (!changed) break;
     }
     for (int round = 0; round < 16; ++round) {
-        if (!smoothCorners(mesh)) break;
+        if (!smoothCorners(mesh, budget)) break;
         bool changed = false;
         flipPass(mesh, changed);
     }
