@@ -1,6 +1,7 @@
 // The compile under test, and the regions read again to measure the union.
 #include "fuzz/shape_checks.h"
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -24,6 +25,60 @@ __int128 area2(const FileTriangle& t) {
     const __int128 v = __int128(int64_t(t.c[2]) - t.c[0]) * (int64_t(t.c[5]) - t.c[1]) -
                        __int128(int64_t(t.c[3]) - t.c[1]) * (int64_t(t.c[4]) - t.c[0]);
     return v < 0 ? -v : v;
+}
+
+// Where p lies against one outline: 0 outside, 1 inside, 2 on it; the
+// winding number counts the turns for a nonzero fill.
+int where(const Ring& r, IPoint p, int& winding) {
+    const std::size_t n = r.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const IPoint a = r[i], b = r[(i + 1) % n];
+        if (cross(a, b, p) == 0 && std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) &&
+            std::min(a.y, b.y) <= p.y && p.y <= std::max(a.y, b.y))
+            return 2;
+        if (a.y <= p.y && b.y > p.y && cross(a, b, p) > 0) ++winding;
+        if (a.y > p.y && b.y <= p.y && cross(a, b, p) < 0) --winding;
+    }
+    return 0;
+}
+
+// Whether p is inside a region or on one of its outlines.
+bool touches(const SourceRegion& region, IPoint p) {
+    int winding = 0;
+    for (const Ring& r : region.outlines)
+        if (where(r, p, winding) == 2) return true;
+    // Each crossing of the ray turns the count by one, so its parity is
+    // that of the crossings.
+    return region.evenOdd ? winding % 2 != 0 : winding != 0;
+}
+
+// The union is checked against the regions themselves, not only against
+// what the union gave: a corner of a simple one-outline region that lies
+// clear of every other region must be a corner of the solid, where it was
+// drawn.
+void checkCornersKept(const std::vector<SourceRegion>& regions, const std::vector<SolidPolygon>& solid) {
+    std::vector<IPoint> corners;
+    for (const SolidPolygon& p : solid) {
+        corners.insert(corners.end(), p.outer.begin(), p.outer.end());
+        for (const Ring& h : p.holes) corners.insert(corners.end(), h.begin(), h.end());
+    }
+    std::sort(corners.begin(), corners.end());
+    std::size_t work = 0;
+    for (std::size_t k = 0; k < regions.size(); ++k) {
+        if (regions[k].outlines.size() != 1) continue;
+        const Ring& r = regions[k].outlines[0];
+        IPoint at;
+        if (r.size() > 2000 || ringSelfCrosses(r, at)) continue;
+        for (std::size_t i = 0; i < r.size(); ++i) {
+            const IPoint p = r[i];
+            if (cross(r[(i + r.size() - 1) % r.size()], p, r[(i + 1) % r.size()]) == 0) continue;
+            if (++work > 200000) return;
+            bool clear = true;
+            for (std::size_t o = 0; o < regions.size() && clear; ++o) clear = o == k || !touches(regions[o], p);
+            if (clear && !std::binary_search(corners.begin(), corners.end(), p))
+                fail("corner (%lld, %lld) of region %zu is not where the solid has it", (long long)p.x, (long long)p.y, k);
+        }
+    }
 }
 
 }  // namespace
@@ -55,8 +110,10 @@ void checkShapeCompile(const uint8_t* data, std::size_t size, const std::string&
         regions = text.shapes;
         kept = text.triangles.triangles.size();
     }
+    const std::vector<SolidPolygon> united = uniteRegions(regions);
+    checkCornersKept(regions, united);
     __int128 solid = 0;
-    for (const SolidPolygon& p : uniteRegions(regions)) {
+    for (const SolidPolygon& p : united) {
         solid += ringArea(p.outer) < 0 ? -ringArea(p.outer) : ringArea(p.outer);
         for (const Ring& h : p.holes) solid -= ringArea(h) < 0 ? -ringArea(h) : ringArea(h);
     }

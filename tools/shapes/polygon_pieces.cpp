@@ -8,6 +8,7 @@
 #include <deque>
 #include <numeric>
 
+#include "tools/shapes/segments.h"
 #include "tools/shapes/shape_union.h"
 
 namespace {
@@ -21,8 +22,6 @@ constexpr int64_t kMaxEdgeX = 420;
 constexpr int64_t kMaxEdgeY = 300;
 // Work bounds for hostile inputs: cuts tried per polygon.
 constexpr int kMaxCutTries = 4000;
-
-int sign(__int128 v) { return (v > 0) - (v < 0); }
 
 int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
 
@@ -123,19 +122,6 @@ bool bridge(Ring& ring, const Ring& hole) {
     return true;
 }
 
-// Whether segments pq and uv share a point.
-bool segmentsMeet(IPoint p, IPoint q, IPoint u, IPoint v) {
-    const int a = sign(cross(p, q, u)), b = sign(cross(p, q, v)), c = sign(cross(u, v, p)), e = sign(cross(u, v, q));
-    auto within = [](IPoint s, IPoint t, IPoint x) {
-        return std::min(s.x, t.x) <= x.x && x.x <= std::max(s.x, t.x) && std::min(s.y, t.y) <= x.y && x.y <= std::max(s.y, t.y);
-    };
-    if (a == 0 && within(p, q, u)) return true;
-    if (b == 0 && within(p, q, v)) return true;
-    if (c == 0 && within(u, v, p)) return true;
-    if (e == 0 && within(u, v, q)) return true;
-    return a * b < 0 && c * e < 0;
-}
-
 // A cut from corner i along d whose end, on edge `edge` at b + d * t / den,
 // is not a whole point: it stops at the last whole point of its line before
 // that end (inner) and turns to a corner j of the ring that point sees. The
@@ -188,7 +174,8 @@ bool bentCut(const Ring& ring, size_t i, IPoint d, size_t edge, __int128 t, __in
     for (size_t k2 = 0; k2 < n; ++k2) {
         const IPoint u = ring[k2], v = ring[(k2 + 1) % n];
         if (u == best || v == best) continue;
-        if (segmentsMeet(inner, best, u, v)) return false;
+        IPoint at;
+        if (segmentsMeet(inner, best, u, v, at)) return false;
     }
     j = target;
     return true;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "tools/levels/level_check.h"
+#include "tools/levels/level_vanish.h"
 #include "tools/shapes/shape_mesh.h"
 #include "tools/shapes/shape_text.h"
 #include "tools/shapes/shape_union.h"
@@ -130,13 +131,19 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         out.triangles.push_back(t);
         out.lines.push_back(r ? r->line : 0);
         const double thickness = triangleThickness(t);
-        if (!checked || thickness >= kMinThickness || reported == kMaxThinReports) continue;
+        if (!checked || reported == kMaxThinReports) continue;
+        // The mesher splits what can vanish; a part thin by nature can
+        // leave such a triangle all the same.
+        const bool vanishes = thickness >= kMinThickness && triangleCanVanish(t);
+        if (thickness >= kMinThickness && !vanishes) continue;
         ++reported;
         const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3 * kFileToWorld;
         const double y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3 * kFileToWorld;
         thin += name + (r && r->line ? ":" + std::to_string(r->line) : std::string()) + ": " +
-                (r ? r->label : std::string("shape")) + " is " + worldNumber(std::floor(thickness)) +
-                " world units thick near (" + worldNumber(x) + ", " + worldNumber(y) + ")\n";
+                (r ? r->label : std::string("shape")) +
+                (vanishes ? std::string(" leaves a triangle that can vanish while on screen")
+                          : " is " + worldNumber(std::floor(thickness)) + " world units thick") +
+                " near (" + worldNumber(x) + ", " + worldNumber(y) + ")\n";
     }
     if (!thin.empty()) {
         thin.pop_back();

@@ -7,6 +7,8 @@
 #include <istream>
 #include <sstream>
 
+#include "tools/shapes/segments.h"
+
 namespace {
 
 // Bounds the work of joining and meshing that one source can ask for.
@@ -46,29 +48,6 @@ bool parseCoordinate(const std::string& token, int64_t& v) {
     }
     if (token[0] == '-') v = -v;
     return true;
-}
-
-int sign(__int128 v) { return (v > 0) - (v < 0); }
-
-bool onSegment(IPoint a, IPoint b, IPoint p) {
-    return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
-           p.y <= std::max(a.y, b.y);
-}
-
-// Closed segments ab and cd meet; at is a point they share.
-bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at) {
-    const int d1 = sign(cross(c, d, a)), d2 = sign(cross(c, d, b));
-    const int d3 = sign(cross(a, b, c)), d4 = sign(cross(a, b, d));
-    if (d1 * d2 < 0 && d3 * d4 < 0) {
-        const __int128 num = cross(c, d, a), den = num - cross(c, d, b);
-        at = {a.x + int64_t(__int128(b.x - a.x) * num / den), a.y + int64_t(__int128(b.y - a.y) * num / den)};
-        return true;
-    }
-    if (d1 == 0 && onSegment(c, d, a)) return at = a, true;
-    if (d2 == 0 && onSegment(c, d, b)) return at = b, true;
-    if (d3 == 0 && onSegment(a, b, c)) return at = c, true;
-    if (d4 == 0 && onSegment(a, b, d)) return at = d, true;
-    return false;
 }
 
 }  // namespace

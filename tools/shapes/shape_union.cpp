@@ -6,6 +6,8 @@
 
 #include <clipper.hpp>
 
+#include "tools/shapes/segments.h"
+
 namespace {
 
 ClipperLib::Path toPath(const Ring& r) {
@@ -85,14 +87,24 @@ std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions)
         own.Execute(ClipperLib::ctUnion, solved, rule, rule);
         joined.insert(joined.end(), solved.begin(), solved.end());
     }
-    // Not strictly simple: that mode can move a corner of one shape by a
-    // unit where another shape has a corner at the next row, and the cover
-    // would then differ from the drawing. The mesher takes rings that touch
-    // themselves at a point.
-    ClipperLib::Clipper all;
-    all.AddPaths(joined, ClipperLib::ptSubject, true);
+    // First not strictly simple: that mode can move a corner of one shape
+    // by a unit where another has a corner on the next row, and the cover
+    // would then differ from the drawing (the mesher takes rings that touch
+    // at corners). But without it, intersections rounded to whole points
+    // can leave edges crossing by a hair: then the strict mode's union.
     ClipperLib::PolyTree tree;
-    all.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+    for (const bool strict : {false, true}) {
+        ClipperLib::Clipper all;
+        all.StrictlySimple(strict);
+        all.AddPaths(joined, ClipperLib::ptSubject, true);
+        all.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        if (strict) break;
+        ClipperLib::Paths rings;
+        ClipperLib::PolyTreeToPaths(tree, rings);
+        std::vector<Ring> outlines;
+        for (const ClipperLib::Path& p : rings) outlines.push_back(toRing(p));
+        if (!ringsCross(outlines)) break;
+    }
     std::vector<SolidPolygon> out;
     collect(tree, out);
     std::sort(out.begin(), out.end(), [](const SolidPolygon& a, const SolidPolygon& b) { return a.outer < b.outer; });

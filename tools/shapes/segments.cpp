@@ -1,0 +1,55 @@
+// Segment tests by the signs of exact cross products, and a sweep over the
+// edges sorted by x so that only edges that overlap in x are compared.
+#include "tools/shapes/segments.h"
+
+#include <algorithm>
+
+namespace {
+
+bool onSegment(IPoint a, IPoint b, IPoint p) {
+    return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
+           p.y <= std::max(a.y, b.y);
+}
+
+// p lies on segment ab other than at its ends.
+bool insideSegment(IPoint a, IPoint b, IPoint p) { return p != a && p != b && cross(a, b, p) == 0 && onSegment(a, b, p); }
+
+}  // namespace
+
+bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at) {
+    const int d1 = sign(cross(c, d, a)), d2 = sign(cross(c, d, b));
+    const int d3 = sign(cross(a, b, c)), d4 = sign(cross(a, b, d));
+    if (d1 * d2 < 0 && d3 * d4 < 0) {
+        const __int128 num = cross(c, d, a), den = num - cross(c, d, b);
+        at = {a.x + int64_t(__int128(b.x - a.x) * num / den), a.y + int64_t(__int128(b.y - a.y) * num / den)};
+        return true;
+    }
+    if (d1 == 0 && onSegment(c, d, a)) return at = a, true;
+    if (d2 == 0 && onSegment(c, d, b)) return at = b, true;
+    if (d3 == 0 && onSegment(a, b, c)) return at = c, true;
+    if (d4 == 0 && onSegment(a, b, d)) return at = d, true;
+    return false;
+}
+
+bool ringsCross(const std::vector<Ring>& rings) {
+    struct Edge {
+        int64_t minX, maxX;
+        IPoint a, b;
+    };
+    std::vector<Edge> edges;
+    for (const Ring& r : rings)
+        for (size_t i = 0; i < r.size(); ++i) {
+            const IPoint a = r[i], b = r[(i + 1) % r.size()];
+            edges.push_back({std::min(a.x, b.x), std::max(a.x, b.x), a, b});
+        }
+    std::sort(edges.begin(), edges.end(), [](const Edge& p, const Edge& q) { return p.minX < q.minX; });
+    for (size_t s = 0; s < edges.size(); ++s)
+        for (size_t t = s + 1; t < edges.size() && edges[t].minX <= edges[s].maxX; ++t) {
+            const IPoint a = edges[s].a, b = edges[s].b, c = edges[t].a, d = edges[t].b;
+            if (sign(cross(c, d, a)) * sign(cross(c, d, b)) < 0 && sign(cross(a, b, c)) * sign(cross(a, b, d)) < 0)
+                return true;
+            if (insideSegment(c, d, a) || insideSegment(c, d, b) || insideSegment(a, b, c) || insideSegment(a, b, d))
+                return true;
+        }
+    return false;
+}
