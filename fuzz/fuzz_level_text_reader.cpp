@@ -21,12 +21,7 @@ namespace {
 
 const char* const kName = "fuzz.txt";
 
-// The line a fault names ("fuzz.txt:LINE: ..."), or 0 when it names none.
-long faultLine(const std::string& fault) {
-    const std::size_t prefix = std::strlen(kName) + 1;
-    if (fault.size() <= prefix || fault[prefix] < '0' || fault[prefix] > '9') return 0;
-    return std::strtol(fault.c_str() + prefix, nullptr, 10);
-}
+long faultLine(const std::string& fault) { return fuzz::messageLine(fault, kName); }
 
 // The text read here by other means: lines cut at "\n" (a last line
 // without one counts), comments from "#", words between blanks, each an
@@ -36,8 +31,6 @@ struct ModelResult {
     std::vector<int> lines;
     int faultLine = 0;  // 0: accepted
 };
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -62,20 +55,13 @@ ModelResult modelOf(const uint8_t* data, std::size_t size) {
     const char* p = reinterpret_cast<const char*>(data);
     const char* const textEnd = p + size;
     for (int lineNumber = 1; p < textEnd; ++lineNumber) {
-        const char* lineEnd = std::find(p, textEnd, '\n');
+        const char* const lineEnd = std::find(p, textEnd, '\n');
         const char* const next = lineEnd == textEnd ? textEnd : lineEnd + 1;
-        lineEnd = std::find(p, lineEnd, '#');
         int32_t numbers[6];
         int count = 0;
-        while (p < lineEnd) {
-            if (isBlank(*p)) {
-                ++p;
-                continue;
-            }
-            const char* const word = p;
-            while (p < lineEnd && !isBlank(*p)) ++p;
+        for (const auto& [word, wordEnd] : fuzz::lineWords(p, lineEnd)) {
             int32_t value;
-            if (!wordValue(word, p, value)) {
+            if (!wordValue(word, wordEnd, value)) {
                 m.faultLine = lineNumber;
                 return m;
             }

@@ -25,14 +25,8 @@ const char* const kName = "fuzz.txt";
 // The most outline points a source may hold in all.
 constexpr std::size_t kPointLimit = 200000;
 
-// The line a fault names ("fuzz.txt:LINE: ..."), or 0 when it names none.
-long faultLine(const std::string& fault) {
-    const std::size_t prefix = std::strlen(kName) + 1;
-    if (fault.size() <= prefix || fault[prefix] < '0' || fault[prefix] > '9') return 0;
-    return std::strtol(fault.c_str() + prefix, nullptr, 10);
-}
+long faultLine(const std::string& fault) { return fuzz::messageLine(fault, kName); }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 int sign(__int128 v) { return (v > 0) - (v < 0); }
 
@@ -98,21 +92,6 @@ struct Model {
     int shapeFault = 0;  // the line of the first shape at fault, or 0
 };
 
-// The words of one line's part before any "#".
-std::vector<std::pair<const char*, const char*>> words(const char* p, const char* end) {
-    std::vector<std::pair<const char*, const char*>> out;
-    end = std::find(p, end, '#');
-    while (p < end) {
-        if (isBlank(*p)) {
-            ++p;
-            continue;
-        }
-        const char* const start = p;
-        while (p < end && !isBlank(*p)) ++p;
-        out.emplace_back(start, p);
-    }
-    return out;
-}
 
 // The shape line's outline, or false when the line is at fault.
 bool shapeOf(const std::vector<std::pair<const char*, const char*>>& w, std::size_t& points, Ring& ring) {
@@ -135,7 +114,7 @@ Model modelOf(const uint8_t* data, std::size_t size) {
     const char* const end = p + size;
     for (int lineNumber = 1; p < end; ++lineNumber) {
         const char* const lineEnd = std::find(p, end, '\n');
-        const auto w = words(p, lineEnd);
+        const auto w = fuzz::lineWords(p, lineEnd);
         const bool shape = !w.empty() && std::string(w[0].first, w[0].second) == "shape";
         if (shape) {
             Ring ring;

@@ -22,12 +22,7 @@ namespace {
 
 const char* const kName = "fuzz.svg";
 
-// The line a message names ("fuzz.svg:LINE: ..."), or 0 when it names none.
-long messageLine(const std::string& message) {
-    const std::size_t prefix = std::strlen(kName) + 1;
-    if (message.size() <= prefix || message[prefix] < '0' || message[prefix] > '9') return 0;
-    return std::strtol(message.c_str() + prefix, nullptr, 10);
-}
+long messageLine(const std::string& message) { return fuzz::messageLine(message, kName); }
 
 long lineCount(const std::string& bytes) { return 1 + long(std::count(bytes.begin(), bytes.end(), '\n')); }
 

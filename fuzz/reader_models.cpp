@@ -1,7 +1,9 @@
 // The fuzz targets' own reading of replay bytes and key script events.
 #include "fuzz/reader_models.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -10,6 +12,28 @@
 #include "tools/replays/headless_run.h"
 
 namespace fuzz {
+
+long messageLine(const std::string& message, const char* name) {
+    const std::size_t prefix = std::strlen(name) + 1;
+    if (message.size() <= prefix || message[prefix] < '0' || message[prefix] > '9') return 0;
+    return std::strtol(message.c_str() + prefix, nullptr, 10);
+}
+
+std::vector<std::pair<const char*, const char*>> lineWords(const char* p, const char* end) {
+    auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    std::vector<std::pair<const char*, const char*>> out;
+    end = std::find(p, end, '#');
+    while (p < end) {
+        if (isBlank(*p)) {
+            ++p;
+            continue;
+        }
+        const char* const start = p;
+        while (p < end && !isBlank(*p)) ++p;
+        out.emplace_back(start, p);
+    }
+    return out;
+}
 
 namespace {
 

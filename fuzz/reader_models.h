@@ -16,6 +16,12 @@
 
 namespace fuzz {
 
+// The line a message names ("NAME:LINE: ..."), or 0 when it names none.
+long messageLine(const std::string& message, const char* name);
+
+// The words of a text line up to any "#": runs of anything but blanks.
+std::vector<std::pair<const char*, const char*>> lineWords(const char* p, const char* end);
+
 // The values a playback frame shows: position[0..2] x, y, then centre x, y.
 struct Shown {
     double values[8];
