@@ -49,14 +49,9 @@ double atanSmall(double x) {
     return 4 * sum;
 }
 
-}  // namespace
-
-double steadySin(double x) {
-    if (!std::isfinite(x)) return 0;
-    long q;
-    double r;
-    reduce(x, q, r);
-    switch (q) {
+// The sine in quadrant q (0 to 3, or more, taken mod 4) of r.
+double quadrantSin(long q, double r) {
+    switch (q & 3) {
     case 0: return sinSeries(r);
     case 1: return cosSeries(r);
     case 2: return -sinSeries(r);
@@ -64,17 +59,24 @@ double steadySin(double x) {
     }
 }
 
+}  // namespace
+
+double steadySin(double x) {
+    if (!std::isfinite(x)) return 0;
+    long q;
+    double r;
+    reduce(x, q, r);
+    return quadrantSin(q, r);
+}
+
+// The cosine is the sine a quadrant on: the same series, so no rounding
+// of an added quarter turn.
 double steadyCos(double x) {
     if (!std::isfinite(x)) return 1;
     long q;
     double r;
     reduce(x, q, r);
-    switch (q) {
-    case 0: return cosSeries(r);
-    case 1: return -sinSeries(r);
-    case 2: return -cosSeries(r);
-    default: return sinSeries(r);
-    }
+    return quadrantSin(q + 1, r);
 }
 
 double steadyAtan2(double y, double x) {
