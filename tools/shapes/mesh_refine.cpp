@@ -410,7 +410,7 @@ bool smoothCorners(Mesh& mesh, size_t& budget) {
 
 }  // namespace
 
-std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
+std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat) {
     Mesh mesh(triangles);
     for (int pass = 0; pass < 64; ++pass) {
         bool changed = false;
@@ -448,11 +448,13 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit) {
             if (thin) {
                 // A part thin by nature would take corners without end.
                 // Where the centre lies outside (a flat corner of the outline),
-                // the longest edge is split instead and the new corner is
-                // moved to its best place later.
+                // the longest edge, when shared, is split instead and the new
+                // corner moved to its best place.
                 std::vector<size_t> made;
                 inserted = mesh.count() < thinBudget && circleCentre(t, c) && insertPoint(mesh, c, i);
-                if (!inserted && round == 0 && mesh.count() < thinBudget && splitEdge(mesh, i, longestEdge(t), made)) {
+                const MeshTriangle longest = rotated(t, longestEdge(t));
+                if (splitFlat && !inserted && round == 0 && mesh.count() < thinBudget && mesh.twin(longest.v[0], longest.v[1]) >= 0 &&
+                    splitEdge(mesh, i, longestEdge(t), made)) {
                     const MeshTriangle& first = mesh.at(made.front());
                     smoothCorner(mesh, first.v[1], budget);
                     inserted = true;

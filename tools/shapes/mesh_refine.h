@@ -8,5 +8,8 @@
 
 #include "tools/shapes/ear_clip.h"
 
-// Works in place. Returns "" or what went wrong (too many triangles).
-std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit);
+// Works in place. Returns "" or what went wrong (too many triangles). With
+// splitFlat, a thin triangle whose circle's centre lies outside has its
+// longest shared edge split: it mends flat corners of the outline, but can
+// cost thin triangles elsewhere.
+std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat);

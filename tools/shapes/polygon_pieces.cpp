@@ -22,6 +22,11 @@ constexpr int64_t kMaxEdgeX = 420;
 constexpr int64_t kMaxEdgeY = 300;
 // Work bounds for hostile inputs: cuts tried per polygon.
 constexpr int kMaxCutTries = 4000;
+// A propped edge's corner stands at least this far in (40 world units and
+// a margin) and leaves as much above it, found among whole points this many
+// steps from its ideal place.
+constexpr double kPropHeight = 27;
+constexpr int64_t kPropSearch = 6;
 
 int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
 
@@ -255,6 +260,76 @@ bool cutAt(Ring& ring, size_t i, Ring& other, bool bend) {
     return true;
 }
 
+// Props a long outline edge with no whole point along it (so that it must
+// be one triangle's edge whole) on a corner inside: the triangle of the
+// edge and that corner becomes a piece of its own, and the ring runs
+// through the corner instead. The corner stands half the polygon's depth
+// in from the edge's middle, at a whole point whose ways to the edge's
+// ends have whole points to divide at. False when no such corner fits.
+bool propEdge(Ring& ring, size_t i, Ring& triangle) {
+    const size_t n = ring.size();
+    const IPoint a = ring[i], b = ring[(i + 1) % n];
+    const double ex = double(b.x - a.x), ey = double(b.y - a.y), len = std::sqrt(ex * ex + ey * ey);
+    const double nx = -ey / len, ny = ex / len;  // towards the inside
+    const double mx = (double(a.x) + double(b.x)) / 2, my = (double(a.y) + double(b.y)) / 2;
+    // The depth: where the inward ray from the middle meets the outline.
+    double depth = 1e300;
+    for (size_t k = 0; k < n; ++k) {
+        if (k == i) continue;
+        const IPoint p = ring[k], q = ring[(k + 1) % n];
+        const double fx = double(q.x - p.x), fy = double(q.y - p.y);
+        const double den = nx * fy - ny * fx;
+        if (den == 0) continue;
+        const double t = ((double(p.x) - mx) * fy - (double(p.y) - my) * fx) / den;
+        const double u = ((double(p.x) - mx) * ny - (double(p.y) - my) * nx) / den;
+        if (t > 0 && u >= 0 && u <= 1) depth = std::min(depth, t);
+    }
+    // Nearer still, a corner above the edge (the root of a tooth).
+    for (size_t k = 0; k < n; ++k) {
+        const IPoint p = ring[k];
+        if (p == a || p == b) continue;
+        const double along = (double(p.x - a.x) * ex + double(p.y - a.y) * ey) / len;
+        const double up = double(p.x - a.x) * nx + double(p.y - a.y) * ny;
+        if (along > 0 && along < len && up > 0) depth = std::min(depth, up);
+    }
+    const double h = depth / 2;
+    if (depth < 2 * kPropHeight || depth == 1e300) return false;
+    // Both the prop and what lies above it must stay thick: its height
+    // within the margin either side of half the depth.
+    const double lowest = kPropHeight, highest = depth - kPropHeight;
+    IPoint best{};
+    int64_t bestSteps = 0;
+    double bestOff = 1e300;
+    for (int64_t dy = -kPropSearch; dy <= kPropSearch; ++dy)
+        for (int64_t dx = -kPropSearch; dx <= kPropSearch; ++dx) {
+            const IPoint p{int64_t(std::llround(mx + nx * h)) + dx, int64_t(std::llround(my + ny * h)) + dy};
+            const double up = double(p.x - a.x) * nx + double(p.y - a.y) * ny;
+            if (up < lowest || up > highest) continue;
+            const int64_t steps = std::min<int64_t>(4, std::min(std::gcd(p.x - a.x, p.y - a.y), std::gcd(b.x - p.x, b.y - p.y)));
+            const double off = std::fabs(up - h) + std::fabs(double(dx)) + std::fabs(double(dy));
+            if (steps > bestSteps || (steps == bestSteps && off < bestOff)) best = p, bestSteps = steps, bestOff = off;
+        }
+    if (bestSteps < 2 || cross(a, b, best) <= 0) return false;
+    // The triangle must be empty and its new sides clear of the outline.
+    for (size_t k = 0; k < n; ++k) {
+        const IPoint p = ring[k], q = ring[(k + 1) % n];
+        if (p != a && p != b && cross(a, b, p) >= 0 && cross(b, best, p) >= 0 && cross(best, a, p) >= 0) return false;
+        IPoint at;
+        if (p != a && q != a && segmentsMeet(a, best, p, q, at)) return false;
+        if (p != b && q != b && segmentsMeet(best, b, p, q, at)) return false;
+    }
+    if (!inSector(ring, i, best) || !inSector(ring, (i + 1) % n, best)) return false;
+    triangle = {a, b, best};
+    // The ring runs through a whole point of each new side too: its
+    // triangles then meet the prop's sides at points the prop does not
+    // have, so no flip can take the prop's sides away.
+    const int64_t ga = std::gcd(best.x - a.x, best.y - a.y), gb = std::gcd(b.x - best.x, b.y - best.y);
+    const IPoint toA{a.x + (best.x - a.x) / ga * (ga / 2), a.y + (best.y - a.y) / ga * (ga / 2)};
+    const IPoint toB{best.x + (b.x - best.x) / gb * (gb / 2), best.y + (b.y - best.y) / gb * (gb / 2)};
+    ring.insert(ring.begin() + long(i) + 1, {toA, best, toB});
+    return true;
+}
+
 // Divides each edge at whole points so that no part spans more than the
 // limits, where the edge has whole points to divide at.
 Ring divided(const Ring& r) {
@@ -287,7 +362,7 @@ __int128 ringArea(const Ring& r) {
     return a;
 }
 
-std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts) {
+std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) {
     Ring ring = polygon.outer;
     if (ringArea(ring) < 0) std::reverse(ring.begin(), ring.end());
     std::vector<Ring> holes = polygon.holes;
@@ -301,6 +376,16 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts) {
     for (const Ring& h : holes) bridge(ring, h);
 
     std::vector<Ring> done;
+    if (prop)
+        for (size_t i = 0; i < ring.size(); ++i) {
+            const IPoint a = ring[i], b = ring[(i + 1) % ring.size()];
+            // (a prop adds three corners after i, whose edges are short or
+            // divisible, so the walk goes on past them unchanged)
+            const int64_t dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
+            if (std::gcd(dx, dy) > 1 || (dx <= kMaxEdgeX && dy <= kMaxEdgeY)) continue;
+            Ring triangle;
+            if (propEdge(ring, i, triangle)) done.push_back(triangle);
+        }
     std::deque<Ring> todo{ring};
     int tries = 0;
     while (!todo.empty()) {

@@ -16,8 +16,10 @@
 enum class Cuts { none, straight, bent };
 
 // Counter-clockwise rings (positive area under cross), weakly simple: a
-// bridge runs both ways between the same two points.
-std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts);
+// bridge runs both ways between the same two points. With prop, each long
+// edge with no whole point to divide at gets a triangle of its own, on a
+// corner inside, so that its thin neighbours do not have to span it.
+std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop);
 
 // Twice the signed area of the ring.
 __int128 ringArea(const Ring& r);

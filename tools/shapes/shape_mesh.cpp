@@ -69,8 +69,9 @@ size_t thinCount(const std::vector<MeshTriangle>& mesh) {
 
 // Meshes the polygon cut into pieces as `cuts` says; `mesh` then holds
 // its triangles.
-std::string meshWithCuts(const SolidPolygon& polygon, size_t limit, Cuts cuts, std::vector<MeshTriangle>& mesh) {
-    std::vector<Ring> pieces = meshPieces(polygon, cuts);
+std::string meshWithCuts(const SolidPolygon& polygon, size_t limit, Cuts cuts, bool splitFlat, bool prop,
+                         std::vector<MeshTriangle>& mesh) {
+    std::vector<Ring> pieces = meshPieces(polygon, cuts, prop);
     // A piece of n corners makes n - 2 triangles at least: a long outline
     // divided for the screen is refused before the work of meshing it.
     size_t corners = 0;
@@ -87,7 +88,7 @@ std::string meshWithCuts(const SolidPolygon& polygon, size_t limit, Cuts cuts, s
             }
             if (mesh.size() > limit) return "more than " + std::to_string(limit) + " triangles";
         }
-        if (std::string e = refineMesh(mesh, limit); !e.empty()) return e;
+        if (std::string e = refineMesh(mesh, limit, splitFlat); !e.empty()) return e;
         // Another round only while it helps: a part thin by nature stays so.
         const size_t thin = thinCount(mesh);
         if (round == kRounds || thin == 0 || thin >= lastThin) break;
@@ -102,14 +103,21 @@ std::string meshWithCuts(const SolidPolygon& polygon, size_t limit, Cuts cuts, s
 
 std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out) {
     std::vector<MeshTriangle> mesh;
-    if (std::string e = meshWithCuts(polygon, limit, Cuts::straight, mesh); !e.empty()) return e;
-    // The other ways only where straight cuts leave thin triangles, and
-    // only when they leave fewer.
-    for (Cuts other : {Cuts::bent, Cuts::none}) {
+    if (std::string e = meshWithCuts(polygon, limit, Cuts::straight, false, false, mesh); !e.empty()) return e;
+    // The other ways only where the first leaves thin triangles, and only
+    // when they leave fewer.
+    struct Way {
+        Cuts cuts;
+        bool splitFlat, prop;
+    };
+    const Way others[] = {{Cuts::straight, true, false}, {Cuts::straight, true, true}, {Cuts::bent, true, false},
+                          {Cuts::none, true, false}};
+    for (const Way& way : others) {
         const size_t thin = thinCount(mesh);
         if (thin == 0) break;
         std::vector<MeshTriangle> tried;
-        if (meshWithCuts(polygon, limit, other, tried).empty() && thinCount(tried) < thin) mesh.swap(tried);
+        if (meshWithCuts(polygon, limit, way.cuts, way.splitFlat, way.prop, tried).empty() && thinCount(tried) < thin)
+            mesh.swap(tried);
     }
     out.insert(out.end(), mesh.begin(), mesh.end());
     return out.size() > limit ? "more than " + std::to_string(limit) + " triangles" : "";

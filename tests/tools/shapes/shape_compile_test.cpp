@@ -167,11 +167,14 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
     }
     // Outlines that once came out thin: bars 115 and 90 world units wide
     // whose long sides have no whole point to divide at, a triangle whose
-    // longest side has none, and a polygon of flat corners.
+    // longest side has none, a polygon of flat corners, and a comb at an
+    // angle whose 1,280-unit back has none.
     for (const char* shape : {"shape 2138 3381 2183 3443 1662 3819 1617 3757", "shape 5190 3795 5153 3842 4610 3405 4647 3358",
                               "shape 3793 3213 3164 3366 3192 3979",
                               "shape 5031 2100 4996 2188 4940 2223 4860 2214 4789 2176 4781 2100 4787 2013 4858 1981 "
-                              "4945 1970 5020 2024"}) {
+                              "4945 1970 5020 2024",
+                              "shape -53 544 16 414 84 450 42 529 140 581 187 492 316 560 269 649 440 740 565 504 642 545 "
+                              "517 781 671 862 761 693 818 723 728 892 701 943"}) {
         CompiledLevel compiled;
         compileOk(std::string(shape) + "\n", "thick.txt", compiled);
         checkedArea2(compiled.triangles);
