@@ -7,109 +7,22 @@
 #include <algorithm>
 #include <cstdlib>
 #include <numeric>
-#include <unordered_map>
 #include <cmath>
-#include <tuple>
 
 #include "tools/levels/level_check.h"
+#include "tools/shapes/corner_smoothing.h"
+#include "tools/shapes/mesh_graph.h"
 
 namespace {
 
 constexpr double kNearCorner = 20.0;  // file units an added corner keeps from others
 constexpr size_t kMaxWalk = 64;       // triangles a walk to a new corner crosses at most
-constexpr double kComfortable = 1.1 * kMinThickness;  // world units: a corner this well off is not moved
 constexpr size_t kSmoothWork = 60;                     // triangles weighed per triangle of the mesh, at most
-
-using EdgeKey = std::tuple<int64_t, int64_t, int64_t, int64_t>;
-
-EdgeKey key(IPoint a, IPoint b) { return EdgeKey{a.x, a.y, b.x, b.y}; }
-
-// Only looked up, never walked in order, so the order a hash gives cannot
-// reach the output.
-struct EdgeHash {
-    size_t operator()(const EdgeKey& k) const {
-        uint64_t h = 0;
-        for (int64_t v : {std::get<0>(k), std::get<1>(k), std::get<2>(k), std::get<3>(k)}) {
-            h = (h ^ uint64_t(v)) + 0x9e3779b97f4a7c15ull;  // splitmix64's step and mix
-            h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ull;
-            h = (h ^ (h >> 27)) * 0x94d049bb133111ebull;
-            h ^= h >> 31;
-        }
-        return size_t(h);
-    }
-};
 
 // How far an edge reaches compared with a triangle that always shows a
 // vertex, in each direction.
 double reach(IPoint a, IPoint b) {
     return std::max(double(std::llabs(b.x - a.x)) / 420.0, double(std::llabs(b.y - a.y)) / 300.0);
-}
-
-bool positive(const MeshTriangle& t) { return cross(t.v[0], t.v[1], t.v[2]) > 0; }
-
-class Mesh {
-public:
-    explicit Mesh(std::vector<MeshTriangle>& t) : tris_(t), alive_(t.size(), true), live_(t.size()) {
-        for (size_t i = 0; i < tris_.size(); ++i) link(i);
-    }
-
-    // Index of the triangle holding edge b->a (the twin of a->b), or -1.
-    long twin(IPoint a, IPoint b) const {
-        const auto it = edges_.find(key(b, a));
-        return it == edges_.end() ? -1 : long(it->second);
-    }
-    size_t add(const MeshTriangle& t) {
-        tris_.push_back(t);
-        alive_.push_back(true);
-        ++live_;
-        link(tris_.size() - 1);
-        return tris_.size() - 1;
-    }
-    // Live triangles with corner p, in the order they were made.
-    std::vector<size_t> around(IPoint p) const {
-        std::vector<size_t> out;
-        const auto it = corners_.find(key(p, p));
-        if (it == corners_.end()) return out;
-        for (size_t i : it->second)
-            if (alive_[i] && (tris_[i].v[0] == p || tris_[i].v[1] == p || tris_[i].v[2] == p)) out.push_back(i);
-        return out;
-    }
-    void remove(size_t i) {
-        alive_[i] = false;
-        --live_;
-        for (int j = 0; j < 3; ++j) {
-            const auto it = edges_.find(key(tris_[i].v[j], tris_[i].v[(j + 1) % 3]));
-            if (it != edges_.end() && it->second == i) edges_.erase(it);
-        }
-    }
-    bool alive(size_t i) const { return alive_[i]; }
-    const MeshTriangle& at(size_t i) const { return tris_[i]; }
-    size_t size() const { return tris_.size(); }
-    size_t count() const { return live_; }
-    void compact() {
-        std::vector<MeshTriangle> kept;
-        for (size_t i = 0; i < tris_.size(); ++i)
-            if (alive_[i]) kept.push_back(tris_[i]);
-        tris_.swap(kept);
-    }
-
-private:
-    void link(size_t i) {
-        for (int j = 0; j < 3; ++j) {
-            edges_[key(tris_[i].v[j], tris_[i].v[(j + 1) % 3])] = i;
-            corners_[key(tris_[i].v[j], tris_[i].v[j])].push_back(i);
-        }
-    }
-    std::vector<MeshTriangle>& tris_;
-    std::vector<bool> alive_;
-    size_t live_;
-    std::unordered_map<EdgeKey, size_t, EdgeHash> edges_;
-    std::unordered_map<EdgeKey, std::vector<size_t>, EdgeHash> corners_;  // by corner, as (p, p)
-};
-
-// Rotates t so that edge j comes first: v[0] -> v[1] is that edge.
-MeshTriangle rotated(const MeshTriangle& t, int j) {
-    return MeshTriangle{{t.v[j], t.v[(j + 1) % 3], t.v[(j + 2) % 3]}};
 }
 
 // Whether d lies strictly inside the circle through the counter-clockwise
@@ -332,80 +245,6 @@ bool circleCentre(const MeshTriangle& t, IPoint& c) {
     if (!(std::fabs(ux) < double(kMaxShapeCoordinate)) || !(std::fabs(uy) < double(kMaxShapeCoordinate))) return false;
     c = {int64_t(std::llround(ux)), int64_t(std::llround(uy))};
     return true;
-}
-
-// Moves corner v, when it lies inside the solid (every edge from it
-// shared), to where its worst triangle is best: one that can vanish is
-// worse than any that cannot, then the thicker the better. First the
-// middle of the corners around it, then a search over whole points in
-// shrinking steps. The corners around stay, and with every new triangle
-// counter-clockwise the fan covers the same polygon, so the cover stays
-// exact. Each triangle weighed costs one of the budget.
-bool smoothCorner(Mesh& mesh, IPoint v, size_t& budget) {
-    const std::vector<size_t> star = mesh.around(v);
-    std::vector<std::pair<IPoint, IPoint>> rim;  // each triangle's edge away from v
-    for (size_t i : star) {
-        const MeshTriangle& t = mesh.at(i);
-        const int j = t.v[0] == v ? 0 : t.v[1] == v ? 1 : 2;
-        const IPoint a = t.v[(j + 1) % 3], b = t.v[(j + 2) % 3];
-        if (mesh.twin(v, a) < 0) return false;
-        rim.emplace_back(a, b);
-    }
-    if (rim.empty()) return false;
-    // The worst triangle's worth with its corner at p, or at most `bar`
-    // once it cannot beat that: the costly vanishing test is left out then.
-    auto worst = [&](IPoint p, double bar) {
-        double w = 1e300;
-        for (const auto& [a, b] : rim) {
-            if (budget > 0) --budget;
-            const MeshTriangle t{{p, a, b}};
-            if (!positive(t)) return -1e300;
-            const double thickness = meshThickness(t);
-            if (thickness <= bar) return thickness;
-            w = std::min(w, meshCanVanish(t) ? thickness - 1e9 : thickness);
-            if (w <= bar) return w;
-        }
-        return w;
-    };
-    IPoint best = v;
-    double bestWorth = worst(v, -1e300);
-    const double before = bestWorth;
-    // A corner whose triangles are all well within the rules stays.
-    if (before >= kComfortable) return false;
-    int64_t sx = 0, sy = 0;
-    for (const auto& e : rim) sx += e.first.x, sy += e.first.y;
-    const int64_t n = int64_t(rim.size());
-    const IPoint middle{(sx + (sx >= 0 ? n / 2 : -n / 2)) / n, (sy + (sy >= 0 ? n / 2 : -n / 2)) / n};
-    if (const double w = worst(middle, bestWorth); w > bestWorth) best = middle, bestWorth = w;
-    for (int64_t step = 32; step >= 1 && budget > 0; step /= 2)
-        for (int tries = 0; tries < 8 && budget > 0; ++tries) {
-            const IPoint from = best;
-            for (int d = 0; d < 8; ++d) {
-                static const int kDx[8] = {1, 1, 0, -1, -1, -1, 0, 1}, kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-                const IPoint p{from.x + kDx[d] * step, from.y + kDy[d] * step};
-                if (const double w = worst(p, bestWorth); w > bestWorth) best = p, bestWorth = w;
-            }
-            if (best == from) break;
-        }
-    if (best == v || bestWorth <= before) return false;
-    for (size_t i : star) mesh.remove(i);
-    for (const auto& [a, b] : rim) mesh.add(MeshTriangle{{best, a, b}});
-    return true;
-}
-
-bool smoothCorners(Mesh& mesh, size_t& budget) {
-    std::vector<IPoint> corners;
-    for (size_t i = 0; i < mesh.size(); ++i)
-        if (mesh.alive(i))
-            for (const IPoint& p : mesh.at(i).v) corners.push_back(p);
-    std::sort(corners.begin(), corners.end());
-    corners.erase(std::unique(corners.begin(), corners.end()), corners.end());
-    bool moved = false;
-    for (const IPoint& v : corners) {
-        if (budget == 0) break;
-        moved = smoothCorner(mesh, v, budget) || moved;
-    }
-    return moved;
 }
 
 }  // namespace
