@@ -67,11 +67,8 @@ size_t thinCount(const std::vector<MeshTriangle>& mesh) {
     return thin;
 }
 
-// Meshes the polygon cut into pieces as `cuts` says; `mesh` then holds
-// its triangles.
-std::string meshWithCuts(const SolidPolygon& polygon, size_t limit, Cuts cuts, bool splitFlat, bool prop,
-                         std::vector<MeshTriangle>& mesh) {
-    std::vector<Ring> pieces = meshPieces(polygon, cuts, prop);
+// Meshes the pieces of a polygon; `mesh` then holds its triangles.
+std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFlat, std::vector<MeshTriangle>& mesh) {
     // A piece of n corners makes n - 2 triangles at least: a long outline
     // divided for the screen is refused before the work of meshing it.
     size_t corners = 0;
@@ -103,21 +100,27 @@ std::string meshWithCuts(const SolidPolygon& polygon, size_t limit, Cuts cuts, b
 
 std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out) {
     std::vector<MeshTriangle> mesh;
-    if (std::string e = meshWithCuts(polygon, limit, Cuts::straight, false, false, mesh); !e.empty()) return e;
-    // The other ways only where the first leaves thin triangles, and only
-    // when they leave fewer.
+    std::vector<Ring> first = meshPieces(polygon, Cuts::straight, false);
+    if (std::string e = meshWithPieces(first, limit, false, mesh); !e.empty()) return e;
+    // The other ways only where the first leaves thin triangles, only when
+    // they leave fewer, and only when they cut other pieces or refine
+    // otherwise: a refused drawing costs a few meshes, not many.
     struct Way {
         Cuts cuts;
         bool splitFlat, prop;
     };
     const Way others[] = {{Cuts::straight, true, false}, {Cuts::straight, true, true}, {Cuts::bent, true, false},
                           {Cuts::none, true, false}};
+    std::vector<std::pair<std::vector<Ring>, bool>> tried{{std::move(first), false}};
     for (const Way& way : others) {
         const size_t thin = thinCount(mesh);
         if (thin == 0) break;
-        std::vector<MeshTriangle> tried;
-        if (meshWithCuts(polygon, limit, way.cuts, way.splitFlat, way.prop, tried).empty() && thinCount(tried) < thin)
-            mesh.swap(tried);
+        std::vector<Ring> pieces = meshPieces(polygon, way.cuts, way.prop);
+        if (std::find(tried.begin(), tried.end(), std::make_pair(pieces, way.splitFlat)) != tried.end()) continue;
+        tried.emplace_back(pieces, way.splitFlat);
+        std::vector<MeshTriangle> again;
+        if (meshWithPieces(std::move(pieces), limit, way.splitFlat, again).empty() && thinCount(again) < thin)
+            mesh.swap(again);
     }
     out.insert(out.end(), mesh.begin(), mesh.end());
     return out.size() > limit ? "more than " + std::to_string(limit) + " triangles" : "";
