@@ -26,7 +26,7 @@ constexpr int kMaxCutTries = 4000;
 // a margin) and leaves as much above it, found among whole points this many
 // steps from its ideal place.
 constexpr double kPropHeight = 27;
-constexpr int64_t kPropSearch = 6;
+constexpr int64_t kPropSearch = 40;
 
 int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
 
