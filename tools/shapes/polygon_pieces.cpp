@@ -273,17 +273,9 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
     const double nx = -ey / len, ny = ex / len;  // towards the inside
     const double mx = (double(a.x) + double(b.x)) / 2, my = (double(a.y) + double(b.y)) / 2;
     // The depth: where the inward ray from the middle meets the outline.
-    double depth = 1e300;
-    for (size_t k = 0; k < n; ++k) {
-        if (k == i) continue;
-        const IPoint p = ring[k], q = ring[(k + 1) % n];
-        const double fx = double(q.x - p.x), fy = double(q.y - p.y);
-        const double den = nx * fy - ny * fx;
-        if (den == 0) continue;
-        const double t = ((double(p.x) - mx) * fy - (double(p.y) - my) * fx) / den;
-        const double u = ((double(p.x) - mx) * ny - (double(p.y) - my) * nx) / den;
-        if (t > 0 && u >= 0 && u <= 1) depth = std::min(depth, t);
-    }
+    RayHit hit;
+    castRay(ring, 0, mx, my, nx, ny, hit);
+    double depth = hit.t;
     // Nearer still, a corner above the edge (the root of a tooth).
     for (size_t k = 0; k < n; ++k) {
         const IPoint p = ring[k];

@@ -53,3 +53,17 @@ bool ringsCross(const std::vector<Ring>& rings) {
         }
     return false;
 }
+
+void castRay(const Ring& r, size_t index, double x, double y, double dx, double dy, RayHit& hit) {
+    for (size_t k = 0; k < r.size(); ++k) {
+        const IPoint p = r[k], q = r[(k + 1) % r.size()];
+        const double ex = double(q.x - p.x), ey = double(q.y - p.y);
+        const double den = dx * ey - dy * ex;
+        if (den == 0) continue;
+        if (ex * (y - double(p.y)) - ey * (x - double(p.x)) <= 0) continue;  // must face the ray
+        const double t = ((double(p.x) - x) * ey - (double(p.y) - y) * ex) / den;
+        const double u = ((double(p.x) - x) * dy - (double(p.y) - y) * dx) / den;
+        if (t <= 1e-9 || u < 0 || u > 1 || t >= hit.t) continue;
+        hit = {t, u, index, k};
+    }
+}

@@ -15,3 +15,14 @@ bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 // Whether edges of the rings cross, or one's corner lies inside another's
 // edge, or two run along each other: anything but touching at corners.
 bool ringsCross(const std::vector<Ring>& rings);
+
+// Where a ray from (x, y) along (dx, dy) first meets an outline edge whose
+// inside faces it: t in lengths of (dx, dy), u along the edge from its
+// first corner (0 to 1), and which ring and edge. t stays 1e300 on a miss.
+struct RayHit {
+    double t = 1e300, u = 0;
+    size_t ring = 0, edge = 0;
+};
+
+// Tries the edges of `r` (ring number `index`), keeping the nearer hit.
+void castRay(const Ring& r, size_t index, double x, double y, double dx, double dy, RayHit& hit);

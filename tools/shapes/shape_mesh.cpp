@@ -13,6 +13,7 @@
 #include "tools/shapes/ear_clip.h"
 #include "tools/shapes/mesh_refine.h"
 #include "tools/shapes/polygon_pieces.h"
+#include "tools/shapes/segments.h"
 
 namespace {
 
@@ -33,26 +34,15 @@ bool addPointAcross(const MeshTriangle& t, std::vector<Ring>& pieces) {
     const IPoint a = t.v[shortest], b = t.v[(shortest + 1) % 3];
     const double mx = (double(a.x) + double(b.x)) / 2, my = (double(a.y) + double(b.y)) / 2;
     const double nx = -double(b.y - a.y), ny = double(b.x - a.x);
-    size_t ring = 0, edge = 0;
-    double bestT = 1e300, bestU = 0;
-    for (size_t r = 0; r < pieces.size(); ++r)
-        for (size_t k = 0; k < pieces[r].size(); ++k) {
-            const IPoint p = pieces[r][k], q = pieces[r][(k + 1) % pieces[r].size()];
-            const double ex = double(q.x - p.x), ey = double(q.y - p.y);
-            const double den = nx * ey - ny * ex;
-            if (den == 0) continue;
-            if (ex * (my - double(p.y)) - ey * (mx - double(p.x)) <= 0) continue;  // must face the ray
-            const double tt = ((double(p.x) - mx) * ey - (double(p.y) - my) * ex) / den;
-            const double u = ((double(p.x) - mx) * ny - (double(p.y) - my) * nx) / den;
-            if (tt <= 1e-9 || u < 0 || u > 1 || tt >= bestT) continue;
-            bestT = tt, bestU = u, ring = r, edge = k;
-        }
-    if (bestT == 1e300) return false;
-    Ring& r = pieces[ring];
+    RayHit hit;
+    for (size_t r = 0; r < pieces.size(); ++r) castRay(pieces[r], r, mx, my, nx, ny, hit);
+    if (hit.t == 1e300) return false;
+    Ring& r = pieces[hit.ring];
+    const size_t edge = hit.edge;
     const IPoint p = r[edge], q = r[(edge + 1) % r.size()];
     const int64_t g = std::gcd(q.x - p.x, q.y - p.y);
     if (g < 2) return false;
-    const int64_t k = std::min(g - 1, std::max<int64_t>(1, int64_t(std::llround(bestU * double(g)))));
+    const int64_t k = std::min(g - 1, std::max<int64_t>(1, int64_t(std::llround(hit.u * double(g)))));
     const IPoint m{p.x + (q.x - p.x) / g * k, p.y + (q.y - p.y) / g * k};
     const double ex = double(q.x - p.x), ey = double(q.y - p.y), len = std::sqrt(ex * ex + ey * ey);
     const double along = len * double(k) / double(g);
