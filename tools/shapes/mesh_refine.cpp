@@ -249,9 +249,9 @@ bool circleCentre(const MeshTriangle& t, IPoint& c) {
 
 }  // namespace
 
-std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat) {
+std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay) {
     Mesh mesh(triangles);
-    for (int pass = 0; pass < 64; ++pass) {
+    for (int pass = 0; delaunay && pass < 64; ++pass) {
         bool changed = false;
         delaunayPass(mesh, changed);
         if (!changed) break;
@@ -269,7 +269,7 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool 
     // nature no place is good, and the search must end all the same.
     size_t budget = kSmoothWork * mesh.count() + 20000;
     std::vector<bool> fine;  // by index, done with: a triangle never changes, so once is enough
-    for (int round = 0; round < 8; ++round) {
+    for (int round = 0; delaunay && round < 8; ++round) {
         bool added = false;
         const size_t end = mesh.size();
         fine.resize(end, false);

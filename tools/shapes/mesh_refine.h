@@ -11,5 +11,7 @@
 // Works in place. Returns "" or what went wrong (too many triangles). With
 // splitFlat, a thin triangle whose circle's centre lies outside has its
 // longest shared edge split: it mends flat corners of the outline, but can
-// cost thin triangles elsewhere.
-std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat);
+// cost thin triangles elsewhere. With delaunay, shared edges are first
+// flipped to Delaunay; without, the given diagonals stand unless a flip
+// makes both triangles thicker.
+std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay);

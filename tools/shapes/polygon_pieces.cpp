@@ -27,21 +27,18 @@ constexpr int kMaxCutTries = 4000;
 // steps from its ideal place.
 constexpr double kPropHeight = 27;
 constexpr int64_t kPropSearch = 40;
+// Edges with no whole point along them this long or longer are propped,
+// and a prop's sides are divided at whole points about this far apart, so
+// that the strips above them have corners to meet.
+constexpr double kPropLength = 200;
+constexpr double kPropSpacing = 80;
+constexpr double kPropClearance = 80;
 
 int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
 
 bool isReflex(const Ring& r, size_t i) {
     const size_t n = r.size();
     return cross(r[(i + n - 1) % n], r[i], r[(i + 1) % n]) < 0;
-}
-
-// Whether the direction from corner k of the ring towards p points into the
-// polygon's side of that corner.
-bool inSector(const Ring& r, size_t k, IPoint p) {
-    const size_t n = r.size();
-    const IPoint a = r[(k + n - 1) % n], b = r[k], c = r[(k + 1) % n];
-    if (cross(a, b, c) >= 0) return cross(a, b, p) > 0 && cross(b, c, p) > 0;
-    return cross(a, b, p) > 0 || cross(b, c, p) > 0;
 }
 
 // Joins the hole into the ring by a bridge from the hole's rightmost corner
@@ -289,19 +286,42 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
     // Both the prop and what lies above it must stay thick: its height
     // within the margin either side of half the depth.
     const double lowest = kPropHeight, highest = depth - kPropHeight;
+    // How many parts a side from p to q can be divided into, of those it wants.
+    auto parts = [](IPoint p, IPoint q) {
+        const double l = std::sqrt(double(length2(p, q)));
+        const int64_t want = std::max<int64_t>(2, std::llround(l / kPropSpacing));
+        return std::make_pair(std::min(want, std::gcd(q.x - p.x, q.y - p.y)), want);
+    };
+    // Clearance from the outline's corners: a corner just above the prop's
+    // corner would leave a thin triangle between them.
+    const double cx = mx + nx * h, cy = my + ny * h, reachOut = double(2 * kPropSearch) + kPropClearance;
+    Ring near;
+    for (const IPoint q : ring)
+        if (q != a && q != b && std::fabs(double(q.x) - cx) < reachOut && std::fabs(double(q.y) - cy) < reachOut)
+            near.push_back(q);
+    auto clearance = [&](IPoint p) {
+        double c = kPropClearance;
+        for (const IPoint q : near) c = std::min(c, std::sqrt(double(length2(p, q))));
+        return c;
+    };
     IPoint best{};
-    int64_t bestSteps = 0;
-    double bestOff = 1e300;
+    double bestClear = 0, bestShare = 0, bestOff = 1e300;
     for (int64_t dy = -kPropSearch; dy <= kPropSearch; ++dy)
         for (int64_t dx = -kPropSearch; dx <= kPropSearch; ++dx) {
             const IPoint p{int64_t(std::llround(mx + nx * h)) + dx, int64_t(std::llround(my + ny * h)) + dy};
             const double up = double(p.x - a.x) * nx + double(p.y - a.y) * ny;
             if (up < lowest || up > highest) continue;
-            const int64_t steps = std::min<int64_t>(4, std::min(std::gcd(p.x - a.x, p.y - a.y), std::gcd(b.x - p.x, b.y - p.y)));
+            const auto [ga, wa] = parts(a, p);
+            const auto [gb, wb] = parts(p, b);
+            if (ga < 2 || gb < 2) continue;
+            const double share = std::min(double(ga) / double(wa), double(gb) / double(wb));
             const double off = std::fabs(up - h) + std::fabs(double(dx)) + std::fabs(double(dy));
-            if (steps > bestSteps || (steps == bestSteps && off < bestOff)) best = p, bestSteps = steps, bestOff = off;
+            if (bestClear == kPropClearance && (share < bestShare || (share == bestShare && off >= bestOff))) continue;
+            const double clear = clearance(p);
+            if (clear > bestClear || (clear == bestClear && (share > bestShare || (share == bestShare && off < bestOff))))
+                best = p, bestClear = clear, bestShare = share, bestOff = off;
         }
-    if (bestSteps < 2 || cross(a, b, best) <= 0) return false;
+    if (bestShare == 0 || cross(a, b, best) <= 0) return false;
     // The triangle must be empty and its new sides clear of the outline.
     for (size_t k = 0; k < n; ++k) {
         const IPoint p = ring[k], q = ring[(k + 1) % n];
@@ -312,13 +332,19 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
     }
     if (!inSector(ring, i, best) || !inSector(ring, (i + 1) % n, best)) return false;
     triangle = {a, b, best};
-    // The ring runs through a whole point of each new side too: its
+    // The ring runs through whole points of each new side too: its
     // triangles then meet the prop's sides at points the prop does not
     // have, so no flip can take the prop's sides away.
-    const int64_t ga = std::gcd(best.x - a.x, best.y - a.y), gb = std::gcd(b.x - best.x, b.y - best.y);
-    const IPoint toA{a.x + (best.x - a.x) / ga * (ga / 2), a.y + (best.y - a.y) / ga * (ga / 2)};
-    const IPoint toB{best.x + (b.x - best.x) / gb * (gb / 2), best.y + (b.y - best.y) / gb * (gb / 2)};
-    ring.insert(ring.begin() + long(i) + 1, {toA, best, toB});
+    Ring sides;
+    for (const auto& [p, q] : {std::make_pair(a, best), std::make_pair(best, b)}) {
+        if (p != a) sides.push_back(p);
+        const int64_t g = std::gcd(q.x - p.x, q.y - p.y), k = parts(p, q).first;
+        for (int64_t j = 1; j < k; ++j) {
+            const int64_t step = (g * j + k / 2) / k;
+            sides.push_back({p.x + (q.x - p.x) / g * step, p.y + (q.y - p.y) / g * step});
+        }
+    }
+    ring.insert(ring.begin() + long(i) + 1, sides.begin(), sides.end());
     return true;
 }
 
@@ -368,16 +394,28 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) 
     for (const Ring& h : holes) bridge(ring, h);
 
     std::vector<Ring> done;
-    if (prop)
+    if (prop) {
+        // Long edges are divided first, so that a part with no whole point
+        // along it is propped like an edge with none. The longest go
+        // first: a prop's corners make the edges near it shallower.
+        ring = divided(ring);
+        std::vector<std::pair<IPoint, IPoint>> edges;
         for (size_t i = 0; i < ring.size(); ++i) {
             const IPoint a = ring[i], b = ring[(i + 1) % ring.size()];
-            // (a prop adds three corners after i, whose edges are short or
-            // divisible, so the walk goes on past them unchanged)
-            const int64_t dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
-            if (std::gcd(dx, dy) > 1 || (dx <= kMaxEdgeX && dy <= kMaxEdgeY)) continue;
-            Ring triangle;
-            if (propEdge(ring, i, triangle)) done.push_back(triangle);
+            if (std::gcd(b.x - a.x, b.y - a.y) == 1 && double(length2(a, b)) >= kPropLength * kPropLength)
+                edges.emplace_back(a, b);
         }
+        std::stable_sort(edges.begin(), edges.end(), [](const auto& e, const auto& f) {
+            return length2(e.first, e.second) > length2(f.first, f.second);
+        });
+        for (const auto& [a, b] : edges)
+            for (size_t i = 0; i < ring.size(); ++i)
+                if (ring[i] == a && ring[(i + 1) % ring.size()] == b) {
+                    Ring triangle;
+                    if (propEdge(ring, i, triangle)) done.push_back(triangle);
+                    break;
+                }
+    }
     std::deque<Ring> todo{ring};
     int tries = 0;
     while (!todo.empty()) {

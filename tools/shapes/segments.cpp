@@ -67,3 +67,10 @@ void castRay(const Ring& r, size_t index, double x, double y, double dx, double 
         hit = {t, u, index, k};
     }
 }
+
+bool inSector(const Ring& r, size_t k, IPoint p) {
+    const size_t n = r.size();
+    const IPoint a = r[(k + n - 1) % n], b = r[k], c = r[(k + 1) % n];
+    if (cross(a, b, c) >= 0) return cross(a, b, p) > 0 && cross(b, c, p) > 0;
+    return cross(a, b, p) > 0 || cross(b, c, p) > 0;
+}

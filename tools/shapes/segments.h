@@ -16,6 +16,10 @@ bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 // edge, or two run along each other: anything but touching at corners.
 bool ringsCross(const std::vector<Ring>& rings);
 
+// Whether the direction from corner k of the counter-clockwise ring
+// towards p points into the polygon's side of that corner.
+bool inSector(const Ring& r, size_t k, IPoint p);
+
 // Where a ray from (x, y) along (dx, dy) first meets an outline edge whose
 // inside faces it: t in lengths of (dx, dy), u along the edge from its
 // first corner (0 to 1), and which ring and edge. t stays 1e300 on a miss.

@@ -14,6 +14,7 @@
 #include "tools/shapes/mesh_refine.h"
 #include "tools/shapes/polygon_pieces.h"
 #include "tools/shapes/segments.h"
+#include "tools/shapes/thickest_triangulation.h"
 
 namespace {
 
@@ -57,8 +58,11 @@ size_t thinCount(const std::vector<MeshTriangle>& mesh) {
     return thin;
 }
 
-// Meshes the pieces of a polygon; `mesh` then holds its triangles.
-std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFlat, std::vector<MeshTriangle>& mesh) {
+// Meshes the pieces of a polygon; `mesh` then holds its triangles. With
+// thickest, each small piece is triangulated for its thinnest triangle
+// rather than by clipping ears.
+std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFlat, bool thickest,
+                           std::vector<MeshTriangle>& mesh) {
     // A piece of n corners makes n - 2 triangles at least: a long outline
     // divided for the screen is refused before the work of meshing it.
     size_t corners = 0;
@@ -68,14 +72,14 @@ std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFla
     for (int round = 0;; ++round) {
         mesh.clear();
         for (const Ring& piece : pieces) {
-            if (!clipEars(piece, mesh)) {
+            if (!(thickest && triangulateThickest(piece, mesh)) && !clipEars(piece, mesh)) {
                 const IPoint p = piece.front();
                 return "cannot mesh the outline near (" + std::to_string(std::llround(double(p.x) * kFileToWorld)) +
                        ", " + std::to_string(std::llround(double(p.y) * kFileToWorld)) + ")";
             }
             if (mesh.size() > limit) return "more than " + std::to_string(limit) + " triangles";
         }
-        if (std::string e = refineMesh(mesh, limit, splitFlat); !e.empty()) return e;
+        if (std::string e = refineMesh(mesh, limit, splitFlat, !thickest); !e.empty()) return e;
         // Another round only while it helps: a part thin by nature stays so.
         const size_t thin = thinCount(mesh);
         if (round == kRounds || thin == 0 || thin >= lastThin) break;
@@ -91,25 +95,34 @@ std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFla
 std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out) {
     std::vector<MeshTriangle> mesh;
     std::vector<Ring> first = meshPieces(polygon, Cuts::straight, false);
-    if (std::string e = meshWithPieces(first, limit, false, mesh); !e.empty()) return e;
+    if (std::string e = meshWithPieces(first, limit, false, false, mesh); !e.empty()) return e;
     // The other ways only where the first leaves thin triangles, only when
     // they leave fewer, and only when they cut other pieces or refine
     // otherwise: a refused drawing costs a few meshes, not many.
     struct Way {
         Cuts cuts;
-        bool splitFlat, prop;
+        bool splitFlat, prop, thickest;
     };
-    const Way others[] = {{Cuts::straight, true, false}, {Cuts::straight, true, true}, {Cuts::bent, true, false},
-                          {Cuts::none, true, false}};
-    std::vector<std::pair<std::vector<Ring>, bool>> tried{{std::move(first), false}};
+    const Way others[] = {{Cuts::straight, true, false, false}, {Cuts::straight, true, true, false},
+                          {Cuts::bent, true, false, false},     {Cuts::none, true, false, false},
+                          {Cuts::straight, true, true, true},   {Cuts::none, true, true, true}};
+    struct Tried {
+        std::vector<Ring> pieces;
+        bool splitFlat, thickest;
+        bool operator==(const Tried& o) const {
+            return pieces == o.pieces && splitFlat == o.splitFlat && thickest == o.thickest;
+        }
+    };
+    std::vector<Tried> tried{{std::move(first), false, false}};
     for (const Way& way : others) {
         const size_t thin = thinCount(mesh);
         if (thin == 0) break;
-        std::vector<Ring> pieces = meshPieces(polygon, way.cuts, way.prop);
-        if (std::find(tried.begin(), tried.end(), std::make_pair(pieces, way.splitFlat)) != tried.end()) continue;
-        tried.emplace_back(pieces, way.splitFlat);
+        Tried t{meshPieces(polygon, way.cuts, way.prop), way.splitFlat, way.thickest};
+        if (std::find(tried.begin(), tried.end(), t) != tried.end()) continue;
+        tried.push_back(t);
         std::vector<MeshTriangle> again;
-        if (meshWithPieces(std::move(pieces), limit, way.splitFlat, again).empty() && thinCount(again) < thin)
+        if (meshWithPieces(std::move(t.pieces), limit, way.splitFlat, way.thickest, again).empty() &&
+            thinCount(again) < thin)
             mesh.swap(again);
     }
     out.insert(out.end(), mesh.begin(), mesh.end());

@@ -167,14 +167,21 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
     }
     // Outlines that once came out thin: bars 115 and 90 world units wide
     // whose long sides have no whole point to divide at, a triangle whose
-    // longest side has none, a polygon of flat corners, and a comb at an
-    // angle whose 1,280-unit back has none.
+    // longest side has none, a polygon of flat corners, a comb at an angle
+    // whose 1,280-unit back has none, and combs on bands 87 and 96 across
+    // whose backs have one whole point, at the middle.
     for (const char* shape : {"shape 2138 3381 2183 3443 1662 3819 1617 3757", "shape 5190 3795 5153 3842 4610 3405 4647 3358",
                               "shape 3793 3213 3164 3366 3192 3979",
                               "shape 5031 2100 4996 2188 4940 2223 4860 2214 4789 2176 4781 2100 4787 2013 4858 1981 "
                               "4945 1970 5020 2024",
                               "shape -53 544 16 414 84 450 42 529 140 581 187 492 316 560 269 649 440 740 565 504 642 545 "
-                              "517 781 671 862 761 693 818 723 728 892 701 943"}) {
+                              "517 781 671 862 761 693 818 723 728 892 701 943",
+                              "shape 2421 1911 1579 2089 1626 2310 1692 2296 1659 2138 1733 2122 1751 2206 1835 2188 1817 2104 "
+                              "1956 2074 1989 2227 2057 2213 2024 2060 2173 2028 2191 2110 2299 2087 2282 2005 2335 1994 2356 "
+                              "2096 2455 2074",
+                              "shape 5763 3452 4637 3748 4687 3938 4843 3897 4808 3763 4915 3735 4938 3819 5084 3781 5061 3697 "
+                              "5172 3668 5214 3828 5374 3787 5331 3626 5438 3598 5458 3673 5553 3649 5533 3573 5649 3542 5699 "
+                              "3733 5828 3700"}) {
         CompiledLevel compiled;
         compileOk(std::string(shape) + "\n", "thick.txt", compiled);
         checkedArea2(compiled.triangles);
