@@ -22,16 +22,18 @@ constexpr int64_t kMaxEdgeX = 420;
 constexpr int64_t kMaxEdgeY = 300;
 // Work bounds for hostile inputs: cuts tried per polygon.
 constexpr int kMaxCutTries = 4000;
-// A propped edge's corner stands at least this far in (40 world units and
-// a margin) and leaves as much above it, found among whole points this many
+// A propped edge's corner stands at least this far in (just over 40 world
+// units) and leaves as much above it, found among whole points this many
 // steps from its ideal place.
-constexpr double kPropHeight = 27;
+constexpr double kPropHeight = 26.7;
 constexpr int64_t kPropSearch = 40;
 // Edges with no whole point along them this long or longer are propped,
 // and a prop's sides are divided at whole points about this far apart, so
 // that the strips above them have corners to meet.
 constexpr double kPropLength = 200;
 constexpr double kPropSpacing = 80;
+// A corner of the outline nearer the prop's corner than this leaves a thin
+// triangle between them; nearer still, thinner.
 constexpr double kPropClearance = 80;
 
 int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
