@@ -105,7 +105,7 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
     };
     const Way others[] = {{Cuts::straight, true, false, false}, {Cuts::straight, true, true, false},
                           {Cuts::bent, true, false, false},     {Cuts::none, true, false, false},
-                          {Cuts::straight, true, true, true},   {Cuts::none, true, true, true}};
+                          {Cuts::straight, true, true, true}};
     struct Tried {
         std::vector<Ring> pieces;
         bool splitFlat, thickest;

@@ -34,22 +34,25 @@ struct Rank {
 bool diagonal(const Ring& r, size_t i, size_t j) {
     const size_t n = r.size();
     if (!inSector(r, i, r[j]) || !inSector(r, j, r[i])) return false;
+    const IPoint a = r[i], b = r[j];
+    const int64_t loX = std::min(a.x, b.x), hiX = std::max(a.x, b.x), loY = std::min(a.y, b.y), hiY = std::max(a.y, b.y);
     for (size_t k = 0; k < n; ++k) {
         const size_t l = (k + 1) % n;
+        const IPoint p = r[k], q = r[l];
+        // most edges lie wholly to one side of the diagonal's box
+        if (std::max(p.x, q.x) < loX || std::min(p.x, q.x) > hiX || std::max(p.y, q.y) < loY || std::min(p.y, q.y) > hiY)
+            continue;
         IPoint at;
-        if (k != i && k != j && l != i && l != j && segmentsMeet(r[i], r[j], r[k], r[l], at)) return false;
+        if (k != i && k != j && l != i && l != j && segmentsMeet(a, b, p, q, at)) return false;
         // a neighbour of i or j lying along the diagonal
-        if (k != i && k != j && cross(r[i], r[j], r[k]) == 0 && std::min(r[i].x, r[j].x) <= r[k].x &&
-            r[k].x <= std::max(r[i].x, r[j].x) && std::min(r[i].y, r[j].y) <= r[k].y && r[k].y <= std::max(r[i].y, r[j].y))
-            return false;
+        if (k != i && k != j && cross(a, b, p) == 0 && loX <= p.x && p.x <= hiX && loY <= p.y && p.y <= hiY) return false;
     }
     return true;
 }
 
-double score(const MeshTriangle& t) {
-    const double s = meshThickness(t);
-    // a triangle that can vanish will be split: worth a quarter as much
-    return std::min(kEnough, meshCanVanish(t) ? s * 0.25 : s);
+Rank joined(const Rank& left, const Rank& right, double s) {
+    return Rank{left.thin + right.thin + (s < kMinThickness), std::min({left.least, right.least, s}),
+                left.sum + right.sum + s, true};
 }
 
 }  // namespace
@@ -81,9 +84,11 @@ bool triangulateThickest(const Ring& ring, std::vector<MeshTriangle>& out) {
                 if (!left.valid || !right.valid || !open[i * n + k] || !open[k * n + j]) continue;
                 const MeshTriangle t{{ring[i], ring[k], ring[j]}};
                 if (cross(t.v[0], t.v[1], t.v[2]) <= 0) continue;
-                const double s = score(t);
-                Rank r{left.thin + right.thin + (s < kMinThickness), std::min({left.least, right.least, s}),
-                       left.sum + right.sum + s, true};
+                // A triangle that can vanish will be split: worth a quarter
+                // as much. The costlier test only where the triangle could win.
+                const double thick = meshThickness(t);
+                if (!joined(left, right, std::min(kEnough, thick)).better(b)) continue;
+                const Rank r = joined(left, right, std::min(kEnough, meshCanVanish(t) ? thick * 0.25 : thick));
                 if (r.better(b)) b = r, apex[i * n + j] = k;
             }
         }
