@@ -12,6 +12,6 @@
 // splitFlat, a thin triangle whose circle's centre lies outside has its
 // longest shared edge split: it mends flat corners of the outline, but can
 // cost thin triangles elsewhere. With delaunay, shared edges are first
-// flipped to Delaunay; without, the given diagonals stand unless a flip
-// makes both triangles thicker.
+// flipped to Delaunay and thin triangles get new corners; without, the
+// given diagonals stand unless a flip makes both triangles thicker.
 std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay);

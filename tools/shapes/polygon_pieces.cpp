@@ -259,12 +259,28 @@ bool cutAt(Ring& ring, size_t i, Ring& other, bool bend) {
     return true;
 }
 
+// Appends the whole points that divide edge a-b into `parts` about equal
+// parts, as near as the edge's whole points allow (none when it has none).
+void appendDivisions(IPoint a, IPoint b, int64_t parts, Ring& out) {
+    const int64_t g = std::gcd(b.x - a.x, b.y - a.y);
+    if (parts <= 1 || g <= 1) return;
+    const int64_t sx = (b.x - a.x) / g, sy = (b.y - a.y) / g;
+    int64_t last = 0;
+    for (int64_t k = 1; k < parts; ++k) {
+        const int64_t step = (g * k + parts / 2) / parts;
+        if (step <= last || step >= g) continue;
+        last = step;
+        out.push_back({a.x + sx * step, a.y + sy * step});
+    }
+}
+
 // Props a long outline edge with no whole point along it (so that it must
 // be one triangle's edge whole) on a corner inside: the triangle of the
 // edge and that corner becomes a piece of its own, and the ring runs
-// through the corner instead. The corner stands half the polygon's depth
-// in from the edge's middle, at a whole point whose ways to the edge's
-// ends have whole points to divide at. False when no such corner fits.
+// through the corner instead. The corner stands about half the polygon's
+// depth in from the edge's middle, at a whole point clear of the outline's
+// corners whose ways to the edge's ends have whole points to divide at.
+// False when no such corner fits.
 bool propEdge(Ring& ring, size_t i, Ring& triangle) {
     const size_t n = ring.size();
     const IPoint a = ring[i], b = ring[(i + 1) % n];
@@ -297,6 +313,7 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
     // Clearance from the outline's corners: a corner just above the prop's
     // corner would leave a thin triangle between them.
     const double cx = mx + nx * h, cy = my + ny * h, reachOut = double(2 * kPropSearch) + kPropClearance;
+    const IPoint centre{int64_t(std::llround(cx)), int64_t(std::llround(cy))};
     Ring near;
     for (const IPoint q : ring)
         if (q != a && q != b && std::fabs(double(q.x) - cx) < reachOut && std::fabs(double(q.y) - cy) < reachOut)
@@ -310,7 +327,7 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
     double bestClear = 0, bestShare = 0, bestOff = 1e300;
     for (int64_t dy = -kPropSearch; dy <= kPropSearch; ++dy)
         for (int64_t dx = -kPropSearch; dx <= kPropSearch; ++dx) {
-            const IPoint p{int64_t(std::llround(mx + nx * h)) + dx, int64_t(std::llround(my + ny * h)) + dy};
+            const IPoint p{centre.x + dx, centre.y + dy};
             const double up = double(p.x - a.x) * nx + double(p.y - a.y) * ny;
             if (up < lowest || up > highest) continue;
             const auto [ga, wa] = parts(a, p);
@@ -338,14 +355,9 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
     // triangles then meet the prop's sides at points the prop does not
     // have, so no flip can take the prop's sides away.
     Ring sides;
-    for (const auto& [p, q] : {std::make_pair(a, best), std::make_pair(best, b)}) {
-        if (p != a) sides.push_back(p);
-        const int64_t g = std::gcd(q.x - p.x, q.y - p.y), k = parts(p, q).first;
-        for (int64_t j = 1; j < k; ++j) {
-            const int64_t step = (g * j + k / 2) / k;
-            sides.push_back({p.x + (q.x - p.x) / g * step, p.y + (q.y - p.y) / g * step});
-        }
-    }
+    appendDivisions(a, best, parts(a, best).first, sides);
+    sides.push_back(best);
+    appendDivisions(best, b, parts(best, b).first, sides);
     ring.insert(ring.begin() + long(i) + 1, sides.begin(), sides.end());
     return true;
 }
@@ -358,18 +370,8 @@ Ring divided(const Ring& r) {
     for (size_t i = 0; i < n; ++i) {
         const IPoint a = r[i], b = r[(i + 1) % n];
         out.push_back(a);
-        const int64_t dx = b.x - a.x, dy = b.y - a.y;
-        const int64_t g = std::gcd(dx, dy);
-        const int64_t parts = std::max((std::abs(dx) + kMaxEdgeX - 1) / kMaxEdgeX, (std::abs(dy) + kMaxEdgeY - 1) / kMaxEdgeY);
-        if (parts <= 1 || g <= 1) continue;
-        const int64_t sx = dx / g, sy = dy / g;
-        int64_t last = 0;
-        for (int64_t k = 1; k < parts; ++k) {
-            const int64_t step = (g * k + parts / 2) / parts;
-            if (step <= last || step >= g) continue;
-            last = step;
-            out.push_back({a.x + sx * step, a.y + sy * step});
-        }
+        const int64_t dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
+        appendDivisions(a, b, std::max((dx + kMaxEdgeX - 1) / kMaxEdgeX, (dy + kMaxEdgeY - 1) / kMaxEdgeY), out);
     }
     return out;
 }

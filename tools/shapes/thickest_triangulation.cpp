@@ -76,7 +76,7 @@ bool triangulateThickest(const Ring& ring, std::vector<MeshTriangle>& out) {
     for (size_t span = 2; span < n; ++span)
         for (size_t i = 0; i + span < n; ++i) {
             const size_t j = i + span;
-            if (!open[i * n + j] && !(i == 0 && j == n - 1)) continue;
+            if (!open[i * n + j]) continue;
             Rank& b = best[i * n + j];
             for (size_t k = i + 1; k < j; ++k) {
                 const Rank& left = best[i * n + k];
