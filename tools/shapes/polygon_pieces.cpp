@@ -8,6 +8,8 @@
 #include <deque>
 #include <numeric>
 
+#include "tools/shapes/edge_divisions.h"
+#include "tools/shapes/reflex_cuts.h"
 #include "tools/shapes/segments.h"
 #include "tools/shapes/shape_union.h"
 
@@ -16,10 +18,6 @@ namespace {
 // An edge shorter than this at a reflex corner is extended by a cut: a
 // triangle is never thicker than its shortest edge (40 world units).
 constexpr int64_t kShortEdge = 40;  // file units, 60 world units
-// Boundary edges are divided so that none spans more than this, about a
-// culling box's margin over the half screen in each direction.
-constexpr int64_t kMaxEdgeX = 420;
-constexpr int64_t kMaxEdgeY = 300;
 // Work bounds for hostile inputs: cuts tried per polygon.
 constexpr int kMaxCutTries = 4000;
 // A propped edge's corner stands at least this far in (just over 40 world
@@ -35,8 +33,6 @@ constexpr double kPropSpacing = 80;
 // A corner of the outline nearer the prop's corner than this leaves a thin
 // triangle between them; nearer still, thinner.
 constexpr double kPropClearance = 80;
-
-int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
 
 bool isReflex(const Ring& r, size_t i) {
     const size_t n = r.size();
@@ -126,153 +122,14 @@ bool bridge(Ring& ring, const Ring& hole) {
     return true;
 }
 
-// A cut from corner i along d whose end, on edge `edge` at b + d * t / den,
-// is not a whole point: it stops at the last whole point of its line before
-// that end (inner) and turns to a corner j of the ring that point sees. The
-// short edge then runs on into a long one all the same.
-bool bentCut(const Ring& ring, size_t i, IPoint d, size_t edge, __int128 t, __int128 den, IPoint& inner, size_t& j) {
-    const size_t n = ring.size();
-    const IPoint b = ring[i];
-    const int64_t g = std::gcd(d.x, d.y);
-    const IPoint step{d.x / g, d.y / g};
-    // The end lies g * t / den steps along: the bend is the whole step
-    // nearest halfway, so that neither piece comes out thin at it.
-    const __int128 last = (__int128(g) * t - 1) / den;
-    const __int128 k = std::min(last, std::max<__int128>(1, (__int128(g) * t + den) / (2 * den)));
-    if (k < 1) return false;
-    inner = {b.x + step.x * int64_t(k), b.y + step.y * int64_t(k)};
-    const IPoint p = ring[edge], q = ring[(edge + 1) % n];
-    auto along = [&](IPoint x) { return __int128(x.x - inner.x) * step.x + __int128(x.y - inner.y) * step.y; };
-    size_t target = along(p) >= along(q) ? edge : (edge + 1) % n;
-    const IPoint P = ring[target];
-    // Corners inside the triangle of inner, the end and P would hide P: of
-    // those, the one nearest the line of the cut.
-    const IPoint ahead{inner.x + step.x, inner.y + step.y};
-    const int sideP = sign(cross(inner, ahead, P));
-    const int sideEnd = sign(cross(inner, P, ahead));
-    IPoint best = P;
-    for (size_t k2 = 0; k2 < n; ++k2) {
-        const IPoint R = ring[k2];
-        if (R == P || along(R) <= 0) continue;
-        const int side = sign(cross(inner, ahead, R));
-        if (side != 0 && side != sideP) continue;
-        if (cross(p, q, R) <= 0) continue;
-        if (sign(cross(inner, P, R)) == -sideEnd) continue;
-        // Nearer the line first (|cross| / along), then nearer.
-        const __int128 off = cross(inner, ahead, R) < 0 ? -cross(inner, ahead, R) : cross(inner, ahead, R);
-        const __int128 bestOff = cross(inner, ahead, best) < 0 ? -cross(inner, ahead, best) : cross(inner, ahead, best);
-        const __int128 lhs = off * along(best), rhs = bestOff * along(R);
-        if (lhs < rhs || (lhs == rhs && along(R) < along(best))) {
-            best = R;
-            target = k2;
-        }
-    }
-    for (size_t k2 = 0; k2 < n; ++k2)
-        if (ring[k2] == best && inSector(ring, k2, inner)) {
-            target = k2;
-            break;
-        }
-    if (target == i) return false;
-    // The bend must see its corner: no edge of the ring may meet the way
-    // there, bar those at the corner itself.
-    for (size_t k2 = 0; k2 < n; ++k2) {
-        const IPoint u = ring[k2], v = ring[(k2 + 1) % n];
-        if (u == best || v == best) continue;
-        IPoint at;
-        if (segmentsMeet(inner, best, u, v, at)) return false;
-    }
-    j = target;
-    return true;
-}
 
-// Extends the short edge that ends at reflex corner i past it, to the first
-// point of the outline the ray meets, and splits the ring there (bending
-// the cut at a whole point when that point is not one). False when no cut
-// splits the ring into two proper pieces.
-bool cutAt(Ring& ring, size_t i, Ring& other, bool bend) {
-    const size_t n = ring.size();
-    const IPoint b = ring[i], before = ring[(i + n - 1) % n], after = ring[(i + 1) % n];
-    const IPoint a = length2(before, b) <= length2(b, after) ? before : after;
-    const IPoint d{b.x - a.x, b.y - a.y};
-    bool found = false;
-    __int128 bestT = 0, bestDen = 1;  // hit at b + d * bestT / bestDen
-    size_t edge = 0;
-    for (size_t k = 0; k < n; ++k) {
-        const size_t k1 = (k + 1) % n;
-        if (k == i || k1 == i) continue;
-        const IPoint p = ring[k], q = ring[k1];
-        if (cross(p, q, b) <= 0) continue;  // b must see the edge's inside face
-        const IPoint e{q.x - p.x, q.y - p.y};
-        __int128 den = __int128(d.x) * e.y - __int128(d.y) * e.x;
-        if (den == 0) continue;
-        __int128 t = __int128(p.x - b.x) * e.y - __int128(p.y - b.y) * e.x;
-        __int128 u = __int128(p.x - b.x) * d.y - __int128(p.y - b.y) * d.x;
-        if (den < 0) den = -den, t = -t, u = -u;
-        if (t <= 0 || u < 0 || u > den) continue;
-        if (!found || t * bestDen < bestT * den) {
-            found = true;
-            bestT = t;
-            bestDen = den;
-            edge = k;
-        }
-    }
-    if (!found) return false;
-    const __int128 hx = __int128(b.x) * bestDen + __int128(d.x) * bestT;
-    const __int128 hy = __int128(b.y) * bestDen + __int128(d.y) * bestT;
-    Ring r = ring;
-    size_t j;
-    IPoint inner{};  // a whole point the cut bends at, when it ends off the whole points
-    bool bent = false;
-    if (hx % bestDen == 0 && hy % bestDen == 0) {
-        const IPoint c{int64_t(hx / bestDen), int64_t(hy / bestDen)};
-        if (c == r[edge]) j = edge;
-        else if (c == r[(edge + 1) % n]) j = (edge + 1) % n;
-        else {
-            r.insert(r.begin() + long(edge) + 1, c);
-            j = edge + 1;
-            if (i > edge) ++i;
-        }
-    } else if (!bend || !bentCut(ring, i, d, edge, bestT, bestDen, inner, j)) {
-        return false;
-    } else {
-        bent = true;
-    }
-    const size_t m = r.size();
-    Ring first, second;
-    for (size_t k = i;; k = (k + 1) % m) {
-        first.push_back(r[k]);
-        if (k == j) break;
-    }
-    for (size_t k = j;; k = (k + 1) % m) {
-        second.push_back(r[k]);
-        if (k == i) break;
-    }
-    if (bent) {
-        first.push_back(inner);
-        second.push_back(inner);
-    }
-    first = withoutStraightPoints(first);
-    second = withoutStraightPoints(second);
-    if (first.empty() || second.empty() || ringArea(first) <= 0 || ringArea(second) <= 0) return false;
-    ring.swap(first);
-    other.swap(second);
-    return true;
-}
 
-// Appends the whole points that divide edge a-b into `parts` about equal
-// parts, as near as the edge's whole points allow (none when it has none).
-void appendDivisions(IPoint a, IPoint b, int64_t parts, Ring& out) {
-    const int64_t g = std::gcd(b.x - a.x, b.y - a.y);
-    if (parts <= 1 || g <= 1) return;
-    const int64_t sx = (b.x - a.x) / g, sy = (b.y - a.y) / g;
-    int64_t last = 0;
-    for (int64_t k = 1; k < parts; ++k) {
-        const int64_t step = (g * k + parts / 2) / parts;
-        if (step <= last || step >= g) continue;
-        last = step;
-        out.push_back({a.x + sx * step, a.y + sy * step});
-    }
-}
+
+
+
+
+
+
 
 // Props a long outline edge with no whole point along it (so that it must
 // be one triangle's edge whole) on a corner inside: the triangle of the
@@ -362,19 +219,6 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
     return true;
 }
 
-// Divides each edge at whole points so that no part spans more than the
-// limits, where the edge has whole points to divide at.
-Ring divided(const Ring& r) {
-    Ring out;
-    const size_t n = r.size();
-    for (size_t i = 0; i < n; ++i) {
-        const IPoint a = r[i], b = r[(i + 1) % n];
-        out.push_back(a);
-        const int64_t dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
-        appendDivisions(a, b, std::max((dx + kMaxEdgeX - 1) / kMaxEdgeX, (dy + kMaxEdgeY - 1) / kMaxEdgeY), out);
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -433,7 +277,7 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) 
             if (shortest >= kShortEdge * kShortEdge) continue;
             ++tries;
             Ring other;
-            if (cutAt(r, i, other, cuts == Cuts::bent)) {
+            if (cutAt(r, i, other, cuts == Cuts::bent) || (cuts == Cuts::through && throughCut(r, i, other))) {
                 todo.push_back(std::move(r));
                 todo.push_back(std::move(other));
                 split = true;

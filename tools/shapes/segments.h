@@ -9,6 +9,8 @@
 
 inline int sign(__int128 v) { return (v > 0) - (v < 0); }
 
+inline int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
+
 // Closed segments ab and cd meet; at is a point they share.
 bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 

@@ -168,8 +168,10 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
     // Outlines that once came out thin: bars 115 and 90 world units wide
     // whose long sides have no whole point to divide at, a triangle whose
     // longest side has none, a polygon of flat corners, a comb at an angle
-    // whose 1,280-unit back has none, and combs on bands 87 and 96 across
-    // whose backs have one whole point, at the middle.
+    // whose 1,280-unit back has none, combs on bands 87 and 96 across
+    // whose backs have one whole point, at the middle, and stairs whose
+    // risers of 40 and 41 units run on into lines with no whole point at the
+    // far side.
     for (const char* shape : {"shape 2138 3381 2183 3443 1662 3819 1617 3757", "shape 5190 3795 5153 3842 4610 3405 4647 3358",
                               "shape 3793 3213 3164 3366 3192 3979",
                               "shape 5031 2100 4996 2188 4940 2223 4860 2214 4789 2176 4781 2100 4787 2013 4858 1981 "
@@ -181,7 +183,9 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
                               "2096 2455 2074",
                               "shape 5763 3452 4637 3748 4687 3938 4843 3897 4808 3763 4915 3735 4938 3819 5084 3781 5061 3697 "
                               "5172 3668 5214 3828 5374 3787 5331 3626 5438 3598 5458 3673 5553 3649 5533 3573 5649 3542 5699 "
-                              "3733 5828 3700"}) {
+                              "3733 5828 3700",
+                              "shape 2052 3484 1948 3716 2038 3756 2069 3687 2045 3676 2117 3513",
+                              "shape 1972 1827 2028 2173 2140 2154 2123 2052 2096 2057 2069 1893 2040 1898 2027 1818"}) {
         CompiledLevel compiled;
         compileOk(std::string(shape) + "\n", "thick.txt", compiled);
         checkedArea2(compiled.triangles);

@@ -1,0 +1,304 @@
+// Cuts at reflex corners. Every new point is a whole point on the outline
+// or inside, so the pieces together cover the polygon exactly.
+#include "tools/shapes/reflex_cuts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <vector>
+
+#include "tools/shapes/edge_divisions.h"
+#include "tools/shapes/polygon_pieces.h"
+#include "tools/shapes/segments.h"
+#include "tools/shapes/shape_union.h"
+#include "tools/shapes/thickest_triangulation.h"
+
+namespace {
+
+// A through cut's line runs at least this far past the reflex corner
+// (45 world units), and the first cut meets it no more askew than this
+// cosine (45 degrees either way).
+constexpr double kThroughReach = 30;
+constexpr double kThroughCosine = 0.71;
+// Work bounds of a through cut: rings and pieces it weighs, places along
+// each line, and first-cut corners tried.
+constexpr size_t kThroughPieceCorners = 40;
+constexpr int kThroughSteps = 4;
+constexpr size_t kThroughCorners = 4;
+
+// A cut from corner i along d whose end, on edge `edge` at b + d * t / den,
+// is not a whole point: it stops at the last whole point of its line before
+// that end (inner) and turns to a corner j of the ring that point sees. The
+// short edge then runs on into a long one all the same.
+bool bentCut(const Ring& ring, size_t i, IPoint d, size_t edge, __int128 t, __int128 den, int64_t beyond, IPoint& inner,
+             size_t& j) {
+    const size_t n = ring.size();
+    const IPoint b = ring[i];
+    const int64_t g = std::gcd(d.x, d.y);
+    const IPoint step{d.x / g, d.y / g};
+    // The end lies g * t / den steps along: the bend is the whole step
+    // nearest halfway, so that neither piece comes out thin at it.
+    const __int128 last = (__int128(g) * t - 1) / den;
+    const __int128 k = std::min(last, std::max<__int128>(beyond + 1, (__int128(g) * t + den) / (2 * den)));
+    if (k < beyond + 1) return false;
+    inner = {b.x + step.x * int64_t(k), b.y + step.y * int64_t(k)};
+    const IPoint p = ring[edge], q = ring[(edge + 1) % n];
+    auto along = [&](IPoint x) { return __int128(x.x - inner.x) * step.x + __int128(x.y - inner.y) * step.y; };
+    size_t target = along(p) >= along(q) ? edge : (edge + 1) % n;
+    const IPoint P = ring[target];
+    // Corners inside the triangle of inner, the end and P would hide P: of
+    // those, the one nearest the line of the cut.
+    const IPoint ahead{inner.x + step.x, inner.y + step.y};
+    const int sideP = sign(cross(inner, ahead, P));
+    const int sideEnd = sign(cross(inner, P, ahead));
+    IPoint best = P;
+    for (size_t k2 = 0; k2 < n; ++k2) {
+        const IPoint R = ring[k2];
+        if (R == P || along(R) <= 0) continue;
+        const int side = sign(cross(inner, ahead, R));
+        if (side != 0 && side != sideP) continue;
+        if (cross(p, q, R) <= 0) continue;
+        if (sign(cross(inner, P, R)) == -sideEnd) continue;
+        // Nearer the line first (|cross| / along), then nearer.
+        const __int128 off = cross(inner, ahead, R) < 0 ? -cross(inner, ahead, R) : cross(inner, ahead, R);
+        const __int128 bestOff = cross(inner, ahead, best) < 0 ? -cross(inner, ahead, best) : cross(inner, ahead, best);
+        const __int128 lhs = off * along(best), rhs = bestOff * along(R);
+        if (lhs < rhs || (lhs == rhs && along(R) < along(best))) {
+            best = R;
+            target = k2;
+        }
+    }
+    for (size_t k2 = 0; k2 < n; ++k2)
+        if (ring[k2] == best && inSector(ring, k2, inner)) {
+            target = k2;
+            break;
+        }
+    if (target == i) return false;
+    // The bend must see its corner: no edge of the ring may meet the way
+    // there, bar those at the corner itself.
+    for (size_t k2 = 0; k2 < n; ++k2) {
+        const IPoint u = ring[k2], v = ring[(k2 + 1) % n];
+        if (u == best || v == best) continue;
+        IPoint at;
+        if (segmentsMeet(inner, best, u, v, at)) return false;
+    }
+    j = target;
+    return true;
+}
+
+// Where the ray from corner i along d first meets the outline: at
+// ring[i] + d * t / den, on edge `edge`. False when it meets none.
+bool firstHit(const Ring& ring, size_t i, IPoint d, size_t& edge, __int128& bestT, __int128& bestDen) {
+    const size_t n = ring.size();
+    const IPoint b = ring[i];
+    bool found = false;
+    for (size_t k = 0; k < n; ++k) {
+        const size_t k1 = (k + 1) % n;
+        if (k == i || k1 == i) continue;
+        const IPoint p = ring[k], q = ring[k1];
+        if (cross(p, q, b) <= 0) continue;  // b must see the edge's inside face
+        const IPoint e{q.x - p.x, q.y - p.y};
+        __int128 den = __int128(d.x) * e.y - __int128(d.y) * e.x;
+        if (den == 0) continue;
+        __int128 t = __int128(p.x - b.x) * e.y - __int128(p.y - b.y) * e.x;
+        __int128 u = __int128(p.x - b.x) * d.y - __int128(p.y - b.y) * d.x;
+        if (den < 0) den = -den, t = -t, u = -u;
+        if (t <= 0 || u < 0 || u > den) continue;
+        if (!found || t * bestDen < bestT * den) {
+            found = true;
+            bestT = t;
+            bestDen = den;
+            edge = k;
+        }
+    }
+    return found;
+}
+
+// Splits the ring along the ray from corner i along d, to the first point
+// of the outline the ray meets (bending the cut at a whole point when that
+// point is not one, no nearer than whole step `beyond`). False when no cut
+// splits the ring into two proper pieces.
+bool splitAlong(Ring& ring, size_t i, IPoint d, Ring& other, bool bend, int64_t beyond) {
+    const size_t n = ring.size();
+    const IPoint b = ring[i];
+    __int128 bestT = 0, bestDen = 1;  // hit at b + d * bestT / bestDen
+    size_t edge = 0;
+    const bool found = firstHit(ring, i, d, edge, bestT, bestDen);
+    if (!found) return false;
+    const __int128 hx = __int128(b.x) * bestDen + __int128(d.x) * bestT;
+    const __int128 hy = __int128(b.y) * bestDen + __int128(d.y) * bestT;
+    Ring r = ring;
+    size_t j;
+    IPoint inner{};  // a whole point the cut bends at, when it ends off the whole points
+    bool bent = false;
+    if (hx % bestDen == 0 && hy % bestDen == 0) {
+        const IPoint c{int64_t(hx / bestDen), int64_t(hy / bestDen)};
+        if (c == r[edge]) j = edge;
+        else if (c == r[(edge + 1) % n]) j = (edge + 1) % n;
+        else {
+            r.insert(r.begin() + long(edge) + 1, c);
+            j = edge + 1;
+            if (i > edge) ++i;
+        }
+    } else if (!bend || !bentCut(ring, i, d, edge, bestT, bestDen, beyond, inner, j)) {
+        return false;
+    } else {
+        bent = true;
+    }
+    const size_t m = r.size();
+    Ring first, second;
+    for (size_t k = i;; k = (k + 1) % m) {
+        first.push_back(r[k]);
+        if (k == j) break;
+    }
+    for (size_t k = j;; k = (k + 1) % m) {
+        second.push_back(r[k]);
+        if (k == i) break;
+    }
+    if (bent) {
+        first.push_back(inner);
+        second.push_back(inner);
+    }
+    first = withoutStraightPoints(first);
+    second = withoutStraightPoints(second);
+    if (first.empty() || second.empty() || ringArea(first) <= 0 || ringArea(second) <= 0) return false;
+    ring.swap(first);
+    other.swap(second);
+    return true;
+}
+
+// The direction of the shorter edge at corner i, running into i.
+IPoint shortEdgeDirection(const Ring& ring, size_t i) {
+    const size_t n = ring.size();
+    const IPoint b = ring[i], before = ring[(i + n - 1) % n], after = ring[(i + 1) % n];
+    const IPoint a = length2(before, b) <= length2(b, after) ? before : after;
+    return {b.x - a.x, b.y - a.y};
+}
+
+// Whether the segment from corner p of the ring to point x runs inside it,
+// meeting the outline only at p.
+bool sees(const Ring& r, size_t p, IPoint x) {
+    if (!inSector(r, p, x)) return false;
+    const IPoint P = r[p];
+    for (size_t q = 0; q < r.size(); ++q) {
+        const IPoint u = r[q], w = r[(q + 1) % r.size()];
+        IPoint at;
+        if (u != P && w != P && segmentsMeet(P, x, u, w, at)) return false;
+    }
+    return true;
+}
+
+// The thinnest triangle of the thickest triangulation of the pieces, as
+// they will be divided; pieces too large to weigh are left out.
+double piecesWorth(const std::vector<const Ring*>& pieces) {
+    double worth = 1e300;
+    for (const Ring* piece : pieces) {
+        const Ring d = divided(*piece);
+        std::vector<MeshTriangle> mesh;
+        if (d.size() > kThroughPieceCorners || !triangulateThickest(d, mesh)) continue;
+        for (const MeshTriangle& m : mesh) worth = std::min(worth, meshThickness(m));
+    }
+    return worth;
+}
+
+}  // namespace
+
+bool cutAt(Ring& ring, size_t i, Ring& other, bool bend) {
+    return splitAlong(ring, i, shortEdgeDirection(ring, i), other, bend, 0);
+}
+
+// Where the short edge at reflex corner i would run on into a line that
+// meets the outline off the whole points: the line ends instead at a
+// whole point y inside, and a first cut from a corner P of the ring runs
+// straight through y (to the outline, or bent at a whole point beyond y to
+// a corner). The short edge's own cut then ends at y, and y lies along the
+// first cut's edge in the piece beyond, which needs no corner there. Of
+// the ways to place y and the first cut, the one whose pieces triangulate
+// thickest. False when none splits the ring.
+bool throughCut(Ring& ring, size_t i, Ring& other) {
+    const Ring given = ring;
+    const size_t n = given.size();
+    if (n > kThroughPieceCorners) return false;
+    const IPoint b = given[i];
+    const IPoint d = shortEdgeDirection(given, i);
+    const int64_t g = std::gcd(d.x, d.y);
+    const IPoint s{d.x / g, d.y / g};
+    size_t edge;
+    __int128 t = 0, den = 1;
+    if (!firstHit(given, i, s, edge, t, den)) return false;
+    const __int128 last = (t - 1) / den;
+    const double stepLength = std::sqrt(double(length2({0, 0}, s)));
+    const __int128 first = std::max<__int128>(1, __int128(std::ceil(kThroughReach / stepLength)));
+    double bestWorth = -1;
+    // Splits along P (corner p) -> path... -> corner q and weighs the pieces.
+    auto tryPath = [&](Ring r, size_t p, std::vector<IPoint> path, size_t q, IPoint y) {
+        const size_t m = r.size();
+        Ring one, two;  // one: p .. q then back along the path; two: q .. p then along it
+        for (size_t k = p;; k = (k + 1) % m) {
+            one.push_back(r[k]);
+            if (k == q) break;
+        }
+        for (size_t k = q;; k = (k + 1) % m) {
+            two.push_back(r[k]);
+            if (k == p) break;
+        }
+        one.insert(one.end(), path.rbegin(), path.rend());
+        two.insert(two.end(), path.begin(), path.end());
+        Ring& mine = std::find(one.begin(), one.end(), b) != one.end() ? one : two;
+        Ring& beyond = &mine == &one ? two : one;
+        beyond = withoutStraightPoints(beyond);
+        if (beyond.empty() || ringArea(beyond) <= 0 || ringArea(mine) <= 0) return;
+        Ring cutMine = mine, rest;
+        const size_t at = size_t(std::find(cutMine.begin(), cutMine.end(), b) - cutMine.begin());
+        if (!cutAt(cutMine, at, rest, false) || std::find(rest.begin(), rest.end(), y) == rest.end()) return;
+        const double worth = piecesWorth({&cutMine, &rest, &beyond});
+        if (worth > bestWorth) bestWorth = worth, ring = mine, other = beyond;
+    };
+    for (__int128 k = first; k <= last && k < first + kThroughSteps; ++k) {
+        const IPoint y{b.x + s.x * int64_t(k), b.y + s.y * int64_t(k)};
+        std::vector<std::pair<double, size_t>> corners;  // the most square to the line first
+        for (size_t p = 0; p < n; ++p) {
+            const IPoint P = given[p];
+            if (p == i || P == y) continue;
+            const double vx = double(y.x - P.x), vy = double(y.y - P.y);
+            const double c = std::fabs(vx * double(s.x) + vy * double(s.y)) / (std::sqrt(vx * vx + vy * vy) * stepLength);
+            if (c <= kThroughCosine && sees(given, p, y)) corners.emplace_back(c, p);
+        }
+        std::sort(corners.begin(), corners.end());
+        if (corners.size() > kThroughCorners) corners.resize(kThroughCorners);
+        for (const auto& [c, p] : corners) {
+            const IPoint P = given[p];
+            const IPoint v{y.x - P.x, y.y - P.y};
+            const int64_t gv = std::gcd(v.x, v.y);
+            const IPoint step{v.x / gv, v.y / gv};
+            size_t e;
+            __int128 te = 0, de = 1;
+            if (!firstHit(given, p, step, e, te, de) || te <= __int128(gv) * de) continue;
+            const __int128 hx = __int128(P.x) * de + __int128(step.x) * te, hy = __int128(P.y) * de + __int128(step.y) * te;
+            if (hx % de == 0 && hy % de == 0) {
+                // Straight to the outline: end at the corner there, or a new one.
+                const IPoint h{int64_t(hx / de), int64_t(hy / de)};
+                Ring r = given;
+                size_t q = e, pp = p;
+                if (h == r[(e + 1) % n]) q = (e + 1) % n;
+                else if (h != r[e]) {
+                    r.insert(r.begin() + long(e) + 1, h);
+                    q = e + 1;
+                    if (pp > e) ++pp;
+                }
+                tryPath(r, pp, {y}, q, y);
+                continue;
+            }
+            // Bent beyond y at a whole point, to a corner it sees.
+            const __int128 lastZ = (te - 1) / de;
+            for (__int128 zk = gv + 1; zk <= lastZ && zk <= gv + kThroughSteps; ++zk) {
+                const IPoint z{P.x + step.x * int64_t(zk), P.y + step.y * int64_t(zk)};
+                for (size_t q = 0; q < n; ++q) {
+                    IPoint at;
+                    if (q != p && sees(given, q, z) && !segmentsMeet(z, given[q], P, y, at)) tryPath(given, p, {y, z}, q, y);
+                }
+            }
+        }
+    }
+    return bestWorth >= 0;
+}
