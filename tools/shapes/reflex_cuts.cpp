@@ -21,10 +21,11 @@ namespace {
 constexpr double kThroughReach = 30;
 constexpr double kThroughCosine = 0.71;
 // Work bounds of a through cut: rings and pieces it weighs, places along
-// each line, and first-cut corners tried.
+// each line, and the corners each cut may start or end at.
 constexpr size_t kThroughPieceCorners = 40;
 constexpr int kThroughSteps = 4;
 constexpr size_t kThroughCorners = 4;
+constexpr size_t kThroughTries = 64;  // pieces weighed per corner
 
 // A cut from corner i along d whose end, on edge `edge` at b + d * t / den,
 // is not a whole point: it stops at the last whole point of its line before
@@ -188,14 +189,15 @@ bool sees(const Ring& r, size_t p, IPoint x) {
     return true;
 }
 
-// The thinnest triangle of the thickest triangulation of the pieces, as
-// they will be divided; pieces too large to weigh are left out.
+// The thinnest triangle of the thickest triangulation of the pieces (a
+// quick estimate, vanishing left out), as they will be divided; pieces too
+// large to weigh are left out.
 double piecesWorth(const std::vector<const Ring*>& pieces) {
     double worth = 1e300;
     for (const Ring* piece : pieces) {
         const Ring d = divided(*piece);
         std::vector<MeshTriangle> mesh;
-        if (d.size() > kThroughPieceCorners || !triangulateThickest(d, mesh)) continue;
+        if (d.size() > kThroughPieceCorners || !triangulateThickest(d, mesh, false)) continue;
         for (const MeshTriangle& m : mesh) worth = std::min(worth, meshThickness(m));
     }
     return worth;
@@ -231,7 +233,10 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
     const __int128 first = std::max<__int128>(1, __int128(std::ceil(kThroughReach / stepLength)));
     double bestWorth = -1;
     // Splits along P (corner p) -> path... -> corner q and weighs the pieces.
+    size_t budget = kThroughTries;
     auto tryPath = [&](Ring r, size_t p, std::vector<IPoint> path, size_t q, IPoint y) {
+        if (budget == 0) return;
+        --budget;
         const size_t m = r.size();
         Ring one, two;  // one: p .. q then back along the path; two: q .. p then along it
         for (size_t k = p;; k = (k + 1) % m) {
@@ -293,10 +298,15 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
             const __int128 lastZ = (te - 1) / de;
             for (__int128 zk = gv + 1; zk <= lastZ && zk <= gv + kThroughSteps; ++zk) {
                 const IPoint z{P.x + step.x * int64_t(zk), P.y + step.y * int64_t(zk)};
+                std::vector<std::pair<int64_t, size_t>> ends;  // the nearest first
                 for (size_t q = 0; q < n; ++q) {
                     IPoint at;
-                    if (q != p && sees(given, q, z) && !segmentsMeet(z, given[q], P, y, at)) tryPath(given, p, {y, z}, q, y);
+                    if (q != p && sees(given, q, z) && !segmentsMeet(z, given[q], P, y, at))
+                        ends.emplace_back(length2(z, given[q]), q);
                 }
+                std::sort(ends.begin(), ends.end());
+                if (ends.size() > kThroughCorners) ends.resize(kThroughCorners);
+                for (const auto& [l, q] : ends) tryPath(given, p, {y, z}, q, y);
             }
         }
     }

@@ -57,7 +57,7 @@ Rank joined(const Rank& left, const Rank& right, double s) {
 
 }  // namespace
 
-bool triangulateThickest(const Ring& ring, std::vector<MeshTriangle>& out) {
+bool triangulateThickest(const Ring& ring, std::vector<MeshTriangle>& out, bool vanishing) {
     const size_t n = ring.size();
     if (n < 3 || n > kMaxThickestCorners) return false;
     Ring sorted = ring;
@@ -88,7 +88,7 @@ bool triangulateThickest(const Ring& ring, std::vector<MeshTriangle>& out) {
                 // as much. The costlier test only where the triangle could win.
                 const double thick = meshThickness(t);
                 if (!joined(left, right, std::min(kEnough, thick)).better(b)) continue;
-                const Rank r = joined(left, right, std::min(kEnough, meshCanVanish(t) ? thick * 0.25 : thick));
+                const Rank r = joined(left, right, std::min(kEnough, vanishing && meshCanVanish(t) ? thick * 0.25 : thick));
                 if (r.better(b)) b = r, apex[i * n + j] = k;
             }
         }

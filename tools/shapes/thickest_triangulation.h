@@ -13,4 +13,6 @@ constexpr size_t kMaxThickestCorners = 96;
 // Appends the triangles of the counter-clockwise ring to out. False, with
 // out unchanged, when the ring is too large, passes through a point twice
 // (a bridge to a hole) or has no triangulation (a degenerate outline).
-bool triangulateThickest(const Ring& ring, std::vector<MeshTriangle>& out);
+// Without vanishing, triangles that can vanish while on screen weigh as
+// much as any (a quicker estimate, for weighing pieces before meshing).
+bool triangulateThickest(const Ring& ring, std::vector<MeshTriangle>& out, bool vanishing = true);
