@@ -27,6 +27,23 @@ constexpr int kThroughSteps = 4;
 constexpr size_t kThroughCorners = 4;
 constexpr size_t kThroughTries = 64;  // pieces weighed per corner
 
+// Splits the ring along a cut from corner i through the points of path to
+// corner j: first runs from i round to j and back along the path, second
+// from j round to i and on along it.
+void splitRing(const Ring& r, size_t i, size_t j, const Ring& path, Ring& first, Ring& second) {
+    const size_t m = r.size();
+    for (size_t k = i;; k = (k + 1) % m) {
+        first.push_back(r[k]);
+        if (k == j) break;
+    }
+    for (size_t k = j;; k = (k + 1) % m) {
+        second.push_back(r[k]);
+        if (k == i) break;
+    }
+    first.insert(first.end(), path.rbegin(), path.rend());
+    second.insert(second.end(), path.begin(), path.end());
+}
+
 // A cut from corner i along d whose end, on edge `edge` at b + d * t / den,
 // is not a whole point: it stops at the last whole point of its line before
 // that end (inner) and turns to a corner j of the ring that point sees. The
@@ -146,20 +163,8 @@ bool splitAlong(Ring& ring, size_t i, IPoint d, Ring& other, bool bend, int64_t 
     } else {
         bent = true;
     }
-    const size_t m = r.size();
     Ring first, second;
-    for (size_t k = i;; k = (k + 1) % m) {
-        first.push_back(r[k]);
-        if (k == j) break;
-    }
-    for (size_t k = j;; k = (k + 1) % m) {
-        second.push_back(r[k]);
-        if (k == i) break;
-    }
-    if (bent) {
-        first.push_back(inner);
-        second.push_back(inner);
-    }
+    splitRing(r, i, j, bent ? Ring{inner} : Ring{}, first, second);
     first = withoutStraightPoints(first);
     second = withoutStraightPoints(second);
     if (first.empty() || second.empty() || ringArea(first) <= 0 || ringArea(second) <= 0) return false;
@@ -234,21 +239,11 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
     double bestWorth = -1;
     // Splits along P (corner p) -> path... -> corner q and weighs the pieces.
     size_t budget = kThroughTries;
-    auto tryPath = [&](Ring r, size_t p, std::vector<IPoint> path, size_t q, IPoint y) {
+    auto tryPath = [&](const Ring& r, size_t p, const Ring& path, size_t q, IPoint y) {
         if (budget == 0) return;
         --budget;
-        const size_t m = r.size();
-        Ring one, two;  // one: p .. q then back along the path; two: q .. p then along it
-        for (size_t k = p;; k = (k + 1) % m) {
-            one.push_back(r[k]);
-            if (k == q) break;
-        }
-        for (size_t k = q;; k = (k + 1) % m) {
-            two.push_back(r[k]);
-            if (k == p) break;
-        }
-        one.insert(one.end(), path.rbegin(), path.rend());
-        two.insert(two.end(), path.begin(), path.end());
+        Ring one, two;
+        splitRing(r, p, q, path, one, two);
         Ring& mine = std::find(one.begin(), one.end(), b) != one.end() ? one : two;
         Ring& beyond = &mine == &one ? two : one;
         beyond = withoutStraightPoints(beyond);
