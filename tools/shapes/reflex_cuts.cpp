@@ -235,7 +235,7 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
     if (!firstHit(given, i, s, edge, t, den)) return false;
     const __int128 last = (t - 1) / den;
     const double stepLength = std::sqrt(double(length2({0, 0}, s)));
-    const __int128 first = std::max<__int128>(1, __int128(std::ceil(kThroughReach / stepLength)));
+    const int64_t first = std::max<int64_t>(1, int64_t(std::ceil(kThroughReach / stepLength)));
     double bestWorth = -1;
     // Splits along P (corner p) -> path... -> corner q and weighs the pieces.
     size_t budget = kThroughTries;
@@ -254,8 +254,8 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
         const double worth = piecesWorth({&cutMine, &rest, &beyond});
         if (worth > bestWorth) bestWorth = worth, ring = mine, other = beyond;
     };
-    for (__int128 k = first; k <= last && k < first + kThroughSteps; ++k) {
-        const IPoint y{b.x + s.x * int64_t(k), b.y + s.y * int64_t(k)};
+    for (int64_t k = first; k <= last && k < first + kThroughSteps; ++k) {
+        const IPoint y{b.x + s.x * k, b.y + s.y * k};
         std::vector<std::pair<double, size_t>> corners;  // the most square to the line first
         for (size_t p = 0; p < n; ++p) {
             const IPoint P = given[p];
@@ -291,8 +291,8 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
             }
             // Bent beyond y at a whole point, to a corner it sees.
             const __int128 lastZ = (te - 1) / de;
-            for (__int128 zk = gv + 1; zk <= lastZ && zk <= gv + kThroughSteps; ++zk) {
-                const IPoint z{P.x + step.x * int64_t(zk), P.y + step.y * int64_t(zk)};
+            for (int64_t zk = gv + 1; zk <= lastZ && zk <= gv + kThroughSteps; ++zk) {
+                const IPoint z{P.x + step.x * zk, P.y + step.y * zk};
                 std::vector<std::pair<int64_t, size_t>> ends;  // the nearest first
                 for (size_t q = 0; q < n; ++q) {
                     IPoint at;
