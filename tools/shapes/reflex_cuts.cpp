@@ -44,6 +44,40 @@ void splitRing(const Ring& r, size_t i, size_t j, const Ring& path, Ring& first,
     second.insert(second.end(), path.begin(), path.end());
 }
 
+// Whether the segment from corner p of the ring to point x meets no edge of
+// the ring but those at p.
+bool unblocked(const Ring& r, size_t p, IPoint x) {
+    const IPoint P = r[p];
+    for (size_t q = 0; q < r.size(); ++q) {
+        const IPoint u = r[q], w = r[(q + 1) % r.size()];
+        IPoint at;
+        if (u != P && w != P && segmentsMeet(P, x, u, w, at)) return false;
+    }
+    return true;
+}
+
+// Whether the segment from corner p of the ring to point x runs inside it,
+// meeting the outline only at p.
+bool sees(const Ring& r, size_t p, IPoint x) { return inSector(r, p, x) && unblocked(r, p, x); }
+
+// The point b + d * t / den, when it is a whole point.
+bool wholeAt(IPoint b, IPoint d, __int128 t, __int128 den, IPoint& c) {
+    const __int128 hx = __int128(b.x) * den + __int128(d.x) * t, hy = __int128(b.y) * den + __int128(d.y) * t;
+    if (hx % den != 0 || hy % den != 0) return false;
+    c = {int64_t(hx / den), int64_t(hy / den)};
+    return true;
+}
+
+// The corner at point c of edge `edge`: one of its ends, or one inserted
+// between them, which moves the index `keep` on when it lies beyond.
+size_t cornerOnEdge(Ring& r, size_t edge, IPoint c, size_t& keep) {
+    if (c == r[edge]) return edge;
+    if (c == r[(edge + 1) % r.size()]) return (edge + 1) % r.size();
+    r.insert(r.begin() + long(edge) + 1, c);
+    if (keep > edge) ++keep;
+    return edge + 1;
+}
+
 // A cut from corner i along d whose end, on edge `edge` at b + d * t / den,
 // is not a whole point: it stops at the last whole point of its line before
 // that end (inner) and turns to a corner j of the ring that point sees. The
@@ -94,12 +128,7 @@ bool bentCut(const Ring& ring, size_t i, IPoint d, size_t edge, __int128 t, __in
     if (target == i) return false;
     // The bend must see its corner: no edge of the ring may meet the way
     // there, bar those at the corner itself.
-    for (size_t k2 = 0; k2 < n; ++k2) {
-        const IPoint u = ring[k2], v = ring[(k2 + 1) % n];
-        if (u == best || v == best) continue;
-        IPoint at;
-        if (segmentsMeet(inner, best, u, v, at)) return false;
-    }
+    if (!unblocked(ring, target, inner)) return false;
     j = target;
     return true;
 }
@@ -137,27 +166,17 @@ bool firstHit(const Ring& ring, size_t i, IPoint d, size_t& edge, __int128& best
 // point is not one, no nearer than whole step `beyond`). False when no cut
 // splits the ring into two proper pieces.
 bool splitAlong(Ring& ring, size_t i, IPoint d, Ring& other, bool bend, int64_t beyond) {
-    const size_t n = ring.size();
     const IPoint b = ring[i];
     __int128 bestT = 0, bestDen = 1;  // hit at b + d * bestT / bestDen
     size_t edge = 0;
     const bool found = firstHit(ring, i, d, edge, bestT, bestDen);
     if (!found) return false;
-    const __int128 hx = __int128(b.x) * bestDen + __int128(d.x) * bestT;
-    const __int128 hy = __int128(b.y) * bestDen + __int128(d.y) * bestT;
     Ring r = ring;
     size_t j;
     IPoint inner{};  // a whole point the cut bends at, when it ends off the whole points
     bool bent = false;
-    if (hx % bestDen == 0 && hy % bestDen == 0) {
-        const IPoint c{int64_t(hx / bestDen), int64_t(hy / bestDen)};
-        if (c == r[edge]) j = edge;
-        else if (c == r[(edge + 1) % n]) j = (edge + 1) % n;
-        else {
-            r.insert(r.begin() + long(edge) + 1, c);
-            j = edge + 1;
-            if (i > edge) ++i;
-        }
+    if (IPoint c; wholeAt(b, d, bestT, bestDen, c)) {
+        j = cornerOnEdge(r, edge, c, i);
     } else if (!bend || !bentCut(ring, i, d, edge, bestT, bestDen, beyond, inner, j)) {
         return false;
     } else {
@@ -179,19 +198,6 @@ IPoint shortEdgeDirection(const Ring& ring, size_t i) {
     const IPoint b = ring[i], before = ring[(i + n - 1) % n], after = ring[(i + 1) % n];
     const IPoint a = length2(before, b) <= length2(b, after) ? before : after;
     return {b.x - a.x, b.y - a.y};
-}
-
-// Whether the segment from corner p of the ring to point x runs inside it,
-// meeting the outline only at p.
-bool sees(const Ring& r, size_t p, IPoint x) {
-    if (!inSector(r, p, x)) return false;
-    const IPoint P = r[p];
-    for (size_t q = 0; q < r.size(); ++q) {
-        const IPoint u = r[q], w = r[(q + 1) % r.size()];
-        IPoint at;
-        if (u != P && w != P && segmentsMeet(P, x, u, w, at)) return false;
-    }
-    return true;
 }
 
 // The thinnest triangle of the thickest triangulation of the pieces (a
@@ -274,18 +280,11 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
             size_t e;
             __int128 te = 0, de = 1;
             if (!firstHit(given, p, step, e, te, de) || te <= __int128(gv) * de) continue;
-            const __int128 hx = __int128(P.x) * de + __int128(step.x) * te, hy = __int128(P.y) * de + __int128(step.y) * te;
-            if (hx % de == 0 && hy % de == 0) {
+            if (IPoint h; wholeAt(P, step, te, de, h)) {
                 // Straight to the outline: end at the corner there, or a new one.
-                const IPoint h{int64_t(hx / de), int64_t(hy / de)};
                 Ring r = given;
-                size_t q = e, pp = p;
-                if (h == r[(e + 1) % n]) q = (e + 1) % n;
-                else if (h != r[e]) {
-                    r.insert(r.begin() + long(e) + 1, h);
-                    q = e + 1;
-                    if (pp > e) ++pp;
-                }
+                size_t pp = p;
+                const size_t q = cornerOnEdge(r, e, h, pp);
                 tryPath(r, pp, {y}, q, y);
                 continue;
             }
