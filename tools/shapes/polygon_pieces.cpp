@@ -34,11 +34,6 @@ constexpr double kPropSpacing = 80;
 // triangle between them; nearer still, thinner.
 constexpr double kPropClearance = 80;
 
-bool isReflex(const Ring& r, size_t i) {
-    const size_t n = r.size();
-    return cross(r[(i + n - 1) % n], r[i], r[(i + 1) % n]) < 0;
-}
-
 // Joins the hole into the ring by a bridge from the hole's rightmost corner
 // to a corner of the ring it can see, found along a ray to the right.
 bool bridge(Ring& ring, const Ring& hole) {
@@ -277,7 +272,7 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) 
             if (shortest >= kShortEdge * kShortEdge) continue;
             ++tries;
             Ring other;
-            if (cutAt(r, i, other, cuts == Cuts::bent) || (cuts == Cuts::through && throughCut(r, i, other))) {
+            if (cutAt(r, i, other, cuts == Cuts::bent) || ((cuts == Cuts::through || cuts == Cuts::turn) && throughCut(r, i, other, cuts == Cuts::turn))) {
                 todo.push_back(std::move(r));
                 todo.push_back(std::move(other));
                 split = true;

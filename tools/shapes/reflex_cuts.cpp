@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "tools/levels/level_check.h"
 #include "tools/shapes/edge_divisions.h"
 #include "tools/shapes/polygon_pieces.h"
 #include "tools/shapes/segments.h"
@@ -227,8 +228,9 @@ bool cutAt(Ring& ring, size_t i, Ring& other, bool bend) {
 // a corner). The short edge's own cut then ends at y, and y lies along the
 // first cut's edge in the piece beyond, which needs no corner there. Of
 // the ways to place y and the first cut, the one whose pieces triangulate
-// thickest. False when none splits the ring.
-bool throughCut(Ring& ring, size_t i, Ring& other) {
+// thickest. With turn, the first cut may also turn at y itself, and then y
+// may lie nearer. False when none splits the ring.
+bool throughCut(Ring& ring, size_t i, Ring& other, bool turn) {
     const Ring given = ring;
     const size_t n = given.size();
     if (n > kThroughPieceCorners) return false;
@@ -243,6 +245,7 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
     const double stepLength = std::sqrt(double(length2({0, 0}, s)));
     const int64_t first = std::max<int64_t>(1, int64_t(std::ceil(kThroughReach / stepLength)));
     double bestWorth = -1;
+    bool nearTurn = false, bestNear = false;
     // Splits along P (corner p) -> path... -> corner q and weighs the pieces.
     size_t budget = kThroughTries;
     auto tryPath = [&](const Ring& r, size_t p, const Ring& path, size_t q, IPoint y) {
@@ -257,9 +260,35 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
         Ring cutMine = mine, rest;
         const size_t at = size_t(std::find(cutMine.begin(), cutMine.end(), b) - cutMine.begin());
         if (!cutAt(cutMine, at, rest, false) || std::find(rest.begin(), rest.end(), y) == rest.end()) return;
+        // A turn at y that leaves it a reflex corner would be cut again there.
+        for (const Ring* piece : {&cutMine, &rest}) {
+            const size_t k = size_t(std::find(piece->begin(), piece->end(), y) - piece->begin());
+            if (k < piece->size() && isReflex(*piece, k)) return;
+        }
         const double worth = piecesWorth({&cutMine, &rest, &beyond});
-        if (worth > bestWorth) bestWorth = worth, ring = mine, other = beyond;
+        // A turn just past the short edge leaves the most of the ring to the
+        // cuts at its other corners: it wins wherever it weighs thick enough.
+        const bool fine = worth >= kMinThickness, bestFine = bestWorth >= kMinThickness;
+        const bool better = fine && bestFine && nearTurn != bestNear
+                                ? nearTurn
+                                : worth > bestWorth || (worth == bestWorth && nearTurn && !bestNear);
+        if (better) bestWorth = worth, bestNear = nearTurn, ring = mine, other = beyond;
     };
+    // Where y may turn: with turn, first the whole points nearer than
+    // `first` that still lie kThroughReach past the short edge's far end,
+    // each with the corners nearest it; then the places of the straight
+    // cuts below.
+    std::vector<std::pair<IPoint, std::vector<std::pair<double, size_t>>>> turns;
+    for (int64_t k = turn ? std::max<int64_t>(1, first - g) : first; k < first && k <= last; ++k) {
+        const IPoint y{b.x + s.x * k, b.y + s.y * k};
+        std::vector<std::pair<double, size_t>> corners;
+        for (size_t p = 0; p < n; ++p)
+            if (p != i && given[p] != y && sees(given, p, y)) corners.emplace_back(double(length2(y, given[p])), p);
+        std::sort(corners.begin(), corners.end());
+        if (corners.size() > kThroughCorners) corners.resize(kThroughCorners);
+        turns.emplace_back(y, corners);
+    }
+    const size_t nearTurns = turns.size();
     for (int64_t k = first; k <= last && k < first + kThroughSteps; ++k) {
         const IPoint y{b.x + s.x * k, b.y + s.y * k};
         std::vector<std::pair<double, size_t>> corners;  // the most square to the line first
@@ -272,6 +301,8 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
         }
         std::sort(corners.begin(), corners.end());
         if (corners.size() > kThroughCorners) corners.resize(kThroughCorners);
+        turns.emplace_back(y, corners);
+        if (turn) continue;  // the straight cuts were weighed without turns
         for (const auto& [c, p] : corners) {
             const IPoint P = given[p];
             const IPoint v{y.x - P.x, y.y - P.y};
@@ -304,5 +335,20 @@ bool throughCut(Ring& ring, size_t i, Ring& other) {
             }
         }
     }
+    if (!turn) return bestWorth >= 0;
+    // Then cuts that turn at y itself, to a corner near it that sees it.
+    budget = kThroughTries;
+    for (size_t u = 0; u < turns.size(); ++u)
+        for (const auto& [c, p] : turns[u].second) {
+            const IPoint y = turns[u].first;
+            nearTurn = u < nearTurns;
+            std::vector<std::pair<int64_t, size_t>> ends;  // the nearest first
+            for (size_t q = 0; q < n; ++q)
+                if (q != p && q != i && sees(given, q, y) && cross(given[p], y, given[q]) != 0)
+                    ends.emplace_back(length2(y, given[q]), q);
+            std::sort(ends.begin(), ends.end());
+            if (ends.size() > kThroughCorners) ends.resize(kThroughCorners);
+            for (const auto& [l, q] : ends) tryPath(given, p, {y}, q, y);
+        }
     return bestWorth >= 0;
 }

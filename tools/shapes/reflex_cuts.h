@@ -16,5 +16,8 @@ bool cutAt(Ring& ring, size_t i, Ring& other, bool bend);
 // ends instead at a whole point y inside, on a first cut from a corner of
 // the ring straight through y. Splits the ring along that first cut; the
 // piece with corner i (ring) keeps y, so that cutAt there ends at it, and
-// the other piece (other) has y only along an edge. False when none fits.
-bool throughCut(Ring& ring, size_t i, Ring& other);
+// the other piece (other) has y only along an edge. With turn, the first
+// cut may also turn at y, to a corner near it, and y may then lie as near
+// as 45 world units past the short edge's far end: a turn just past a
+// step keeps the cut short. False when none fits.
+bool throughCut(Ring& ring, size_t i, Ring& other, bool turn);

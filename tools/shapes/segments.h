@@ -11,6 +11,12 @@ inline int sign(__int128 v) { return (v > 0) - (v < 0); }
 
 inline int64_t length2(IPoint a, IPoint b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); }
 
+// Whether corner i of the counter-clockwise ring turns inwards.
+inline bool isReflex(const Ring& r, size_t i) {
+    const size_t n = r.size();
+    return cross(r[(i + n - 1) % n], r[i], r[(i + 1) % n]) < 0;
+}
+
 // Closed segments ab and cd meet; at is a point they share.
 bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 
