@@ -272,7 +272,11 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) 
             if (shortest >= kShortEdge * kShortEdge) continue;
             ++tries;
             Ring other;
-            if (cutAt(r, i, other, cuts == Cuts::bent) || ((cuts == Cuts::through || cuts == Cuts::turn) && throughCut(r, i, other, cuts == Cuts::turn))) {
+            bool cut = cuts == Cuts::lean && leanCut(r, i, other);
+            if (!cut) cut = cutAt(r, i, other, cuts == Cuts::bent);
+            if (!cut && (cuts == Cuts::through || cuts == Cuts::turn || cuts == Cuts::lean))
+                cut = throughCut(r, i, other, cuts != Cuts::through);
+            if (cut) {
                 todo.push_back(std::move(r));
                 todo.push_back(std::move(other));
                 split = true;
