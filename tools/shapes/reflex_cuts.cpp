@@ -225,7 +225,7 @@ double piecesWorth(const std::vector<const Ring*>& pieces) {
 // edge to z, however flat its corner still is.
 bool leanCut(Ring& ring, size_t i, Ring& other) {
     const size_t n = ring.size();
-    if (n < 5) return false;
+    if (n < 4) return false;
     const IPoint b = ring[i];
     const bool before = length2(ring[(i + n - 1) % n], b) <= length2(b, ring[(i + 1) % n]);
     const size_t ia = before ? (i + n - 1) % n : (i + 1) % n, ic = before ? (i + n - 2) % n : (i + 2) % n;
