@@ -106,8 +106,7 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
     const Way others[] = {{Cuts::straight, true, false, false}, {Cuts::straight, true, true, false},
                           {Cuts::bent, true, false, false},     {Cuts::none, true, false, false},
                           {Cuts::straight, true, true, true},    {Cuts::through, true, false, false},
-                          {Cuts::through, true, false, true},    {Cuts::turn, true, false, false},
-                          {Cuts::turn, true, false, true},       {Cuts::lean, true, false, false},
+                          {Cuts::through, true, false, true},    {Cuts::turn, true, false, true},
                           {Cuts::lean, true, false, true}};
     struct Tried {
         std::vector<Ring> pieces;
