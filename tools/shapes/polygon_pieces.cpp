@@ -9,6 +9,7 @@
 #include <numeric>
 
 #include "tools/shapes/edge_divisions.h"
+#include "tools/shapes/lean_cut.h"
 #include "tools/shapes/reflex_cuts.h"
 #include "tools/shapes/segments.h"
 #include "tools/shapes/shape_union.h"

@@ -27,8 +27,6 @@ constexpr size_t kThroughPieceCorners = 40;
 constexpr int kThroughSteps = 4;
 constexpr size_t kThroughCorners = 4;
 constexpr size_t kThroughTries = 64;  // pieces weighed per corner
-// A lean cut's new corner keeps this far from the next corner (60 world units).
-constexpr int64_t kLeanClearance = 40;
 
 // Splits the ring along a cut from corner i through the points of path to
 // corner j: first runs from i round to j and back along the path, second
@@ -219,55 +217,6 @@ double piecesWorth(const std::vector<const Ring*>& pieces) {
 
 }  // namespace
 
-// The short edge a-b at reflex corner b stays an edge, of a triangle of
-// its own: its third corner z is the whole point nearest a, along a's other
-// edge, that makes the triangle thick enough. b is then left with a long
-// edge to z, however flat its corner still is.
-bool leanCut(Ring& ring, size_t i, Ring& other) {
-    const size_t n = ring.size();
-    if (n < 4) return false;
-    const IPoint b = ring[i];
-    const bool before = length2(ring[(i + n - 1) % n], b) <= length2(b, ring[(i + 1) % n]);
-    const size_t ia = before ? (i + n - 1) % n : (i + 1) % n, ic = before ? (i + n - 2) % n : (i + 2) % n;
-    const IPoint a = ring[ia], c = ring[ic];
-    if (before ? cross(c, a, b) <= 0 : cross(b, a, c) <= 0) return false;  // a must be convex
-    const IPoint v{c.x - a.x, c.y - a.y};
-    const int64_t g = std::gcd(v.x, v.y);
-    const IPoint step{v.x / g, v.y / g};
-    for (int64_t k = 1; k <= g; ++k) {
-        const IPoint z{a.x + step.x * k, a.y + step.y * k};
-        const MeshTriangle t = before ? MeshTriangle{{a, b, z}} : MeshTriangle{{b, a, z}};
-        // A new corner just short of c would leave a sliver beside it.
-        if (meshThickness(t) < kMinThickness || (z != c && length2(z, c) < kLeanClearance * kLeanClearance)) continue;
-        // The new side b-z must run inside, meeting no edge but a's other
-        // one (which z lies on) and those at its own ends.
-        if (!inSector(ring, i, z) || (z == c && !inSector(ring, ic, b))) return false;
-        for (size_t q = 0; q < n; ++q) {
-            const IPoint u = ring[q], w = ring[(q + 1) % n];
-            // Nor may the triangle hold a corner, as a hole bridged to z would.
-            if (u != a && u != b && u != z && cross(t.v[0], t.v[1], u) >= 0 && cross(t.v[1], t.v[2], u) >= 0 &&
-                cross(t.v[2], t.v[0], u) >= 0)
-                return false;
-            IPoint at;
-            if (u == b || w == b || u == z || w == z || (u == a && w == c) || (u == c && w == a)) continue;
-            if (segmentsMeet(b, z, u, w, at)) return false;
-        }
-        Ring rest;
-        for (size_t q = 0; q < n; ++q)
-            if (q == ia) {
-                if (z != c) rest.push_back(z);
-            } else {
-                rest.push_back(ring[q]);
-            }
-        rest = withoutStraightPoints(rest);
-        if (rest.empty() || ringArea(rest) <= 0) return false;
-        ring.swap(rest);
-        other = before ? Ring{a, b, z} : Ring{b, a, z};
-        return true;
-    }
-    return false;
-}
-
 bool cutAt(Ring& ring, size_t i, Ring& other, bool bend) {
     return splitAlong(ring, i, shortEdgeDirection(ring, i), other, bend, 0);
 }
@@ -388,7 +337,6 @@ bool throughCut(Ring& ring, size_t i, Ring& other, bool turn) {
     }
     if (!turn) return bestWorth >= 0;
     // Then cuts that turn at y itself, to a corner near it that sees it.
-    budget = kThroughTries;
     for (size_t u = 0; u < turns.size(); ++u)
         for (const auto& [c, p] : turns[u].second) {
             const IPoint y = turns[u].first;

@@ -21,8 +21,3 @@ bool cutAt(Ring& ring, size_t i, Ring& other, bool bend);
 // as 45 world units past the short edge's far end: a turn just past a
 // step keeps the cut short. False when none fits.
 bool throughCut(Ring& ring, size_t i, Ring& other, bool turn);
-
-// Leaves the short edge at reflex corner i an edge of a triangle of its own
-// (other), whose third corner lies along the edge before or after it, and
-// takes that triangle from the ring. False when none fits.
-bool leanCut(Ring& ring, size_t i, Ring& other);
