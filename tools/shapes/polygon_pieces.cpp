@@ -16,9 +16,6 @@
 
 namespace {
 
-// An edge shorter than this at a reflex corner is extended by a cut: a
-// triangle is never thicker than its shortest edge (40 world units).
-constexpr int64_t kShortEdge = 40;  // file units, 60 world units
 // Work bounds for hostile inputs: cuts tried per polygon.
 constexpr int kMaxCutTries = 4000;
 // A propped edge's corner stands at least this far in (just over 40 world

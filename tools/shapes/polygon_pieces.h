@@ -8,6 +8,10 @@
 
 #include "tools/shapes/shape_types.h"
 
+// An edge shorter than this at a reflex corner is cut at: a triangle is
+// never thicker than its shortest edge (40 world units).
+constexpr int64_t kShortEdge = 40;  // file units, 60 world units
+
 // How short edges at reflex corners are extended into the polygon: not at
 // all, straight to the outline where that ends at a whole point, or also
 // bent at a whole point inside where it does not, or also ended at a whole

@@ -203,14 +203,27 @@ IPoint shortEdgeDirection(const Ring& ring, size_t i) {
 
 // The thinnest triangle of the thickest triangulation of the pieces (a
 // quick estimate, vanishing left out), as they will be divided; pieces too
-// large to weigh are left out.
-double piecesWorth(const std::vector<const Ring*>& pieces) {
+// large to weigh are left out, and with laterCuts so are triangles at
+// corners still to be cut.
+double piecesWorth(const std::vector<const Ring*>& pieces, bool laterCuts) {
     double worth = 1e300;
     for (const Ring* piece : pieces) {
         const Ring d = divided(*piece);
         std::vector<MeshTriangle> mesh;
         if (d.size() > kThroughPieceCorners || !triangulateThickest(d, mesh, false)) continue;
-        for (const MeshTriangle& m : mesh) worth = std::min(worth, meshThickness(m));
+        // A reflex corner with a short edge is cut in its own turn: its thin
+        // triangles now would weigh every way alike.
+        Ring later;
+        for (size_t k = 0; laterCuts && k < d.size(); ++k) {
+            const size_t m = d.size();
+            const int64_t shortest = std::min(length2(d[(k + m - 1) % m], d[k]), length2(d[k], d[(k + 1) % m]));
+            if (isReflex(d, k) && shortest < kShortEdge * kShortEdge) later.push_back(d[k]);
+        }
+        for (const MeshTriangle& m : mesh) {
+            const bool cutLater = std::any_of(later.begin(), later.end(),
+                                              [&](IPoint p) { return p == m.v[0] || p == m.v[1] || p == m.v[2]; });
+            if (!cutLater) worth = std::min(worth, meshThickness(m));
+        }
     }
     return worth;
 }
@@ -265,7 +278,7 @@ bool throughCut(Ring& ring, size_t i, Ring& other, bool turn) {
             const size_t k = size_t(std::find(piece->begin(), piece->end(), y) - piece->begin());
             if (k < piece->size() && isReflex(*piece, k)) return;
         }
-        const double worth = piecesWorth({&cutMine, &rest, &beyond});
+        const double worth = piecesWorth({&cutMine, &rest, &beyond}, turn);
         // A turn just past the short edge leaves the most of the ring to the
         // cuts at its other corners: it wins wherever it weighs thick enough.
         const bool fine = worth >= kMinThickness, bestFine = bestWorth >= kMinThickness;

@@ -172,8 +172,9 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
     // whose backs have one whole point, at the middle, stairs whose
     // risers of 40 and 41 units run on into lines with no whole point at the
     // far side, stairs whose risers of 42 and 44 units mesh only where a
-    // cut turns at the first whole point past them, and one whose last
-    // riser needs a triangle of its own.
+    // cut turns at the first whole point past them, one whose last riser
+    // needs a triangle of its own, and one whose top riser's line runs
+    // on to a whole point just short of the back.
     for (const char* shape : {"shape 2138 3381 2183 3443 1662 3819 1617 3757", "shape 5190 3795 5153 3842 4610 3405 4647 3358",
                               "shape 3793 3213 3164 3366 3192 3979",
                               "shape 5031 2100 4996 2188 4940 2223 4860 2214 4789 2176 4781 2100 4787 2013 4858 1981 "
@@ -192,7 +193,9 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
                               "shape 2195 4974 1805 5426 2008 5601 2058 5543 2036 5524 2095 5456 2073 5437 2194 5297 2172 "
                               "5278 2214 5229 2192 5210 2310 5073",
                               "shape 2111 2158 1889 1842 1764 1930 1809 1995 1833 1978 1870 2031 1893 2015 2001 2167 2025 "
-                              "2150 2057 2196"}) {
+                              "2150 2057 2196",
+                              "shape 5013 3441 5387 3759 5506 3619 5434 3558 5415 3579 5365 3536 5347 3558 5257 3482 5240 "
+                              "3503 5126 3406 5107 3428 5059 3387"}) {
         CompiledLevel compiled;
         compileOk(std::string(shape) + "\n", "thick.txt", compiled);
         checkedArea2(compiled.triangles);
