@@ -271,7 +271,7 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) 
             ++tries;
             Ring other;
             bool cut = cuts == Cuts::lean && leanCut(r, i, other);
-            if (!cut) cut = cutAt(r, i, other, cuts == Cuts::bent);
+            if (!cut) cut = cutAt(r, i, other, cuts == Cuts::bent || cuts == Cuts::lean);
             if (!cut && (cuts == Cuts::through || cuts == Cuts::turn || cuts == Cuts::lean))
                 cut = throughCut(r, i, other, cuts != Cuts::through);
             if (cut) {

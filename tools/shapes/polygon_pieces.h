@@ -16,10 +16,10 @@ constexpr int64_t kShortEdge = 40;  // file units, 60 world units
 // all, straight to the outline where that ends at a whole point, or also
 // bent at a whole point inside where it does not, or also ended at a whole
 // point inside that a first cut runs through (a step just over 40 world
-// units high), or also turns at (turn), or else kept whole as the edge of
-// a triangle of its own (lean, then as turn). Which meshes best depends on
-// the drawing: bent cuts mend short steps where shapes overlap, but cost
-// thin pieces where a corner is nearly flat.
+// units high), or also turns at (turn), or first kept whole as the edge of
+// a triangle of its own (lean, else bent, else as turn). Which meshes best
+// depends on the drawing: bent cuts mend short steps where shapes overlap,
+// but cost thin pieces where a corner is nearly flat.
 enum class Cuts { none, straight, bent, through, turn, lean };
 
 // Counter-clockwise rings (positive area under cross), weakly simple: a
