@@ -16,6 +16,9 @@
 
 namespace {
 
+// An edge shorter than this at a reflex corner is cut at (40 world units
+// is the thinnest a triangle may be).
+constexpr int64_t kShortEdge = 40;  // file units, 60 world units
 // Work bounds for hostile inputs: cuts tried per polygon.
 constexpr int kMaxCutTries = 4000;
 // A propped edge's corner stands at least this far in (just over 40 world
@@ -215,6 +218,12 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
 
 }  // namespace
 
+bool needsCut(const Ring& r, size_t i) {
+    const size_t n = r.size();
+    const int64_t shortest = std::min(length2(r[(i + n - 1) % n], r[i]), length2(r[i], r[(i + 1) % n]));
+    return isReflex(r, i) && shortest < kShortEdge * kShortEdge;
+}
+
 __int128 ringArea(const Ring& r) {
     __int128 a = 0;
     for (size_t i = 0; i < r.size(); ++i) a += cross(IPoint{0, 0}, r[i], r[(i + 1) % r.size()]);
@@ -264,10 +273,7 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) 
         todo.pop_front();
         bool split = false;
         for (size_t i = 0; cuts != Cuts::none && i < r.size() && tries < kMaxCutTries; ++i) {
-            const size_t n = r.size();
-            if (!isReflex(r, i)) continue;
-            const int64_t shortest = std::min(length2(r[(i + n - 1) % n], r[i]), length2(r[i], r[(i + 1) % n]));
-            if (shortest >= kShortEdge * kShortEdge) continue;
+            if (!needsCut(r, i)) continue;
             ++tries;
             Ring other;
             bool cut = cuts == Cuts::lean && leanCut(r, i, other);

@@ -8,10 +8,6 @@
 
 #include "tools/shapes/shape_types.h"
 
-// An edge shorter than this at a reflex corner is cut at: a triangle is
-// never thicker than its shortest edge (40 world units).
-constexpr int64_t kShortEdge = 40;  // file units, 60 world units
-
 // How short edges at reflex corners are extended into the polygon: not at
 // all, straight to the outline where that ends at a whole point, or also
 // bent at a whole point inside where it does not, or also ended at a whole
@@ -27,6 +23,10 @@ enum class Cuts { none, straight, bent, through, turn, lean };
 // edge with no whole point to divide at gets a triangle of its own, on a
 // corner inside, so that its thin neighbours do not have to span it.
 std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop);
+
+// Whether corner i is reflex with an edge short enough to be cut at: a
+// triangle is never thicker than its shortest edge.
+bool needsCut(const Ring& r, size_t i);
 
 // Twice the signed area of the ring.
 __int128 ringArea(const Ring& r);

@@ -214,11 +214,8 @@ double piecesWorth(const std::vector<const Ring*>& pieces, bool laterCuts) {
         // A reflex corner with a short edge is cut in its own turn: its thin
         // triangles now would weigh every way alike.
         Ring later;
-        for (size_t k = 0; laterCuts && k < d.size(); ++k) {
-            const size_t m = d.size();
-            const int64_t shortest = std::min(length2(d[(k + m - 1) % m], d[k]), length2(d[k], d[(k + 1) % m]));
-            if (isReflex(d, k) && shortest < kShortEdge * kShortEdge) later.push_back(d[k]);
-        }
+        for (size_t k = 0; laterCuts && k < d.size(); ++k)
+            if (needsCut(d, k)) later.push_back(d[k]);
         for (const MeshTriangle& m : mesh) {
             const bool cutLater = std::any_of(later.begin(), later.end(),
                                               [&](IPoint p) { return p == m.v[0] || p == m.v[1] || p == m.v[2]; });
@@ -258,10 +255,11 @@ bool throughCut(Ring& ring, size_t i, Ring& other, bool turn) {
     const double stepLength = std::sqrt(double(length2({0, 0}, s)));
     const int64_t first = std::max<int64_t>(1, int64_t(std::ceil(kThroughReach / stepLength)));
     double bestWorth = -1;
-    bool nearTurn = false, bestNear = false;
-    // Splits along P (corner p) -> path... -> corner q and weighs the pieces.
+    bool bestNear = false;
+    // Splits along P (corner p) -> path... -> corner q and weighs the pieces;
+    // nearTurn marks a turn at a whole point nearer than `first`.
     size_t budget = kThroughTries;
-    auto tryPath = [&](const Ring& r, size_t p, const Ring& path, size_t q, IPoint y) {
+    auto tryPath = [&](const Ring& r, size_t p, const Ring& path, size_t q, IPoint y, bool nearTurn) {
         if (budget == 0) return;
         --budget;
         Ring one, two;
@@ -329,7 +327,7 @@ bool throughCut(Ring& ring, size_t i, Ring& other, bool turn) {
                 Ring r = given;
                 size_t pp = p;
                 const size_t q = cornerOnEdge(r, e, h, pp);
-                tryPath(r, pp, {y}, q, y);
+                tryPath(r, pp, {y}, q, y, false);
                 continue;
             }
             // Bent beyond y at a whole point, to a corner it sees.
@@ -344,7 +342,7 @@ bool throughCut(Ring& ring, size_t i, Ring& other, bool turn) {
                 }
                 std::sort(ends.begin(), ends.end());
                 if (ends.size() > kThroughCorners) ends.resize(kThroughCorners);
-                for (const auto& [l, q] : ends) tryPath(given, p, {y, z}, q, y);
+                for (const auto& [l, q] : ends) tryPath(given, p, {y, z}, q, y, false);
             }
         }
     }
@@ -353,14 +351,13 @@ bool throughCut(Ring& ring, size_t i, Ring& other, bool turn) {
     for (size_t u = 0; u < turns.size(); ++u)
         for (const auto& [c, p] : turns[u].second) {
             const IPoint y = turns[u].first;
-            nearTurn = u < nearTurns;
             std::vector<std::pair<int64_t, size_t>> ends;  // the nearest first
             for (size_t q = 0; q < n; ++q)
                 if (q != p && q != i && sees(given, q, y) && cross(given[p], y, given[q]) != 0)
                     ends.emplace_back(length2(y, given[q]), q);
             std::sort(ends.begin(), ends.end());
             if (ends.size() > kThroughCorners) ends.resize(kThroughCorners);
-            for (const auto& [l, q] : ends) tryPath(given, p, {y}, q, y);
+            for (const auto& [l, q] : ends) tryPath(given, p, {y}, q, y, u < nearTurns);
         }
     return bestWorth >= 0;
 }
