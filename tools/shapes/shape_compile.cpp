@@ -8,6 +8,9 @@
 
 #include "tools/levels/level_check.h"
 #include "tools/levels/level_vanish.h"
+#include "tools/shapes/lone_sides.h"
+#include "tools/shapes/polygon_pieces.h"
+#include "tools/shapes/segments.h"
 #include "tools/shapes/shape_mesh.h"
 #include "tools/shapes/shape_text.h"
 #include "tools/shapes/shape_union.h"
@@ -16,6 +19,8 @@
 namespace {
 
 constexpr int kMaxThinReports = 10;
+// Triangles weighed for vanishing, at most, in explaining a refusal.
+constexpr size_t kLoneSideWork = 400000;
 
 bool endsWith(const std::string& s, const std::string& tail) {
     if (s.size() < tail.size()) return false;
@@ -63,8 +68,10 @@ public:
         }
     }
     const SourceRegion* of(const FileTriangle& t) const {
+        return at((double(t.c[0]) + t.c[2] + t.c[4]) / 3, (double(t.c[1]) + t.c[3] + t.c[5]) / 3);
+    }
+    const SourceRegion* at(double x, double y) const {
         if (regions_.size() == 1) return &regions_.front();
-        const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3, y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3;
         for (size_t i = 0; i < regions_.size(); ++i) {
             const Box& b = boxes_[i];
             if (x >= b.minX && x <= b.maxX && y >= b.minY && y <= b.maxY && regionHolds(regions_[i], x, y))
@@ -85,6 +92,46 @@ std::string worldNumber(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%.0f", v);
     return text;
+}
+
+std::string worldPoint(IPoint p) {
+    return "(" + worldNumber(double(p.x) * kFileToWorld) + ", " + worldNumber(double(p.y) * kFileToWorld) + ")";
+}
+
+std::string sourcePlace(const std::string& name, const SourceRegion* r) {
+    return name + (r && r->line ? ":" + std::to_string(r->line) : std::string()) + ": " +
+           (r ? r->label : std::string("shape"));
+}
+
+// Why a refused solid has no mesh at all, where that is so: sides with no
+// whole point along them on which no triangle can stay on screen.
+std::string loneSideFaults(const std::vector<SolidPolygon>& solid, const RegionFinder& finder, const std::string& name) {
+    std::string faults;
+    int reported = 0;
+    size_t budget = kLoneSideWork;
+    for (const SolidPolygon& polygon : solid) {
+        std::vector<const Ring*> rings{&polygon.outer};
+        for (const Ring& h : polygon.holes) rings.push_back(&h);
+        for (const Ring* ring : rings) {
+            // The solid on the left of each side.
+            const bool forwards = (ringArea(*ring) > 0) == (ring == &polygon.outer);
+            for (size_t i = 0; i < ring->size() && reported < kMaxThinReports; ++i) {
+                const size_t n = ring->size();
+                IPoint before = (*ring)[(i + n - 1) % n], a = (*ring)[i], b = (*ring)[(i + 1) % n], after = (*ring)[(i + 2) % n];
+                if (!forwards) std::swap(a, b), std::swap(before, after);
+                if (loneSide(polygon, before, a, b, after, budget) != LoneSide::never) continue;
+                ++reported;
+                // The region holding a point just inside the side's middle.
+                const double len = std::sqrt(double(length2(a, b)));
+                const double x = (double(a.x) + double(b.x)) / 2 - double(b.y - a.y) / len;
+                const double y = (double(a.y) + double(b.y)) / 2 + double(b.x - a.x) / len;
+                faults += sourcePlace(name, finder.at(x, y)) + " has a side from " + worldPoint(a) + " to " + worldPoint(b) +
+                          " with no whole point along it, and every triangle on it is thin or can vanish while on "
+                          "screen: add a corner along it\n";
+            }
+        }
+    }
+    return faults;
 }
 
 }  // namespace
@@ -121,7 +168,8 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     // give the count, but not far: meshing costs time.
     const size_t room = size_t(kMaxTriangles) + 500;
     std::vector<FileTriangle> solid;
-    const std::string fault = meshSolid(uniteRegions(regions), room, solid);
+    const std::vector<SolidPolygon> polygons = uniteRegions(regions);
+    const std::string fault = meshSolid(polygons, room, solid);
     if (!fault.empty()) return name + ": " + fault;
     std::string thin;
     int reported = 0;
@@ -139,13 +187,15 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         ++reported;
         const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3 * kFileToWorld;
         const double y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3 * kFileToWorld;
-        thin += name + (r && r->line ? ":" + std::to_string(r->line) : std::string()) + ": " +
-                (r ? r->label : std::string("shape")) +
+        thin += sourcePlace(name, r) +
                 (vanishes ? std::string(" leaves a triangle that can vanish while on screen")
                           : " is " + worldNumber(std::floor(thickness)) + " world units thick") +
                 " near (" + worldNumber(x) + ", " + worldNumber(y) + ")\n";
     }
     if (!thin.empty()) {
+        // Where a side makes any mesh impossible, that alone is the fault
+        // to mend: the thin triangles are its consequence.
+        if (std::string lone = loneSideFaults(polygons, finder, name); !lone.empty()) thin = lone;
         thin.pop_back();
         return thin;
     }

@@ -243,6 +243,15 @@ TEST(ShapeCompile, RefusalsNameTheLine) {
     EXPECT_EQ(thin.rfind("s.txt:2: shape is ", 0), 0u) << thin;
     EXPECT_NE(thin.find(" world units thick near ("), std::string::npos) << thin;
     EXPECT_EQ(compileLevel("shape 0 0 600 0 600 20 0 20\n", "s.txt", false, level), "");
+    // A bar 129 world units wide whose long sides have no whole point along
+    // them: each must be one triangle's edge, and every such triangle can
+    // vanish while on screen. A corner near each side's middle mends it.
+    const std::string lone = " with no whole point along it, and every triangle on it is thin or can vanish while on screen: "
+                             "add a corner along it";
+    EXPECT_EQ(compileLevel("shape 3156 1270 4317 473 4268 402 3107 1199\n", "s.txt", true, level),
+              "s.txt:1: shape has a side from (4660, 1798) to (6402, 603)" + lone +
+                  "\ns.txt:1: shape has a side from (6476, 710) to (4734, 1905)" + lone);
+    EXPECT_EQ(compileLevel("shape 3156 1270 3736 872 4317 473 4268 402 3688 800 3107 1199\n", "s.txt", true, level), "");
     std::string many;
     for (int i = 0; i < 2600; ++i) many += "shape " + std::to_string(i * 200) + " 0 " + std::to_string(i * 200 + 100) + " 0 " +
                                           std::to_string(i * 200 + 100) + " 100 " + std::to_string(i * 200) + " 100\n";
