@@ -75,10 +75,16 @@ bool mayLieInside(const SolidPolygon& polygon, IPoint a, IPoint b, IPoint p) {
 }  // namespace
 
 LoneSide loneSide(const SolidPolygon& polygon, IPoint before, IPoint a, IPoint b, IPoint after, size_t& budget) {
-    const int64_t dx = b.x - a.x, dy = b.y - a.y;
-    if (std::gcd(dx, dy) != 1) return LoneSide::divisible;
+    if (std::gcd(b.x - a.x, b.y - a.y) != 1) return LoneSide::divisible;
     // At a reflex or flat end an edge can run on past it, through it.
     if (cross(before, a, b) <= 0 || cross(a, b, after) <= 0) return LoneSide::divisible;
+    return sideCorners(polygon, a, b, budget, 1, nullptr);
+}
+
+LoneSide sideCorners(const SolidPolygon& polygon, IPoint a, IPoint b, size_t& budget, size_t limit,
+                     std::vector<IPoint>* corners) {
+    const int64_t dx = b.x - a.x, dy = b.y - a.y;
+    size_t found = 0;
     // Any camera that shows a point of the side shows part of its
     // triangle. Where such a camera has neither end of the side in its
     // culling box, the third corner must be in it: the corner lies in every
@@ -113,11 +119,11 @@ LoneSide loneSide(const SolidPolygon& polygon, IPoint before, IPoint a, IPoint b
     // A triangle is never thicker than its corner's height over the side.
     const double leastHeight = kMinThickness / kFileToWorld * std::sqrt(double(length2(a, b)));  // as cross(a, b, p)
     std::vector<const Ring*> rings{&polygon.outer};
-    size_t corners = polygon.outer.size();
-    for (const Ring& h : polygon.holes) rings.push_back(&h), corners += h.size();
+    size_t outline = polygon.outer.size();
+    for (const Ring& h : polygon.holes) rings.push_back(&h), outline += h.size();
     // Each row and each point weighed costs one of the budget, and a walk
     // round the outline one for every 64 corners.
-    const size_t walkCost = 1 + corners / 64;
+    const size_t walkCost = 1 + outline / 64;
     std::vector<double> xs;
     for (int64_t y = loY; y <= hiY; ++y) {
         if (budget < walkCost) return LoneSide::unknown;
@@ -154,8 +160,10 @@ LoneSide loneSide(const SolidPolygon& polygon, IPoint before, IPoint a, IPoint b
                 }
                 if (budget == 0) return LoneSide::unknown;
                 --budget;
-                if (!meshCanVanish(t) && mayLieInside(polygon, a, b, p)) return LoneSide::fits;
+                if (meshCanVanish(t) || !mayLieInside(polygon, a, b, p)) continue;
+                if (corners) corners->push_back(p);
+                if (++found == limit) return LoneSide::fits;
             }
     }
-    return LoneSide::never;
+    return found > 0 ? LoneSide::fits : LoneSide::never;
 }

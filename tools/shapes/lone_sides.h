@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "tools/shapes/shape_types.h"
 
@@ -20,3 +21,11 @@ enum class LoneSide {
 // convex corners can be found `never`: past a reflex end a triangle's edge
 // can run on. budget counts points weighed, and is spent.
 LoneSide loneSide(const SolidPolygon& polygon, IPoint before, IPoint a, IPoint b, IPoint after, size_t& budget);
+
+// Where the third corner of side a -> b's triangle can stand, in row
+// order: up to limit whole points, appended to corners when given, with
+// fits when there are any. Unlike loneSide, it takes the side as given (a
+// divided part too); divisible only when the side is so short that no
+// camera bounds the search.
+LoneSide sideCorners(const SolidPolygon& polygon, IPoint a, IPoint b, size_t& budget, size_t limit,
+                     std::vector<IPoint>* corners);

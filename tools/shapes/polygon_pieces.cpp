@@ -8,8 +8,10 @@
 #include <deque>
 #include <numeric>
 
+#include "tools/shapes/ear_clip.h"
 #include "tools/shapes/edge_divisions.h"
 #include "tools/shapes/lean_cut.h"
+#include "tools/shapes/lone_sides.h"
 #include "tools/shapes/reflex_cuts.h"
 #include "tools/shapes/segments.h"
 #include "tools/shapes/shape_union.h"
@@ -34,6 +36,10 @@ constexpr double kPropSpacing = 80;
 // A corner of the outline nearer the prop's corner than this leaves a thin
 // triangle between them; nearer still, thinner.
 constexpr double kPropClearance = 80;
+// Where the prop's triangle can vanish: the corners that keep it on screen
+// weighed at most, and the points searched for them.
+constexpr size_t kPropOptions = 256;
+constexpr size_t kPropWork = 200000;
 
 // Joins the hole into the ring by a bridge from the hole's rightmost corner
 // to a corner of the ring it can see, found along a ray to the right.
@@ -178,6 +184,13 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
     };
     IPoint best{};
     double bestClear = 0, bestShare = 0, bestOff = 1e300;
+    bool found = false;
+    auto consider = [&](IPoint p, double share, double off) {
+        if (found && bestClear == kPropClearance && (share < bestShare || (share == bestShare && off >= bestOff))) return;
+        const double clear = clearance(p);
+        if (!found || clear > bestClear || (clear == bestClear && (share > bestShare || (share == bestShare && off < bestOff))))
+            best = p, bestClear = clear, bestShare = share, bestOff = off, found = true;
+    };
     for (int64_t dy = -kPropSearch; dy <= kPropSearch; ++dy)
         for (int64_t dx = -kPropSearch; dx <= kPropSearch; ++dx) {
             const IPoint p{centre.x + dx, centre.y + dy};
@@ -186,14 +199,30 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
             const auto [ga, wa] = parts(a, p);
             const auto [gb, wb] = parts(p, b);
             if (ga < 2 || gb < 2) continue;
-            const double share = std::min(double(ga) / double(wa), double(gb) / double(wb));
-            const double off = std::fabs(up - h) + std::fabs(double(dx)) + std::fabs(double(dy));
-            if (bestClear == kPropClearance && (share < bestShare || (share == bestShare && off >= bestOff))) continue;
-            const double clear = clearance(p);
-            if (clear > bestClear || (clear == bestClear && (share > bestShare || (share == bestShare && off < bestOff))))
-                best = p, bestClear = clear, bestShare = share, bestOff = off;
+            consider(p, std::min(double(ga) / double(wa), double(gb) / double(wb)),
+                     std::fabs(up - h) + std::fabs(double(dx)) + std::fabs(double(dy)));
         }
-    if (bestShare == 0 || cross(a, b, best) <= 0) return false;
+    // A long edge's triangle can vanish wherever its corner stands but in a
+    // few places, often just over 40 world units in: there, whatever the
+    // division of its sides.
+    if (!found || meshCanVanish(MeshTriangle{{a, b, best}})) {
+        std::vector<IPoint> options;
+        size_t budget = kPropWork;
+        if (sideCorners(SolidPolygon{ring, {}}, a, b, budget, kPropOptions, &options) == LoneSide::fits) {
+            found = false;
+            near.clear();
+            for (const IPoint q : ring)
+                if (q != a && q != b) near.push_back(q);
+            for (const IPoint p : options) {
+                const auto [ga, wa] = parts(a, p);
+                const auto [gb, wb] = parts(p, b);
+                const double up = double(p.x - a.x) * nx + double(p.y - a.y) * ny;
+                consider(p, std::min(double(ga < 2 ? 0 : ga) / double(wa), double(gb < 2 ? 0 : gb) / double(wb)),
+                         std::fabs(up - h) + std::fabs(double(p.x) - cx) + std::fabs(double(p.y) - cy));
+            }
+        }
+    }
+    if (!found || cross(a, b, best) <= 0) return false;
     // The triangle must be empty and its new sides clear of the outline.
     for (size_t k = 0; k < n; ++k) {
         const IPoint p = ring[k], q = ring[(k + 1) % n];
