@@ -40,6 +40,7 @@ constexpr double kPropClearance = 80;
 // weighed at most, and the points searched for them.
 constexpr size_t kPropOptions = 256;
 constexpr size_t kPropWork = 200000;
+constexpr size_t kPropVariantWork = 400000;
 
 // Joins the hole into the ring by a bridge from the hole's rightmost corner
 // to a corner of the ring it can see, found along a ray to the right.
@@ -140,7 +141,7 @@ bool bridge(Ring& ring, const Ring& hole) {
 // depth in from the edge's middle, at a whole point clear of the outline's
 // corners whose ways to the edge's ends have whole points to divide at.
 // False when no such corner fits.
-bool propEdge(Ring& ring, size_t i, Ring& triangle) {
+bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t variant = 0, PropCache* cache = nullptr) {
     const size_t n = ring.size();
     const IPoint a = ring[i], b = ring[(i + 1) % n];
     const double ex = double(b.x - a.x), ey = double(b.y - a.y), len = std::sqrt(ex * ex + ey * ey);
@@ -222,6 +223,23 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle) {
             }
         }
     }
+    if (variant > 0) {
+        auto at = std::find_if(cache->options.begin(), cache->options.end(),
+                               [&](const auto& e) { return e.first == std::make_pair(a, b); });
+        if (at == cache->options.end()) {
+            std::vector<IPoint> all, roomy;
+            size_t budget = kPropVariantWork;
+            sideCorners(SolidPolygon{ring, {}}, a, b, budget, SIZE_MAX, &all);
+            for (const IPoint p : all)
+                if (double(p.x - a.x) * nx + double(p.y - a.y) * ny <= highest) roomy.push_back(p);
+            cache->options.emplace_back(std::make_pair(a, b), std::move(roomy));
+            at = cache->options.end() - 1;
+        }
+        const std::vector<IPoint>& options = at->second;
+        if (options.empty()) return false;
+        best = options[(variant - 1) * options.size() / kPropVariants];
+        found = true;
+    }
     if (!found || cross(a, b, best) <= 0) return false;
     // The triangle must be empty and its new sides clear of the outline.
     for (size_t k = 0; k < n; ++k) {
@@ -259,7 +277,9 @@ __int128 ringArea(const Ring& r) {
     return a;
 }
 
-std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) {
+namespace {
+
+std::vector<Ring> piecesOf(const SolidPolygon& polygon, Cuts cuts, bool prop, size_t variant, PropCache* cache) {
     Ring ring = polygon.outer;
     if (ringArea(ring) < 0) std::reverse(ring.begin(), ring.end());
     std::vector<Ring> holes = polygon.holes;
@@ -291,7 +311,7 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) 
             for (size_t i = 0; i < ring.size(); ++i)
                 if (ring[i] == a && ring[(i + 1) % ring.size()] == b) {
                     Ring triangle;
-                    if (propEdge(ring, i, triangle)) done.push_back(triangle);
+                    if (propEdge(ring, i, triangle, variant, cache)) done.push_back(triangle);
                     break;
                 }
     }
@@ -319,4 +339,14 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) 
         if (!split) done.push_back(divided(r));
     }
     return done;
+}
+
+}  // namespace
+
+std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop) {
+    return piecesOf(polygon, cuts, prop, 0, nullptr);
+}
+
+std::vector<Ring> meshPiecesWithProps(const SolidPolygon& polygon, size_t variant, PropCache& cache) {
+    return piecesOf(polygon, Cuts::straight, true, variant, &cache);
 }

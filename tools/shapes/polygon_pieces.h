@@ -24,6 +24,16 @@ enum class Cuts { none, straight, bent, through, turn, lean };
 // corner inside, so that its thin neighbours do not have to span it.
 std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop);
 
+// Other places for the props' corners, to try where the first leaves thin
+// triangles: variant v of kPropVariants takes, for each propped edge, one of
+// the whole points that keep its triangle on screen, spread over them all.
+// The points are found once per edge and kept in the cache.
+constexpr size_t kPropVariants = 64;
+struct PropCache {
+    std::vector<std::pair<std::pair<IPoint, IPoint>, std::vector<IPoint>>> options;  // by edge
+};
+std::vector<Ring> meshPiecesWithProps(const SolidPolygon& polygon, size_t variant, PropCache& cache);
+
 // Whether corner i is reflex with an edge short enough to be cut at: a
 // triangle is never thicker than its shortest edge.
 bool needsCut(const Ring& r, size_t i);

@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kRounds = 6;
 constexpr double kNearCorner = 30.0;  // file units a new point keeps from a corner
+// Outlines of more corners are not meshed again with props elsewhere.
+constexpr size_t kMaxVariantCorners = 200;
 
 // Adds to the pieces a whole point of the outline across from the shortest
 // edge of triangle t, along that edge's inward normal. False when there is
@@ -50,6 +52,12 @@ bool addPointAcross(const MeshTriangle& t, std::vector<Ring>& pieces) {
     if (along < kNearCorner || len - along < kNearCorner) return false;
     r.insert(r.begin() + long(edge) + 1, m);
     return true;
+}
+
+size_t corners(const SolidPolygon& polygon) {
+    size_t n = polygon.outer.size();
+    for (const Ring& h : polygon.holes) n += h.size();
+    return n;
 }
 
 size_t thinCount(const std::vector<MeshTriangle>& mesh) {
@@ -127,6 +135,21 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
             thinCount(again) < thin)
             mesh.swap(again);
     }
+    // Last, other places for the props' corners, on an outline small
+    // enough for the many meshes that costs.
+    PropCache cache;
+    for (size_t variant = 1; variant <= kPropVariants && thinCount(mesh) > 0 && corners(polygon) <= kMaxVariantCorners;
+         ++variant)
+        for (const bool thickest : {false, true}) {
+            const size_t thin = thinCount(mesh);
+            if (thin == 0) break;
+            Tried t{meshPiecesWithProps(polygon, variant, cache), true, thickest};
+            if (std::find(tried.begin(), tried.end(), t) != tried.end()) continue;
+            tried.push_back(t);
+            std::vector<MeshTriangle> again;
+            if (meshWithPieces(std::move(t.pieces), limit, true, thickest, again).empty() && thinCount(again) < thin)
+                mesh.swap(again);
+        }
     out.insert(out.end(), mesh.begin(), mesh.end());
     return out.size() > limit ? "more than " + std::to_string(limit) + " triangles" : "";
 }
