@@ -174,7 +174,9 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
     // far side, stairs whose risers of 42 and 44 units mesh only where a
     // cut turns at the first whole point past them, one whose last riser
     // needs a triangle of its own, and one whose top riser's line runs
-    // on to a whole point just short of the back.
+    // on to a whole point just short of the back; combs whose 1,780- and
+    // 1,390-unit backs keep their triangle on screen only with its corner
+    // just over 40 units in, or elsewhere than the first place tried.
     for (const char* shape : {"shape 2138 3381 2183 3443 1662 3819 1617 3757", "shape 5190 3795 5153 3842 4610 3405 4647 3358",
                               "shape 3793 3213 3164 3366 3192 3979",
                               "shape 5031 2100 4996 2188 4940 2223 4860 2214 4789 2176 4781 2100 4787 2013 4858 1981 "
@@ -195,7 +197,12 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
                               "shape 2111 2158 1889 1842 1764 1930 1809 1995 1833 1978 1870 2031 1893 2015 2001 2167 2025 "
                               "2150 2057 2196",
                               "shape 5013 3441 5387 3759 5506 3619 5434 3558 5415 3579 5365 3536 5347 3558 5257 3482 5240 "
-                              "3503 5126 3406 5107 3428 5059 3387"}) {
+                              "3503 5126 3406 5107 3428 5059 3387",
+                              "shape 1117 2643 1040 2539 898 2644 828 2547 970 2443 898 2345 773 2436 686 2317 810 2226 746 "
+                              "2138 632 2222 543 2100 657 2017 579 1909 511 1959 412 1825 480 1775 415 1686 484 1636 1185 2593",
+                              "shape 1896 3991 1940 3953 1858 3856 1973 3759 2055 3856 2121 3800 2059 3726 2113 3680 2176 3754 "
+                              "2240 3701 2120 3559 2246 3454 2365 3595 2428 3542 2310 3402 2389 3335 2507 3475 2605 3393 2654 "
+                              "3452 1945 4050"}) {
         CompiledLevel compiled;
         compileOk(std::string(shape) + "\n", "thick.txt", compiled);
         checkedArea2(compiled.triangles);
