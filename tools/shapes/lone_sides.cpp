@@ -54,9 +54,9 @@ bool crossesProperly(IPoint a, IPoint b, IPoint c, IPoint d) {
     return d1 * d2 < 0 && d3 * d4 < 0;
 }
 
-// Whether the triangle a, b, p, with p in the polygon, may lie in it: no edge crosses its
-// sides and no corner lies inside it. Lenient where it touches the outline,
-// so that a side it refuses is surely refused.
+// Whether the triangle a, b, p, with p in the polygon, may lie in it: no
+// edge crosses its sides and no corner lies inside it. Lenient where it
+// touches the outline, so that a side found to have no triangle has none.
 bool mayLieInside(const SolidPolygon& polygon, IPoint a, IPoint b, IPoint p) {
     auto clear = [&](const Ring& r) {
         for (size_t i = 0; i < r.size(); ++i) {

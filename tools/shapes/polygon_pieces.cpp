@@ -134,13 +134,36 @@ bool bridge(Ring& ring, const Ring& hole) {
 
 
 
+// Variant v's corner for the prop of edge a-b, whose inside lies along
+// (nx, ny): one of the whole points that keep its triangle on screen and
+// leave room above it, spread over them all in row order.
+bool variantCorner(const Ring& ring, IPoint a, IPoint b, double nx, double ny, double highest, size_t variant,
+                   PropCache& cache, IPoint& corner) {
+    auto at = std::find_if(cache.options.begin(), cache.options.end(),
+                           [&](const auto& e) { return e.first == std::make_pair(a, b); });
+    if (at == cache.options.end()) {
+        std::vector<IPoint> all, roomy;
+        size_t budget = kPropVariantWork;
+        sideCorners(SolidPolygon{ring, {}}, a, b, budget, SIZE_MAX, &all);
+        for (const IPoint p : all)
+            if (double(p.x - a.x) * nx + double(p.y - a.y) * ny <= highest) roomy.push_back(p);
+        cache.options.emplace_back(std::make_pair(a, b), std::move(roomy));
+        at = cache.options.end() - 1;
+    }
+    const std::vector<IPoint>& options = at->second;
+    if (options.empty()) return false;
+    corner = options[(variant - 1) * options.size() / kPropVariants];
+    return true;
+}
+
 // Props a long outline edge with no whole point along it (so that it must
 // be one triangle's edge whole) on a corner inside: the triangle of the
 // edge and that corner becomes a piece of its own, and the ring runs
 // through the corner instead. The corner stands about half the polygon's
 // depth in from the edge's middle, at a whole point clear of the outline's
-// corners whose ways to the edge's ends have whole points to divide at.
-// False when no such corner fits.
+// corners whose ways to the edge's ends have whole points to divide at,
+// or where the triangle would vanish there, where it does not; variants
+// above 0 take variantCorner's instead. False when no such corner fits.
 bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t variant = 0, PropCache* cache = nullptr) {
     const size_t n = ring.size();
     const IPoint a = ring[i], b = ring[(i + 1) % n];
@@ -192,7 +215,7 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t variant = 0, PropCach
         if (!found || clear > bestClear || (clear == bestClear && (share > bestShare || (share == bestShare && off < bestOff))))
             best = p, bestClear = clear, bestShare = share, bestOff = off, found = true;
     };
-    for (int64_t dy = -kPropSearch; dy <= kPropSearch; ++dy)
+    for (int64_t dy = -kPropSearch; variant == 0 && dy <= kPropSearch; ++dy)
         for (int64_t dx = -kPropSearch; dx <= kPropSearch; ++dx) {
             const IPoint p{centre.x + dx, centre.y + dy};
             const double up = double(p.x - a.x) * nx + double(p.y - a.y) * ny;
@@ -206,7 +229,7 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t variant = 0, PropCach
     // A long edge's triangle can vanish wherever its corner stands but in a
     // few places, often just over 40 world units in: there, whatever the
     // division of its sides.
-    if (!found || meshCanVanish(MeshTriangle{{a, b, best}})) {
+    if (variant == 0 && (!found || meshCanVanish(MeshTriangle{{a, b, best}}))) {
         std::vector<IPoint> options;
         size_t budget = kPropWork;
         if (sideCorners(SolidPolygon{ring, {}}, a, b, budget, kPropOptions, &options) == LoneSide::fits) {
@@ -223,23 +246,7 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t variant = 0, PropCach
             }
         }
     }
-    if (variant > 0) {
-        auto at = std::find_if(cache->options.begin(), cache->options.end(),
-                               [&](const auto& e) { return e.first == std::make_pair(a, b); });
-        if (at == cache->options.end()) {
-            std::vector<IPoint> all, roomy;
-            size_t budget = kPropVariantWork;
-            sideCorners(SolidPolygon{ring, {}}, a, b, budget, SIZE_MAX, &all);
-            for (const IPoint p : all)
-                if (double(p.x - a.x) * nx + double(p.y - a.y) * ny <= highest) roomy.push_back(p);
-            cache->options.emplace_back(std::make_pair(a, b), std::move(roomy));
-            at = cache->options.end() - 1;
-        }
-        const std::vector<IPoint>& options = at->second;
-        if (options.empty()) return false;
-        best = options[(variant - 1) * options.size() / kPropVariants];
-        found = true;
-    }
+    if (variant > 0) found = variantCorner(ring, a, b, nx, ny, highest, variant, *cache, best);
     if (!found || cross(a, b, best) <= 0) return false;
     // The triangle must be empty and its new sides clear of the outline.
     for (size_t k = 0; k < n; ++k) {
