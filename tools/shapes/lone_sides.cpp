@@ -20,8 +20,10 @@ constexpr double kBoxX = 870.4 / kFileToWorld, kBoxY = 652.8 / kFileToWorld;
 constexpr double kScreenX = 510.0 / kFileToWorld, kScreenY = 382.0 / kFileToWorld;
 // File units added round the boxes, against rounding in their bounds.
 constexpr double kMargin = 2;
-// Points of the side whose cameras bound the search.
+// Points of the side whose cameras bound the search, and of each side of a
+// triangle whose cameras are tried as witnesses that it can vanish.
 constexpr int kAlong = 64;
+constexpr int kWitnessSteps = 8;
 
 bool onSegment(IPoint a, IPoint b, IPoint p) {
     return cross(a, b, p) == 0 && std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
@@ -70,6 +72,30 @@ bool mayLieInside(const SolidPolygon& polygon, IPoint a, IPoint b, IPoint p) {
     for (const Ring& h : polygon.holes)
         if (!clear(h)) return false;
     return true;
+}
+
+// A quick witness that the triangle a, b, p can vanish: a camera that
+// shows a point of its outline with none of its corners in the culling box.
+// Most places fail here, sparing them the exact test.
+bool surelyVanishes(IPoint a, IPoint b, IPoint p) {
+    const IPoint corner[3] = {a, b, p};
+    for (int side = 0; side < 3; ++side) {
+        const IPoint u = corner[side], v = corner[(side + 1) % 3];
+        for (int k = 0; k <= kWitnessSteps; ++k) {
+            const double t = double(k) / kWitnessSteps;
+            const double qx = double(u.x) + t * double(v.x - u.x), qy = double(u.y) + t * double(v.y - u.y);
+            for (int ox = -1; ox <= 1; ox += 2)
+                for (int oy = -1; oy <= 1; oy += 2) {
+                    const double cx = qx + ox * kScreenX, cy = qy + oy * kScreenY;
+                    bool seen = false;
+                    for (const IPoint w : corner)
+                        seen = seen || (std::fabs(double(w.x) - cx) <= kBoxX + kMargin &&
+                                        std::fabs(double(w.y) - cy) <= kBoxY + kMargin);
+                    if (!seen) return true;
+                }
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -160,7 +186,7 @@ LoneSide sideCorners(const SolidPolygon& polygon, IPoint a, IPoint b, size_t& bu
                 }
                 if (budget == 0) return LoneSide::unknown;
                 --budget;
-                if (meshCanVanish(t) || !mayLieInside(polygon, a, b, p)) continue;
+                if (surelyVanishes(a, b, p) || meshCanVanish(t) || !mayLieInside(polygon, a, b, p)) continue;
                 if (corners) corners->push_back(p);
                 if (++found == limit) return LoneSide::fits;
             }

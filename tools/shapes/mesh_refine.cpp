@@ -247,9 +247,10 @@ bool circleCentre(const MeshTriangle& t, IPoint& c) {
     return true;
 }
 
-}  // namespace
-
-std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay) {
+// The work of refineMesh, weighing at most `budget` triangles in moving
+// corners.
+std::string refineWithin(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay,
+                         size_t& budget) {
     Mesh mesh(triangles);
     for (int pass = 0; delaunay && pass < 64; ++pass) {
         bool changed = false;
@@ -265,9 +266,6 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool 
     // many short sides then fans out from its middle instead of shedding
     // thin ears); one that can vanish gets one at its centroid.
     const size_t thinBudget = 2 * mesh.count() + 200;
-    // Triangles weighed while moving corners: where a part is thin by
-    // nature no place is good, and the search must end all the same.
-    size_t budget = kSmoothWork * mesh.count() + 20000;
     std::vector<bool> fine;  // by index, done with: a triangle never changes, so once is enough
     for (int round = 0; delaunay && round < 8; ++round) {
         bool added = false;
@@ -338,4 +336,17 @@ std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool 
         if (mesh.alive(i)) mergeAt(mesh, i);
     mesh.compact();
     return "";
+}
+
+}  // namespace
+
+std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay,
+                       size_t* weighed) {
+    // Triangles weighed while moving corners: where a part is thin by
+    // nature no place is good, and the search must end all the same.
+    const size_t start = kSmoothWork * triangles.size() + 20000;
+    size_t budget = start;
+    std::string fault = refineWithin(triangles, limit, splitFlat, delaunay, budget);
+    if (weighed) *weighed += start - budget;
+    return fault;
 }

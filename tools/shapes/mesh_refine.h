@@ -14,4 +14,5 @@
 // cost thin triangles elsewhere. With delaunay, shared edges are first
 // flipped to Delaunay and thin triangles get new corners; without, the
 // given diagonals stand unless a flip makes both triangles thicker.
-std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay);
+std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay,
+                       size_t* weighed = nullptr);

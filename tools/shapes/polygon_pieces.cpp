@@ -37,9 +37,12 @@ constexpr double kPropSpacing = 80;
 // triangle between them; nearer still, thinner.
 constexpr double kPropClearance = 80;
 // Where the prop's triangle can vanish: the corners that keep it on screen
-// weighed at most, and the points searched for them.
+// weighed at most, and the points searched for them; the same for the
+// variants to spread over (more are found where many fit, and then the
+// first place tried rarely fails).
 constexpr size_t kPropOptions = 256;
 constexpr size_t kPropWork = 200000;
+constexpr size_t kPropVariantOptions = 4096;
 constexpr size_t kPropVariantWork = 400000;
 
 // Joins the hole into the ring by a bridge from the hole's rightmost corner
@@ -144,7 +147,7 @@ bool variantCorner(const Ring& ring, IPoint a, IPoint b, double nx, double ny, d
     if (at == cache.options.end()) {
         std::vector<IPoint> all, roomy;
         size_t budget = kPropVariantWork;
-        sideCorners(SolidPolygon{ring, {}}, a, b, budget, SIZE_MAX, &all);
+        sideCorners(SolidPolygon{ring, {}}, a, b, budget, kPropVariantOptions, &all);
         for (const IPoint p : all)
             if (double(p.x - a.x) * nx + double(p.y - a.y) * ny <= highest) roomy.push_back(p);
         cache.options.emplace_back(std::make_pair(a, b), std::move(roomy));

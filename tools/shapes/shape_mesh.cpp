@@ -20,8 +20,8 @@ namespace {
 
 constexpr int kRounds = 6;
 constexpr double kNearCorner = 30.0;  // file units a new point keeps from a corner
-// Outlines of more corners are not meshed again with props elsewhere.
-constexpr size_t kMaxVariantCorners = 200;
+// Triangles the tries of props elsewhere may weigh in all, for one outline.
+constexpr size_t kVariantWork = 600000;
 
 // Adds to the pieces a whole point of the outline across from the shortest
 // edge of triangle t, along that edge's inward normal. False when there is
@@ -54,12 +54,6 @@ bool addPointAcross(const MeshTriangle& t, std::vector<Ring>& pieces) {
     return true;
 }
 
-size_t corners(const SolidPolygon& polygon) {
-    size_t n = polygon.outer.size();
-    for (const Ring& h : polygon.holes) n += h.size();
-    return n;
-}
-
 size_t thinCount(const std::vector<MeshTriangle>& mesh) {
     size_t thin = 0;
     for (const MeshTriangle& t : mesh) thin += meshThickness(t) < kMinThickness;
@@ -70,7 +64,7 @@ size_t thinCount(const std::vector<MeshTriangle>& mesh) {
 // thickest, each small piece is triangulated for its thinnest triangle
 // rather than by clipping ears.
 std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFlat, bool thickest,
-                           std::vector<MeshTriangle>& mesh) {
+                           std::vector<MeshTriangle>& mesh, size_t* weighed = nullptr) {
     // A piece of n corners makes n - 2 triangles at least: a long outline
     // divided for the screen is refused before the work of meshing it.
     size_t corners = 0;
@@ -87,7 +81,7 @@ std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFla
             }
             if (mesh.size() > limit) return "more than " + std::to_string(limit) + " triangles";
         }
-        if (std::string e = refineMesh(mesh, limit, splitFlat, !thickest); !e.empty()) return e;
+        if (std::string e = refineMesh(mesh, limit, splitFlat, !thickest, weighed); !e.empty()) return e;
         // Another round only while it helps: a part thin by nature stays so.
         const size_t thin = thinCount(mesh);
         if (round == kRounds || thin == 0 || thin >= lastThin) break;
@@ -135,21 +129,21 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
             thinCount(again) < thin)
             mesh.swap(again);
     }
-    // Last, other places for the props' corners, on an outline small
-    // enough for the many meshes that costs.
+    // Last, other places for the props' corners, while the triangles
+    // weighed in moving corners stay within a budget: a small outline
+    // tries them all.
     PropCache cache;
-    for (size_t variant = 1; variant <= kPropVariants && thinCount(mesh) > 0 && corners(polygon) <= kMaxVariantCorners;
-         ++variant)
-        for (const bool thickest : {false, true}) {
-            const size_t thin = thinCount(mesh);
-            if (thin == 0) break;
-            Tried t{meshPiecesWithProps(polygon, variant, cache), true, thickest};
-            if (std::find(tried.begin(), tried.end(), t) != tried.end()) continue;
-            tried.push_back(t);
-            std::vector<MeshTriangle> again;
-            if (meshWithPieces(std::move(t.pieces), limit, true, thickest, again).empty() && thinCount(again) < thin)
-                mesh.swap(again);
-        }
+    size_t weighed = 0;
+    for (size_t variant = 1; variant <= kPropVariants && weighed < kVariantWork; ++variant) {
+        const size_t thin = thinCount(mesh);
+        if (thin == 0) break;
+        Tried t{meshPiecesWithProps(polygon, variant, cache), true, false};
+        if (std::find(tried.begin(), tried.end(), t) != tried.end()) continue;
+        tried.push_back(t);
+        std::vector<MeshTriangle> again;
+        if (meshWithPieces(std::move(t.pieces), limit, true, false, again, &weighed).empty() && thinCount(again) < thin)
+            mesh.swap(again);
+    }
     out.insert(out.end(), mesh.begin(), mesh.end());
     return out.size() > limit ? "more than " + std::to_string(limit) + " triangles" : "";
 }
