@@ -13,6 +13,7 @@
 // longest shared edge split: it mends flat corners of the outline, but can
 // cost thin triangles elsewhere. With delaunay, shared edges are first
 // flipped to Delaunay and thin triangles get new corners; without, the
-// given diagonals stand unless a flip makes both triangles thicker.
+// given diagonals stand unless a flip makes both triangles thicker. With
+// weighed, the triangles weighed in moving corners are added to it.
 std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay,
                        size_t* weighed = nullptr);
