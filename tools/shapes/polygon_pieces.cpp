@@ -37,13 +37,12 @@ constexpr double kPropSpacing = 80;
 // triangle between them; nearer still, thinner.
 constexpr double kPropClearance = 80;
 // Where the prop's triangle can vanish: the corners that keep it on screen
-// weighed at most, and the points searched for them; the same for the
-// variants to spread over (more are found where many fit, and then the
-// first place tried rarely fails).
+// weighed at most, and the points searched for them in all the props of an
+// outline; the corners found for the variants to spread over (more where
+// many fit, and then the first place tried rarely fails).
 constexpr size_t kPropOptions = 256;
 constexpr size_t kPropWork = 200000;
 constexpr size_t kPropVariantOptions = 4096;
-constexpr size_t kPropVariantWork = 400000;
 
 // Joins the hole into the ring by a bridge from the hole's rightmost corner
 // to a corner of the ring it can see, found along a ray to the right.
@@ -146,8 +145,7 @@ bool variantCorner(const Ring& ring, IPoint a, IPoint b, double nx, double ny, d
                            [&](const auto& e) { return e.first == std::make_pair(a, b); });
     if (at == cache.options.end()) {
         std::vector<IPoint> all, roomy;
-        size_t budget = kPropVariantWork;
-        sideCorners(SolidPolygon{ring, {}}, a, b, budget, kPropVariantOptions, &all);
+        sideCorners(SolidPolygon{ring, {}}, a, b, cache.work, kPropVariantOptions, &all);
         for (const IPoint p : all)
             if (double(p.x - a.x) * nx + double(p.y - a.y) * ny <= highest) roomy.push_back(p);
         cache.options.emplace_back(std::make_pair(a, b), std::move(roomy));
@@ -167,7 +165,7 @@ bool variantCorner(const Ring& ring, IPoint a, IPoint b, double nx, double ny, d
 // corners whose ways to the edge's ends have whole points to divide at,
 // or where the triangle would vanish there, where it does not; variants
 // above 0 take variantCorner's instead. False when no such corner fits.
-bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t variant = 0, PropCache* cache = nullptr) {
+bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t& budget, size_t variant, PropCache* cache) {
     const size_t n = ring.size();
     const IPoint a = ring[i], b = ring[(i + 1) % n];
     const double ex = double(b.x - a.x), ey = double(b.y - a.y), len = std::sqrt(ex * ex + ey * ey);
@@ -234,7 +232,6 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t variant = 0, PropCach
     // division of its sides.
     if (variant == 0 && (!found || meshCanVanish(MeshTriangle{{a, b, best}}))) {
         std::vector<IPoint> options;
-        size_t budget = kPropWork;
         if (sideCorners(SolidPolygon{ring, {}}, a, b, budget, kPropOptions, &options) == LoneSide::fits) {
             found = false;
             near.clear();
@@ -304,6 +301,7 @@ std::vector<Ring> piecesOf(const SolidPolygon& polygon, Cuts cuts, bool prop, si
 
     std::vector<Ring> done;
     if (prop) {
+        size_t budget = kPropWork;  // for all the props' searches together
         // Long edges are divided first, so that a part with no whole point
         // along it is propped like an edge with none. The longest go
         // first: a prop's corners make the edges near it shallower.
@@ -321,7 +319,7 @@ std::vector<Ring> piecesOf(const SolidPolygon& polygon, Cuts cuts, bool prop, si
             for (size_t i = 0; i < ring.size(); ++i)
                 if (ring[i] == a && ring[(i + 1) % ring.size()] == b) {
                     Ring triangle;
-                    if (propEdge(ring, i, triangle, variant, cache)) done.push_back(triangle);
+                    if (propEdge(ring, i, triangle, budget, variant, cache)) done.push_back(triangle);
                     break;
                 }
     }

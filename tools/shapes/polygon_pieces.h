@@ -31,6 +31,7 @@ std::vector<Ring> meshPieces(const SolidPolygon& polygon, Cuts cuts, bool prop);
 constexpr size_t kPropVariants = 64;
 struct PropCache {
     std::vector<std::pair<std::pair<IPoint, IPoint>, std::vector<IPoint>>> options;  // by edge
+    size_t work = 400000;  // points the searches for them may still weigh, for all edges
 };
 std::vector<Ring> meshPiecesWithProps(const SolidPolygon& polygon, size_t variant, PropCache& cache);
 

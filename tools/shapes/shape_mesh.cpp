@@ -20,7 +20,9 @@ namespace {
 
 constexpr int kRounds = 6;
 constexpr double kNearCorner = 30.0;  // file units a new point keeps from a corner
-// Triangles the tries of props elsewhere may weigh in all, for one outline.
+// Props elsewhere are tried on outlines of at most so many triangles, and
+// may weigh so many triangles in all in moving corners.
+constexpr size_t kVariantTriangles = 60;
 constexpr size_t kVariantWork = 600000;
 
 // Adds to the pieces a whole point of the outline across from the shortest
@@ -129,12 +131,12 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
             thinCount(again) < thin)
             mesh.swap(again);
     }
-    // Last, other places for the props' corners, while the triangles
-    // weighed in moving corners stay within a budget: a small outline
-    // tries them all.
+    // Last, on a small outline, other places for the props' corners, while
+    // the triangles weighed in moving corners stay within a budget.
     PropCache cache;
     size_t weighed = 0;
-    for (size_t variant = 1; variant <= kPropVariants && weighed < kVariantWork; ++variant) {
+    for (size_t variant = 1; variant <= kPropVariants && weighed < kVariantWork && mesh.size() <= kVariantTriangles;
+         ++variant) {
         const size_t thin = thinCount(mesh);
         if (thin == 0) break;
         Tried t{meshPiecesWithProps(polygon, variant, cache), true, false};
