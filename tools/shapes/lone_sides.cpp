@@ -25,9 +25,10 @@ constexpr double kMargin = 2;
 constexpr int kAlong = 64;
 constexpr int kWitnessSteps = 8;
 
-bool onSegment(IPoint a, IPoint b, IPoint p) {
-    return cross(a, b, p) == 0 && std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
-           p.y <= std::max(a.y, b.y);
+// Whether v lies in the culling box round the camera at (cx, cy), taken a
+// little large.
+bool inBox(IPoint v, double cx, double cy) {
+    return std::fabs(double(v.x) - cx) <= kBoxX + kMargin && std::fabs(double(v.y) - cy) <= kBoxY + kMargin;
 }
 
 // Inside the polygon or on its outline.
@@ -36,7 +37,7 @@ bool holds(const SolidPolygon& polygon, IPoint p) {
     auto walk = [&](const Ring& r) {
         for (size_t i = 0; i < r.size(); ++i) {
             const IPoint a = r[i], b = r[(i + 1) % r.size()];
-            if (onSegment(a, b, p)) return true;
+            if (liesOn(a, b, p)) return true;
             if ((a.y > p.y) != (b.y > p.y)) {
                 // the edge crosses the row of p to its right
                 const __int128 side = cross(a, b, p);
@@ -87,11 +88,7 @@ bool surelyVanishes(IPoint a, IPoint b, IPoint p) {
             for (int ox = -1; ox <= 1; ox += 2)
                 for (int oy = -1; oy <= 1; oy += 2) {
                     const double cx = qx + ox * kScreenX, cy = qy + oy * kScreenY;
-                    bool seen = false;
-                    for (const IPoint w : corner)
-                        seen = seen || (std::fabs(double(w.x) - cx) <= kBoxX + kMargin &&
-                                        std::fabs(double(w.y) - cy) <= kBoxY + kMargin);
-                    if (!seen) return true;
+                    if (!inBox(a, cx, cy) && !inBox(b, cx, cy) && !inBox(p, cx, cy)) return true;
                 }
         }
     }
@@ -124,10 +121,7 @@ LoneSide sideCorners(const SolidPolygon& polygon, IPoint a, IPoint b, size_t& bu
         for (int ox = -1; ox <= 1; ++ox)
             for (int oy = -1; oy <= 1; ++oy) {
                 const double cx = qx + ox * kScreenX, cy = qy + oy * kScreenY;
-                auto inBox = [&](IPoint v) {
-                    return std::fabs(double(v.x) - cx) <= kBoxX + kMargin && std::fabs(double(v.y) - cy) <= kBoxY + kMargin;
-                };
-                if (inBox(a) || inBox(b)) continue;
+                if (inBox(a, cx, cy) || inBox(b, cx, cy)) continue;
                 bound = true;
                 lx = std::max(lx, cx - kBoxX - kMargin), hx = std::min(hx, cx + kBoxX + kMargin);
                 ly = std::max(ly, cy - kBoxY - kMargin), hy = std::min(hy, cy + kBoxY + kMargin);

@@ -207,6 +207,13 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t& budget, size_t varia
         for (const IPoint q : near) c = std::min(c, std::sqrt(double(length2(p, q))));
         return c;
     };
+    // How finely both sides from a corner at p divide, of what they want:
+    // 0 when either has no whole point to divide at.
+    auto share = [&](IPoint p) {
+        const auto [ga, wa] = parts(a, p);
+        const auto [gb, wb] = parts(p, b);
+        return ga < 2 || gb < 2 ? 0.0 : std::min(double(ga) / double(wa), double(gb) / double(wb));
+    };
     IPoint best{};
     double bestClear = 0, bestShare = 0, bestOff = 1e300;
     bool found = false;
@@ -221,11 +228,9 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t& budget, size_t varia
             const IPoint p{centre.x + dx, centre.y + dy};
             const double up = double(p.x - a.x) * nx + double(p.y - a.y) * ny;
             if (up < lowest || up > highest) continue;
-            const auto [ga, wa] = parts(a, p);
-            const auto [gb, wb] = parts(p, b);
-            if (ga < 2 || gb < 2) continue;
-            consider(p, std::min(double(ga) / double(wa), double(gb) / double(wb)),
-                     std::fabs(up - h) + std::fabs(double(dx)) + std::fabs(double(dy)));
+            const double s = share(p);
+            if (s == 0) continue;
+            consider(p, s, std::fabs(up - h) + std::fabs(double(dx)) + std::fabs(double(dy)));
         }
     // A long edge's triangle can vanish wherever its corner stands but in a
     // few places, often just over 40 world units in: there, whatever the
@@ -238,11 +243,8 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t& budget, size_t varia
             for (const IPoint q : ring)
                 if (q != a && q != b) near.push_back(q);
             for (const IPoint p : options) {
-                const auto [ga, wa] = parts(a, p);
-                const auto [gb, wb] = parts(p, b);
                 const double up = double(p.x - a.x) * nx + double(p.y - a.y) * ny;
-                consider(p, std::min(double(ga < 2 ? 0 : ga) / double(wa), double(gb < 2 ? 0 : gb) / double(wb)),
-                         std::fabs(up - h) + std::fabs(double(p.x) - cx) + std::fabs(double(p.y) - cy));
+                consider(p, share(p), std::fabs(up - h) + std::fabs(double(p.x) - cx) + std::fabs(double(p.y) - cy));
             }
         }
     }

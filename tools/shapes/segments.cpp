@@ -12,9 +12,11 @@ bool onSegment(IPoint a, IPoint b, IPoint p) {
 }
 
 // p lies on segment ab other than at its ends.
-bool insideSegment(IPoint a, IPoint b, IPoint p) { return p != a && p != b && cross(a, b, p) == 0 && onSegment(a, b, p); }
+bool insideSegment(IPoint a, IPoint b, IPoint p) { return p != a && p != b && liesOn(a, b, p); }
 
 }  // namespace
+
+bool liesOn(IPoint a, IPoint b, IPoint p) { return cross(a, b, p) == 0 && onSegment(a, b, p); }
 
 bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at) {
     const int d1 = sign(cross(c, d, a)), d2 = sign(cross(c, d, b));

@@ -17,6 +17,9 @@ inline bool isReflex(const Ring& r, size_t i) {
     return cross(r[(i + n - 1) % n], r[i], r[(i + 1) % n]) < 0;
 }
 
+// p lies on the closed segment ab.
+bool liesOn(IPoint a, IPoint b, IPoint p);
+
 // Closed segments ab and cd meet; at is a point they share.
 bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 
