@@ -31,27 +31,6 @@ bool inBox(IPoint v, double cx, double cy) {
     return std::fabs(double(v.x) - cx) <= kBoxX + kMargin && std::fabs(double(v.y) - cy) <= kBoxY + kMargin;
 }
 
-// Inside the polygon or on its outline.
-bool holds(const SolidPolygon& polygon, IPoint p) {
-    bool inside = false;
-    auto walk = [&](const Ring& r) {
-        for (size_t i = 0; i < r.size(); ++i) {
-            const IPoint a = r[i], b = r[(i + 1) % r.size()];
-            if (liesOn(a, b, p)) return true;
-            if ((a.y > p.y) != (b.y > p.y)) {
-                // the edge crosses the row of p to its right
-                const __int128 side = cross(a, b, p);
-                if ((side > 0) == (b.y > a.y)) inside = !inside;
-            }
-        }
-        return false;
-    };
-    if (walk(polygon.outer)) return true;
-    for (const Ring& h : polygon.holes)
-        if (walk(h)) return true;
-    return inside;
-}
-
 bool crossesProperly(IPoint a, IPoint b, IPoint c, IPoint d) {
     const int d1 = sign(cross(a, b, c)), d2 = sign(cross(a, b, d)), d3 = sign(cross(c, d, a)), d4 = sign(cross(c, d, b));
     return d1 * d2 < 0 && d3 * d4 < 0;
@@ -176,7 +155,7 @@ LoneSide sideCorners(const SolidPolygon& polygon, IPoint a, IPoint b, size_t& bu
                 if (double(x) - left <= 0.5 || right - double(x) <= 0.5) {
                     if (budget < walkCost) return LoneSide::unknown;
                     budget -= walkCost;
-                    if (!holds(polygon, p)) continue;
+                    if (!polygonHolds(polygon, p)) continue;
                 }
                 if (budget == 0) return LoneSide::unknown;
                 --budget;

@@ -76,3 +76,23 @@ bool inSector(const Ring& r, size_t k, IPoint p) {
     if (cross(a, b, c) >= 0) return cross(a, b, p) > 0 && cross(b, c, p) > 0;
     return cross(a, b, p) > 0 || cross(b, c, p) > 0;
 }
+
+bool polygonHolds(const SolidPolygon& polygon, IPoint p) {
+    bool inside = false;
+    auto walk = [&](const Ring& r) {
+        for (size_t i = 0; i < r.size(); ++i) {
+            const IPoint a = r[i], b = r[(i + 1) % r.size()];
+            if (liesOn(a, b, p)) return true;
+            if ((a.y > p.y) != (b.y > p.y)) {
+                // the edge crosses the row of p to its right
+                const __int128 side = cross(a, b, p);
+                if ((side > 0) == (b.y > a.y)) inside = !inside;
+            }
+        }
+        return false;
+    };
+    if (walk(polygon.outer)) return true;
+    for (const Ring& h : polygon.holes)
+        if (walk(h)) return true;
+    return inside;
+}

@@ -20,6 +20,9 @@ inline bool isReflex(const Ring& r, size_t i) {
 // p lies on the closed segment ab.
 bool liesOn(IPoint a, IPoint b, IPoint p);
 
+// p lies inside the polygon or on its outline.
+bool polygonHolds(const SolidPolygon& polygon, IPoint p);
+
 // Closed segments ab and cd meet; at is a point they share.
 bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 

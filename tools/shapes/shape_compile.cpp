@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <sstream>
 
 #include "tools/levels/level_check.h"
@@ -14,6 +15,7 @@
 #include "tools/shapes/shape_mesh.h"
 #include "tools/shapes/shape_text.h"
 #include "tools/shapes/shape_union.h"
+#include "tools/shapes/side_bends.h"
 #include "tools/shapes/svg_reader.h"
 
 namespace {
@@ -21,6 +23,11 @@ namespace {
 constexpr int kMaxThinReports = 10;
 // Triangles weighed for vanishing, at most, in explaining a refusal.
 constexpr size_t kLoneSideWork = 400000;
+// A refused solid's sides whose whole points lie further apart than this
+// are bent into parts no longer, in file units (400 world).
+constexpr double kBendPiece = 400 / kFileToWorld;
+// Such sides weighed for bending, at most, in one compile.
+constexpr size_t kBendSides = 256;
 
 bool endsWith(const std::string& s, const std::string& tail) {
     if (s.size() < tail.size()) return false;
@@ -98,8 +105,8 @@ std::string worldPoint(IPoint p) {
     return "(" + worldNumber(double(p.x) * kFileToWorld) + ", " + worldNumber(double(p.y) * kFileToWorld) + ")";
 }
 
-std::string sourcePlace(const std::string& name, const SourceRegion* r) {
-    return name + (r && r->line ? ":" + std::to_string(r->line) : std::string()) + ": " +
+std::string sourcePlace(const std::string& name, const SourceRegion* r, const std::string& kind = "") {
+    return name + (r && r->line ? ":" + std::to_string(r->line) : std::string()) + ": " + kind +
            (r ? r->label : std::string("shape"));
 }
 
@@ -132,6 +139,64 @@ std::string loneSideFaults(const std::vector<SolidPolygon>& solid, const RegionF
         }
     }
     return faults;
+}
+
+// The mesher splits what can vanish; a part thin by nature can leave such a
+// triangle all the same.
+bool isFaulty(const FileTriangle& t) { return triangleThickness(t) < kMinThickness || triangleCanVanish(t); }
+
+// The solid's triangles that are thin or can vanish while on screen, a line
+// each, up to a few.
+std::string solidFaults(const std::vector<FileTriangle>& solid, const RegionFinder& finder, const std::string& name) {
+    std::string thin;
+    int reported = 0;
+    for (const FileTriangle& t : solid) {
+        if (reported == kMaxThinReports) break;
+        const double thickness = triangleThickness(t);
+        if (!isFaulty(t)) continue;
+        const bool vanishes = thickness >= kMinThickness;
+        ++reported;
+        const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3 * kFileToWorld;
+        const double y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3 * kFileToWorld;
+        thin += sourcePlace(name, finder.of(t)) +
+                (vanishes ? std::string(" leaves a triangle that can vanish while on screen")
+                          : " is " + worldNumber(std::floor(thickness)) + " world units thick") +
+                " near (" + worldNumber(x) + ", " + worldNumber(y) + ")\n";
+    }
+    return thin;
+}
+
+// The solid meshed again where bent: the triangles of the polygons left as
+// they were are kept. False where the bent polygons do not mesh.
+bool meshBent(const std::vector<SolidPolygon>& polygons, const std::vector<SolidPolygon>& bent,
+              const std::vector<FileTriangle>& solid, const std::vector<size_t>& owners, std::vector<FileTriangle>& out) {
+    std::vector<SolidPolygon> changed;
+    std::vector<bool> isChanged(polygons.size(), false);
+    for (size_t i = 0; i < polygons.size(); ++i)
+        if (bent[i].outer != polygons[i].outer || bent[i].holes != polygons[i].holes)
+            changed.push_back(bent[i]), isChanged[i] = true;
+    if (!meshSolid(changed, size_t(kMaxTriangles) + 500, out).empty()) return false;
+    for (size_t i = 0; i < solid.size(); ++i)
+        if (!isChanged[owners[i]]) out.push_back(solid[i]);
+    std::sort(out.begin(), out.end(), [](const FileTriangle& a, const FileTriangle& b) {
+        return std::lexicographical_compare(a.c, a.c + 6, b.c, b.c + 6);
+    });
+    return true;
+}
+
+std::string bendWarning(const SideBend& bend, const RegionFinder& finder, const std::string& name) {
+    const double len = std::sqrt(double(length2(bend.a, bend.b)));
+    const double x = (double(bend.a.x) + double(bend.b.x)) / 2 - double(bend.b.y - bend.a.y) / len;
+    const double y = (double(bend.a.y) + double(bend.b.y)) / 2 + double(bend.b.x - bend.a.x) / len;
+    char depth[32];
+    std::snprintf(depth, sizeof depth, "%.2f", bend.depth * kFileToWorld);
+    const int64_t g = std::gcd(bend.b.x - bend.a.x, bend.b.y - bend.a.y);
+    return sourcePlace(name, finder.at(x, y), "warning: ") + " has a side from " + worldPoint(bend.a) + " to " +
+           worldPoint(bend.b) +
+           (g == 1 ? std::string(" with no whole point along it")
+                   : " whose whole points are " + worldNumber(len / double(g) * kFileToWorld) + " world units apart") +
+           ": bent in by at most " + depth + " world units at " + std::to_string(bend.at.size()) +
+           (bend.at.size() == 1 ? " corner" : " corners") + " along it, so that its triangles stay on screen";
 }
 
 }  // namespace
@@ -169,35 +234,45 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     const size_t room = size_t(kMaxTriangles) + 500;
     std::vector<FileTriangle> solid;
     const std::vector<SolidPolygon> polygons = uniteRegions(regions);
-    const std::string fault = meshSolid(polygons, room, solid);
+    std::vector<size_t> owners;
+    const std::string fault = meshSolid(polygons, room, solid, &owners);
     if (!fault.empty()) return name + ": " + fault;
-    std::string thin;
-    int reported = 0;
     const RegionFinder finder(regions);
+    std::string thin = checked ? solidFaults(solid, finder, name) : "";
+    if (!thin.empty()) {
+        // Each long side with no whole point has room for one triangle
+        // only: the solid is meshed again with them bent a little inwards,
+        // and what is still wrong then is the fault.
+        std::vector<bool> faulty(polygons.size(), false);
+        for (size_t i = 0; i < solid.size(); ++i)
+            if (!faulty[owners[i]] && isFaulty(solid[i])) faulty[owners[i]] = true;
+        std::vector<SolidPolygon> bent = polygons;
+        std::vector<SideBend> bends;
+        size_t sides = kBendSides;
+        for (size_t i = 0; i < bent.size(); ++i)
+            if (faulty[i])
+                for (SideBend& bend : bendSparseSides(bent[i], kBendPiece, sides)) bends.push_back(std::move(bend));
+        std::vector<FileTriangle> again;
+        const bool rebent = !bends.empty() && meshBent(polygons, bent, solid, owners, again);
+        if (rebent) thin = solidFaults(again, finder, name);
+        if (thin.empty()) {
+            solid = std::move(again);
+            for (const SideBend& bend : bends) {
+                out.warnings.push_back(bendWarning(bend, finder, name));
+                out.bentArea2 += bend.cut2;
+            }
+        } else {
+            // Where a side makes any mesh impossible, that alone is the
+            // fault to mend: the thin triangles are its consequence.
+            if (std::string lone = loneSideFaults(rebent ? bent : polygons, finder, name); !lone.empty()) thin = lone;
+            thin.pop_back();
+            return thin;
+        }
+    }
     for (const FileTriangle& t : solid) {
         const SourceRegion* r = finder.of(t);
         out.triangles.push_back(t);
         out.lines.push_back(r ? r->line : 0);
-        const double thickness = triangleThickness(t);
-        if (!checked || reported == kMaxThinReports) continue;
-        // The mesher splits what can vanish; a part thin by nature can
-        // leave such a triangle all the same.
-        const bool vanishes = thickness >= kMinThickness && triangleCanVanish(t);
-        if (thickness >= kMinThickness && !vanishes) continue;
-        ++reported;
-        const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3 * kFileToWorld;
-        const double y = (double(t.c[1]) + t.c[3] + t.c[5]) / 3 * kFileToWorld;
-        thin += sourcePlace(name, r) +
-                (vanishes ? std::string(" leaves a triangle that can vanish while on screen")
-                          : " is " + worldNumber(std::floor(thickness)) + " world units thick") +
-                " near (" + worldNumber(x) + ", " + worldNumber(y) + ")\n";
-    }
-    if (!thin.empty()) {
-        // Where a side makes any mesh impossible, that alone is the fault
-        // to mend: the thin triangles are its consequence.
-        if (std::string lone = loneSideFaults(polygons, finder, name); !lone.empty()) thin = lone;
-        thin.pop_back();
-        return thin;
     }
     if (out.triangles.size() > size_t(kMaxTriangles))
         return name + ": " + std::to_string(out.triangles.size()) + " triangles, at most " + std::to_string(kMaxTriangles);

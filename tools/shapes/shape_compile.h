@@ -3,6 +3,7 @@
 // that name the source's lines. Shared by zuno-level and the page.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,8 @@
 struct CompiledLevel {
     std::vector<FileTriangle> triangles;  // triangle lines first, as written, then the solid's
     std::vector<int> lines;               // source line of each (a shape's line for its triangles)
-    std::vector<std::string> warnings;    // what was skipped, one line each
+    std::vector<std::string> warnings;    // what was skipped or bent, one line each
+    int64_t bentArea2 = 0;                // twice the area that bent sides cut off the solid
 };
 
 // Whether the source is an SVG drawing (by name, else by its first bytes).

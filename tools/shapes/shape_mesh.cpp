@@ -152,7 +152,8 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
 
 }  // namespace
 
-std::string meshSolid(const std::vector<SolidPolygon>& solid, size_t limit, std::vector<FileTriangle>& out) {
+std::string meshSolid(const std::vector<SolidPolygon>& solid, size_t limit, std::vector<FileTriangle>& out,
+                      std::vector<size_t>* owners) {
     // Every corner of the solid is a corner of some triangle: more than
     // three corners a triangle cannot fit, and would only cost time.
     size_t corners = 0;
@@ -163,16 +164,26 @@ std::string meshSolid(const std::vector<SolidPolygon>& solid, size_t limit, std:
     if (corners > 3 * limit)
         return "more than " + std::to_string(limit) + " triangles (the outlines have " + std::to_string(corners) + " corners)";
     std::vector<MeshTriangle> mesh;
-    for (const SolidPolygon& polygon : solid)
-        if (std::string e = meshPolygon(polygon, limit, mesh); !e.empty()) return e;
-    out.clear();
-    for (MeshTriangle t : mesh) {
+    std::vector<size_t> from;
+    for (size_t i = 0; i < solid.size(); ++i) {
+        if (std::string e = meshPolygon(solid[i], limit, mesh); !e.empty()) return e;
+        from.resize(mesh.size(), i);
+    }
+    std::vector<std::pair<FileTriangle, size_t>> sorted;
+    for (size_t i = 0; i < mesh.size(); ++i) {
+        MeshTriangle t = mesh[i];
         const int first = int(std::min_element(t.v, t.v + 3) - t.v);
         std::rotate(t.v, t.v + first, t.v + 3);
-        out.push_back(toFileTriangle(t));
+        sorted.push_back({toFileTriangle(t), from[i]});
     }
-    std::sort(out.begin(), out.end(), [](const FileTriangle& a, const FileTriangle& b) {
-        return std::lexicographical_compare(a.c, a.c + 6, b.c, b.c + 6);
+    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+        return std::lexicographical_compare(a.first.c, a.first.c + 6, b.first.c, b.first.c + 6);
     });
+    out.clear();
+    if (owners) owners->clear();
+    for (const auto& [t, owner] : sorted) {
+        out.push_back(t);
+        if (owners) owners->push_back(owner);
+    }
     return "";
 }

@@ -251,14 +251,23 @@ TEST(ShapeCompile, RefusalsNameTheLine) {
     EXPECT_NE(thin.find(" world units thick near ("), std::string::npos) << thin;
     EXPECT_EQ(compileLevel("shape 0 0 600 0 600 20 0 20\n", "s.txt", false, level), "");
     // A bar 129 world units wide whose long sides have no whole point along
-    // them: each must be one triangle's edge, and every such triangle can
-    // vanish while on screen. A corner near each side's middle mends it.
-    const std::string lone = " with no whole point along it, and every triangle on it is thin or can vanish while on screen: "
-                             "add a corner along it";
-    EXPECT_EQ(compileLevel("shape 3156 1270 4317 473 4268 402 3107 1199\n", "s.txt", true, level),
-              "s.txt:1: shape has a side from (4660, 1798) to (6402, 603)" + lone +
-                  "\ns.txt:1: shape has a side from (6476, 710) to (4734, 1905)" + lone);
+    // them: each could only be one triangle's edge, and every such triangle
+    // can vanish while on screen. Each side is bent in at whole points, by
+    // less than half a world unit, and the bends are told.
+    const std::string bar = "shape 3156 1270 4317 473 4268 402 3107 1199\n";
+    compileOk(bar, "s.txt", level);
+    const std::string bent = " with no whole point along it: bent in by at most 0.24 world units at 5 corners along "
+                             "it, so that its triangles stay on screen";
+    EXPECT_EQ(level.warnings, (std::vector<std::string>{"s.txt:1: warning: shape has a side from (4660, 1798) to (6402, 603)" + bent,
+                                                        "s.txt:1: warning: shape has a side from (6476, 710) to (4734, 1905)" + bent}));
+    // What the bends cut off, each less than half a file unit from its side.
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, 242968);
+    EXPECT_GT(level.bentArea2, 0);
+    EXPECT_LT(level.bentArea2, 2 * 1408);
+    // A thin part elsewhere is the fault then, not the sides.
+    EXPECT_EQ(compileLevel(bar + "shape 0 0 600 0 600 20 0 20\n", "s.txt", true, level).rfind("s.txt:2: shape is ", 0), 0u);
     EXPECT_EQ(compileLevel("shape 3156 1270 3736 872 4317 473 4268 402 3688 800 3107 1199\n", "s.txt", true, level), "");
+    EXPECT_TRUE(level.warnings.empty());
     std::string many;
     for (int i = 0; i < 2600; ++i) many += "shape " + std::to_string(i * 200) + " 0 " + std::to_string(i * 200 + 100) + " 0 " +
                                           std::to_string(i * 200 + 100) + " 100 " + std::to_string(i * 200) + " 100\n";
