@@ -26,8 +26,11 @@ constexpr size_t kLoneSideWork = 400000;
 // A refused solid's sides whose whole points lie further apart than this
 // are bent into parts no longer, in file units (400 world).
 constexpr double kBendPiece = 400 / kFileToWorld;
-// Such sides weighed for bending, at most, in one compile.
+// Such sides weighed for bending, and the triangles of the polygons meshed
+// again, at most, in one compile: a hostile outline of long sides costs
+// little more than before.
 constexpr size_t kBendSides = 256;
+constexpr size_t kBendTriangles = 500;
 
 bool endsWith(const std::string& s, const std::string& tail) {
     if (s.size() < tail.size()) return false;
@@ -240,18 +243,25 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     const RegionFinder finder(regions);
     std::string thin = checked ? solidFaults(solid, finder, name) : "";
     if (!thin.empty()) {
-        // Each long side with no whole point has room for one triangle
-        // only: the solid is meshed again with them bent a little inwards,
-        // and what is still wrong then is the fault.
+        // A stretch of side with no whole point can only be one
+        // triangle's edge: the polygons at fault are meshed again with
+        // their long such stretches bent a little inwards, and what is
+        // still wrong then is the fault.
         std::vector<bool> faulty(polygons.size(), false);
-        for (size_t i = 0; i < solid.size(); ++i)
-            if (!faulty[owners[i]] && isFaulty(solid[i])) faulty[owners[i]] = true;
+        std::vector<size_t> triangles(polygons.size(), 0);
+        for (size_t i = 0; i < solid.size(); ++i) {
+            ++triangles[owners[i]];
+            if (isFaulty(solid[i])) faulty[owners[i]] = true;
+        }
         std::vector<SolidPolygon> bent = polygons;
         std::vector<SideBend> bends;
-        size_t sides = kBendSides;
+        size_t sides = kBendSides, room = kBendTriangles;
         for (size_t i = 0; i < bent.size(); ++i)
-            if (faulty[i])
-                for (SideBend& bend : bendSparseSides(bent[i], kBendPiece, sides)) bends.push_back(std::move(bend));
+            if (faulty[i] && triangles[i] <= room) {
+                std::vector<SideBend> made = bendSparseSides(bent[i], kBendPiece, sides);
+                if (!made.empty()) room -= triangles[i];
+                for (SideBend& bend : made) bends.push_back(std::move(bend));
+            }
         std::vector<FileTriangle> again;
         const bool rebent = !bends.empty() && meshBent(polygons, bent, solid, owners, again);
         if (rebent) thin = solidFaults(again, finder, name);

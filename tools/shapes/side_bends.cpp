@@ -11,8 +11,9 @@
 
 namespace {
 
-// Parts a side is bent into, at most: far more than a level's sides need.
-constexpr double kMostPieces = 64;
+// Parts a side is bent into, at most: more corners make a hostile outline
+// of long sides costly to mesh again.
+constexpr double kMostPieces = 16;
 // Rows tried for each corner: the nearest whole point to a place along the
 // side lies within about 1 / kRows of the side's length of it.
 constexpr int64_t kRows = 256;
@@ -115,13 +116,13 @@ std::vector<SideBend> bendSparseSides(SolidPolygon& polygon, double piece, size_
             if (s * sign(cross(before, a, b)) <= 0 || s * sign(cross(a, b, after)) <= 0) continue;
             const int64_t g = std::gcd(b.x - a.x, b.y - a.y);
             const double length = std::sqrt(double(length2(a, b)));
-            if (length <= piece * double(g) || length > piece * kMostPieces) continue;
+            if (length <= piece * double(g) || length > 2 * piece * kMostPieces) continue;
             if (budget == 0) return bends;
             --budget;
             // Rows up to half a file unit in: g k / length <= 1/2.
             int64_t rows = std::min<int64_t>(kRows, int64_t(length / 2 / double(g)));
             while (rows > 0 && 4 * __int128(rows * g) * (rows * g) > __int128(length2(a, b))) --rows;
-            const int pieces = int(std::ceil(length / piece));
+            const int pieces = int(std::min(kMostPieces, std::ceil(length / piece)));
             int64_t deepest = 0;
             const std::vector<IPoint> at = bendCorners(a, b, s, rows, pieces, deepest);
             if (at.empty()) continue;

@@ -18,7 +18,7 @@ struct SideBend {
 
 // Bends every side of the polygon that has convex corners at both ends and
 // whole points along it more than `piece` file units apart into parts of
-// at most `piece`. A side is left as it is where a bend would touch another
+// at most `piece`, or into 16 parts of at most twice that. A side is left as it is where a bend would touch another
 // part of the outline. budget counts the sides that may yet be weighed, and
 // is spent. Returns the bends made.
 std::vector<SideBend> bendSparseSides(SolidPolygon& polygon, double piece, size_t& budget);
