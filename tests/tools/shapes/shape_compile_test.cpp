@@ -176,7 +176,9 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
     // needs a triangle of its own, and one whose top riser's line runs
     // on to a whole point just short of the back; combs whose 1,780- and
     // 1,390-unit backs keep their triangle on screen only with its corner
-    // just over 40 units in, or elsewhere than the first place tried.
+    // just over 40 units in, or elsewhere than the first place tried; a comb
+    // on a band 81 to 90 across whose back has a whole point only at its
+    // middle, 843 world units from either end, which compiles only bent.
     for (const char* shape : {"shape 2138 3381 2183 3443 1662 3819 1617 3757", "shape 5190 3795 5153 3842 4610 3405 4647 3358",
                               "shape 3793 3213 3164 3366 3192 3979",
                               "shape 5031 2100 4996 2188 4940 2223 4860 2214 4789 2176 4781 2100 4787 2013 4858 1981 "
@@ -202,7 +204,10 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
                               "2138 632 2222 543 2100 657 2017 579 1909 511 1959 412 1825 480 1775 415 1686 484 1636 1185 2593",
                               "shape 1896 3991 1940 3953 1858 3856 1973 3759 2055 3856 2121 3800 2059 3726 2113 3680 2176 3754 "
                               "2240 3701 2120 3559 2246 3454 2365 3595 2428 3542 2310 3402 2389 3335 2507 3475 2605 3393 2654 "
-                              "3452 1945 4050"}) {
+                              "3452 1945 4050",
+                              "shape 237 2275 293 2272 288 2192 369 2187 374 2267 472 2261 461 2086 613 2077 624 2251 773 "
+                              "2242 764 2095 928 2084 937 2231 1098 2221 1092 2128 1189 2122 1195 2215 1359 2205 1362 2259 "
+                              "240 2329"}) {
         CompiledLevel compiled;
         compileOk(std::string(shape) + "\n", "thick.txt", compiled);
         checkedArea2(compiled.triangles);
