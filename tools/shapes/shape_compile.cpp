@@ -26,11 +26,11 @@ constexpr size_t kLoneSideWork = 400000;
 // A refused solid's sides whose whole points lie further apart than this
 // are bent into parts no longer, in file units (400 world).
 constexpr double kBendPiece = 400 / kFileToWorld;
-// Such sides weighed for bending, and the triangles of the polygons meshed
-// again, at most, in one compile: a hostile outline of long sides costs
-// little more than before.
+// Such sides weighed for bending, and the triangles the polygons at fault
+// may take meshed again, at most, in one compile: a hostile outline of long
+// sides costs little more than before.
 constexpr size_t kBendSides = 256;
-constexpr size_t kBendTriangles = 500;
+constexpr size_t kBendTriangles = 1000;
 
 bool endsWith(const std::string& s, const std::string& tail) {
     if (s.size() < tail.size()) return false;
@@ -169,16 +169,18 @@ std::string solidFaults(const std::vector<FileTriangle>& solid, const RegionFind
     return thin;
 }
 
-// The solid meshed again where bent: the triangles of the polygons left as
-// they were are kept. False where the bent polygons do not mesh.
+// The solid meshed again where bent, the bent polygons in at most limit
+// triangles: the triangles of the polygons left as they were are kept.
+// False where the bent polygons do not mesh.
 bool meshBent(const std::vector<SolidPolygon>& polygons, const std::vector<SolidPolygon>& bent,
-              const std::vector<FileTriangle>& solid, const std::vector<size_t>& owners, std::vector<FileTriangle>& out) {
+              const std::vector<FileTriangle>& solid, const std::vector<size_t>& owners, size_t limit,
+              std::vector<FileTriangle>& out) {
     std::vector<SolidPolygon> changed;
     std::vector<bool> isChanged(polygons.size(), false);
     for (size_t i = 0; i < polygons.size(); ++i)
         if (bent[i].outer != polygons[i].outer || bent[i].holes != polygons[i].holes)
             changed.push_back(bent[i]), isChanged[i] = true;
-    if (!meshSolid(changed, size_t(kMaxTriangles) + 500, out).empty()) return false;
+    if (!meshSolid(changed, limit, out).empty()) return false;
     for (size_t i = 0; i < solid.size(); ++i)
         if (!isChanged[owners[i]]) out.push_back(solid[i]);
     std::sort(out.begin(), out.end(), [](const FileTriangle& a, const FileTriangle& b) {
@@ -239,32 +241,29 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     const std::vector<SolidPolygon> polygons = uniteRegions(regions);
     std::vector<size_t> owners;
     const std::string fault = meshSolid(polygons, room, solid, &owners);
-    if (!fault.empty()) return name + ": " + fault;
+    // A mesh past the limit may be a long side's triangle split without end.
+    const bool overflow = fault.rfind("more than ", 0) == 0;
+    if (!fault.empty() && !overflow) return name + ": " + fault;
     const RegionFinder finder(regions);
-    std::string thin = checked ? solidFaults(solid, finder, name) : "";
+    std::string thin = overflow ? name + ": " + fault + "\n" : checked ? solidFaults(solid, finder, name) : "";
     if (!thin.empty()) {
         // A stretch of side with no whole point can only be one
         // triangle's edge: the polygons at fault are meshed again with
         // their long such stretches bent a little inwards, and what is
         // still wrong then is the fault.
-        std::vector<bool> faulty(polygons.size(), false);
-        std::vector<size_t> triangles(polygons.size(), 0);
-        for (size_t i = 0; i < solid.size(); ++i) {
-            ++triangles[owners[i]];
-            if (isFaulty(solid[i])) faulty[owners[i]] = true;
-        }
+        std::vector<bool> faulty(polygons.size(), overflow);
+        for (size_t i = 0; i < solid.size(); ++i)
+            if (!faulty[owners[i]] && isFaulty(solid[i])) faulty[owners[i]] = true;
         std::vector<SolidPolygon> bent = polygons;
         std::vector<SideBend> bends;
-        size_t sides = kBendSides, room = kBendTriangles;
+        size_t sides = kBendSides;
         for (size_t i = 0; i < bent.size(); ++i)
-            if (faulty[i] && triangles[i] <= room) {
-                std::vector<SideBend> made = bendSparseSides(bent[i], kBendPiece, sides);
-                if (!made.empty()) room -= triangles[i];
-                for (SideBend& bend : made) bends.push_back(std::move(bend));
-            }
+            if (faulty[i])
+                for (SideBend& bend : bendSparseSides(bent[i], kBendPiece, sides)) bends.push_back(std::move(bend));
         std::vector<FileTriangle> again;
-        const bool rebent = !bends.empty() && meshBent(polygons, bent, solid, owners, again);
-        if (rebent) thin = solidFaults(again, finder, name);
+        const bool rebent = !bends.empty() && (overflow ? meshSolid(bent, room, again).empty()
+                                                         : meshBent(polygons, bent, solid, owners, kBendTriangles, again));
+        if (rebent) thin = checked ? solidFaults(again, finder, name) : "";
         if (thin.empty()) {
             solid = std::move(again);
             for (const SideBend& bend : bends) {

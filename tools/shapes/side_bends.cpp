@@ -16,7 +16,7 @@ namespace {
 constexpr double kMostPieces = 16;
 // Rows tried for each corner: the nearest whole point to a place along the
 // side lies within about 1 / kRows of the side's length of it.
-constexpr int64_t kRows = 256;
+constexpr int64_t kRows = 4096;
 
 __int128 floorDiv(__int128 n, __int128 d) {  // d > 0
     const __int128 q = n / d;
@@ -37,8 +37,8 @@ void euclid(int64_t a, int64_t b, int64_t& x, int64_t& y, int64_t& g) {
 }
 
 // The whole points of side a -> b that bend it into `pieces` parts at most
-// `rows` rows in on side s, nearest the even places along it; empty when
-// they do not come out in order.
+// `rows` rows in on side s, near the even places along it, in order: the
+// shallowest within a quarter part of each place, else the nearest.
 std::vector<IPoint> bendCorners(IPoint a, IPoint b, int s, int64_t rows, int pieces, int64_t& deepest) {
     const int64_t dx = b.x - a.x, dy = b.y - a.y;
     const __int128 len2 = __int128(dx) * dx + __int128(dy) * dy;
@@ -69,8 +69,10 @@ std::vector<IPoint> bendCorners(IPoint a, IPoint b, int s, int64_t rows, int pie
                 bestErr = err, bestAlong = along, bestRow = k;
                 best = {a.x + int64_t(rx + m * ux), a.y + int64_t(ry + m * uy)};
             }
+            if (4 * err <= len2) break;
         }
-        if (bestAlong <= lastAlong || bestAlong >= len2) return {};
+        // Rows whose points fall together leave fewer, longer parts.
+        if (bestErr < 0 || bestAlong <= lastAlong || bestAlong >= len2) continue;
         lastAlong = bestAlong;
         deepest = std::max(deepest, bestRow * g);
         at.push_back(best);
@@ -119,9 +121,9 @@ std::vector<SideBend> bendSparseSides(SolidPolygon& polygon, double piece, size_
             if (length <= piece * double(g) || length > 2 * piece * kMostPieces) continue;
             if (budget == 0) return bends;
             --budget;
-            // Rows up to half a file unit in: g k / length <= 1/2.
-            int64_t rows = std::min<int64_t>(kRows, int64_t(length / 2 / double(g)));
-            while (rows > 0 && 4 * __int128(rows * g) * (rows * g) > __int128(length2(a, b))) --rows;
+            // Rows less than a file unit in: g k / length < 1.
+            int64_t rows = std::min<int64_t>(kRows, int64_t(length / double(g)));
+            while (rows > 0 && __int128(rows * g) * (rows * g) >= __int128(length2(a, b))) --rows;
             const int pieces = int(std::min(kMostPieces, std::ceil(length / piece)));
             int64_t deepest = 0;
             const std::vector<IPoint> at = bendCorners(a, b, s, rows, pieces, deepest);

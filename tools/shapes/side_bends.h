@@ -1,5 +1,5 @@
 // Long sides of the solid whose whole points lie far apart, bent inwards at
-// whole points by under half a file unit. A stretch of side with no whole
+// whole points by less than a file unit. A stretch of side with no whole
 // point can only be one triangle's edge, and past a length every triangle on
 // it can vanish while on screen; bent, each part gets triangles of its own.
 #pragma once
