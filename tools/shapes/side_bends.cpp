@@ -38,7 +38,7 @@ void euclid(int64_t a, int64_t b, int64_t& x, int64_t& y, int64_t& g) {
 
 // The whole points of side a -> b that bend it into `pieces` parts at most
 // `rows` rows in on side s, near the even places along it, in order: the
-// shallowest within a quarter part of each place, else the nearest.
+// shallowest within a sixteenth of a part of each place, else the nearest.
 std::vector<IPoint> bendCorners(IPoint a, IPoint b, int s, int64_t rows, int pieces, int64_t& deepest) {
     const int64_t dx = b.x - a.x, dy = b.y - a.y;
     const __int128 len2 = __int128(dx) * dx + __int128(dy) * dy;
@@ -69,7 +69,7 @@ std::vector<IPoint> bendCorners(IPoint a, IPoint b, int s, int64_t rows, int pie
                 bestErr = err, bestAlong = along, bestRow = k;
                 best = {a.x + int64_t(rx + m * ux), a.y + int64_t(ry + m * uy)};
             }
-            if (4 * err <= len2) break;
+            if (16 * err <= len2) break;
         }
         // Rows whose points fall together leave fewer, longer parts.
         if (bestErr < 0 || bestAlong <= lastAlong || bestAlong >= len2) continue;

@@ -264,7 +264,7 @@ TEST(ShapeCompile, RefusalsNameTheLine) {
     // less than half a world unit, and the bends are told.
     const std::string bar = "shape 3156 1270 4317 473 4268 402 3107 1199\n";
     compileOk(bar, "s.txt", level);
-    const std::string bent = " with no whole point along it: bent in by at most 0.01 world units at 5 corners along "
+    const std::string bent = " with no whole point along it: bent in by at most 0.05 world units at 5 corners along "
                              "it, so that its triangles stay on screen";
     EXPECT_EQ(level.warnings, (std::vector<std::string>{"s.txt:1: warning: shape has a side from (4660, 1798) to (6402, 603)" + bent,
                                                         "s.txt:1: warning: shape has a side from (6476, 710) to (4734, 1905)" + bent}));
