@@ -113,9 +113,7 @@ std::vector<SideBend> bendSparseSides(SolidPolygon& polygon, double piece, size_
         const int s = (ringArea(*ring) > 0) == (which == 0) ? 1 : -1;
         for (size_t i = 0; i < ring->size(); ++i) {
             const size_t n = ring->size();
-            const IPoint before = (*ring)[(i + n - 1) % n], a = (*ring)[i], b = (*ring)[(i + 1) % n],
-                         after = (*ring)[(i + 2) % n];
-            if (s * sign(cross(before, a, b)) <= 0 || s * sign(cross(a, b, after)) <= 0) continue;
+            const IPoint a = (*ring)[i], b = (*ring)[(i + 1) % n];
             const int64_t g = std::gcd(b.x - a.x, b.y - a.y);
             const double length = std::sqrt(double(length2(a, b)));
             if (length <= piece * double(g) || length > 2 * piece * kMostPieces) continue;

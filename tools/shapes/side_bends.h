@@ -16,9 +16,10 @@ struct SideBend {
     int64_t cut2 = 0;        // twice the area cut off the solid
 };
 
-// Bends every side of the polygon that has convex corners at both ends and
-// whole points along it more than `piece` file units apart into parts of
-// at most `piece`, or into 16 parts of at most twice that. A side is left as it is where a bend would touch another
+// Bends every side of the polygon, outline or hole, whose whole points lie
+// more than `piece` file units apart into parts of at most `piece`, or
+// into 16 parts of at most twice that: past an inward corner an edge could
+// run on along the side's line, but its next whole point is as far again. A side is left as it is where a bend would touch another
 // part of the outline. budget counts the sides that may yet be weighed, and
 // is spent. Returns the bends made.
 std::vector<SideBend> bendSparseSides(SolidPolygon& polygon, double piece, size_t& budget);

@@ -272,6 +272,12 @@ TEST(ShapeCompile, RefusalsNameTheLine) {
     EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, 242968);
     EXPECT_GT(level.bentArea2, 0);
     EXPECT_LT(level.bentArea2, 2 * 1408);
+    // A slot of the same sides in a slab is bent the same way, into the slab.
+    compileOk("<svg><path fill-rule=\"evenodd\" d=\"M1800 900 H5000 V3200 H1800 Z "
+              "M2484 2655 L4225.5 1459.5 L4152 1353 L2410.5 2548.5 Z\"/></svg>",
+              "slot.svg", level);
+    EXPECT_EQ(level.warnings.size(), 2u);
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, 2 * (2133 * 1533) - 242968);
     // A thin part elsewhere is the fault then, not the sides.
     EXPECT_EQ(compileLevel(bar + "shape 0 0 600 0 600 20 0 20\n", "s.txt", true, level).rfind("s.txt:2: shape is ", 0), 0u);
     EXPECT_EQ(compileLevel("shape 3156 1270 3736 872 4317 473 4268 402 3688 800 3107 1199\n", "s.txt", true, level), "");
