@@ -112,10 +112,12 @@ std::string apiRender(const std::vector<uint8_t>& replayBytes, const std::vector
     return "";
 }
 
-std::string apiCompileLevel(const std::vector<uint8_t>& source, const std::string& name, std::vector<uint8_t>& level) {
+std::string apiCompileLevel(const std::vector<uint8_t>& source, const std::string& name, std::vector<uint8_t>& level,
+                            std::vector<std::string>& warnings) {
     CompiledLevel compiled;
     const std::string fault = compileLevel(std::string(source.begin(), source.end()), name, true, compiled);
     if (!fault.empty()) return fault;
+    warnings = compiled.warnings;
     const std::string bytes = encodeLevel(compiled.triangles);
     level.assign(bytes.begin(), bytes.end());
     return "";

@@ -20,9 +20,10 @@ std::string apiRender(const std::vector<uint8_t>& replay, const std::vector<uint
                       std::vector<uint8_t>& rgba);
 
 // `zuno-level compile`: the level file's bytes for a level source (text with
-// triangle and shape lines, or SVG) named name. Returns "" with level set,
-// or the same messages as the tool, one a line.
-std::string apiCompileLevel(const std::vector<uint8_t>& source, const std::string& name, std::vector<uint8_t>& level);
+// triangle and shape lines, or SVG) named name. Returns "" with level set and
+// the compile's warnings, or the same messages as the tool, one a line.
+std::string apiCompileLevel(const std::vector<uint8_t>& source, const std::string& name, std::vector<uint8_t>& level,
+                            std::vector<std::string>& warnings);
 
 // The filled outlines of an SVG drawing as the shape compiler reads them,
 // for the editor: in source order, each outline as "kept line n x0 y0 ...",

@@ -41,6 +41,12 @@ int result(const std::string& error) {
     return error.empty() ? 0 : 1;
 }
 
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
 }  // namespace
 
 extern "C" {
@@ -156,9 +162,13 @@ EMSCRIPTEN_KEEPALIVE int zuno_render(double frame) {
     return result(apiRender(inputs[1], inputs[0], static_cast<int64_t>(frame), output));
 }
 
-// Slot 0 the level source; the level file lands in the output.
+// Slot 0 the level source; the level file lands in the output, its
+// warnings in the message, one a line.
 EMSCRIPTEN_KEEPALIVE int zuno_compile_level(const char* name) {
-    return result(apiCompileLevel(inputs[0], name, output));
+    std::vector<std::string> warnings;
+    if (std::string error = apiCompileLevel(inputs[0], name, output, warnings); !error.empty()) return result(error);
+    message = joinLines(warnings);
+    return 0;
 }
 
 // Slot 0 an SVG drawing: its outlines (see apiReadSvg) land in the output,
@@ -169,9 +179,7 @@ EMSCRIPTEN_KEEPALIVE int zuno_read_svg(const char* name) {
     if (std::string error = apiReadSvg(inputs[0], name, words, warnings); !error.empty()) return result(error);
     output.resize(words.size() * sizeof(int32_t));
     std::memcpy(output.data(), words.data(), output.size());
-    std::string text;
-    for (const std::string& w : warnings) text += (text.empty() ? "" : "\n") + w;
-    message = text;
+    message = joinLines(warnings);
     return 0;
 }
 

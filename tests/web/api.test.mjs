@@ -90,6 +90,10 @@ test('ZUNO.compileLevel writes the bytes zuno-level compile writes', async () =>
       fs.readFileSync(source, 'utf8'), path.basename(source)));
     assert.ok(Buffer.from(got).equals(fs.readFileSync(out)), `${source}: the page's level differs`);
   }
+  const warnings = await page.evaluate(async (text) => (await ZUNO.compileLevel({ source: text, name: 'bar.txt' })).warnings,
+    fs.readFileSync(path.join(DATA, 'bent_bar.txt'), 'utf8'));
+  assert.equal(warnings.length, 2);
+  assert.match(warnings[0], /^bar\.txt:3: warning: shape has a side from \(4660, 1798\) to \(6402, 603\) .*: bent in by at most/);
   await assert.rejects(page.evaluate(() => ZUNO.compileLevel({ source: 'shape 0 0 600 0 600 20 0 20\n', name: 'thin.txt' })),
     /thin\.txt:1: shape is \d+ world units thick near \(/);
 });

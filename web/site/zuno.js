@@ -439,7 +439,11 @@
       return ready.then(() => {
         putInput(0, toBytes(source || ''));
         if (callNamed('zuno_compile_level', String(name || 'level.txt'))) throw new Error(message());
-        return outputBytes();
+        const bytes = outputBytes();
+        const text = message();
+        // What the compile did to the drawing (a long side bent), one a line.
+        bytes.warnings = text ? text.split('\n') : [];
+        return bytes;
       });
     },
     // An SVG drawing's filled outlines as the compiler reads them: in source

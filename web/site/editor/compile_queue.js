@@ -16,13 +16,16 @@ export function levelTriangles(bytes) {
   return tris;
 }
 
-// Where a message points: world coordinates it names, or the item of its line.
+// Where a message points (world coordinates it names, or the item of its
+// line), and whether it is a warning.
 export function problemPlace(message) {
   const near = /\(\s*(-?[\d.]+)\s*,\s*(-?[\d.]+)\s*\)|near (-?[\d.]+),\s*(-?[\d.]+)/.exec(message);
   const line = new RegExp(`^${SOURCE_NAME}:(\\d+):`).exec(message);
   return {
     at: near ? [Number(near[1] ?? near[3]), Number(near[2] ?? near[4])] : null,
     item: line ? Number(line[1]) - 1 : -1,
+    // A warning (a side the compile bent) is news, not a fault.
+    warning: /^[^:]*(:\d+)?: warning: /.test(message),
   };
 }
 
@@ -66,6 +69,7 @@ export class CompileQueue {
         result.bytes = toLevelBytes(job.items);
       } else {
         result.bytes = await ZUNO.compileLevel({ source: toShapeText(job.items), name: SOURCE_NAME });
+        result.messages = result.bytes.warnings || [];
       }
     } catch (error) {
       result.messages = String(error && error.message || error).split('\n').filter((l) => l.trim());

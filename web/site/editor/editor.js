@@ -158,7 +158,7 @@ export class Editor {
     for (const m of result.messages) {
       const place = problemPlace(m);
       if (place.at) this.marks.push(place.at);
-      if (place.item >= 0) bad.add(place.item);
+      if (place.item >= 0 && !place.warning) bad.add(place.item);
     }
     this.badItems = [...bad];
     this.view.setTriangles(result.triangles);

@@ -4,6 +4,7 @@
 // editor as it was. Opens a drawing from a link, else the stored session.
 import { View, GRID_STEPS } from './view.js';
 import { Editor } from './editor.js';
+import { problemPlace } from './compile_queue.js';
 import { PointerTools } from './pointer_tools.js';
 import { wireKeys } from './keys.js';
 import { SessionStore } from './storage.js';
@@ -87,6 +88,7 @@ function showStatus(result) {
   for (const m of r ? r.messages : []) {
     const li = document.createElement('li');
     li.textContent = m;
+    if (problemPlace(m).warning) li.className = 'warning';
     li.onclick = () => {
       const place = /\(\s*(-?[\d.]+)\s*,\s*(-?[\d.]+)\s*\)/.exec(m);
       if (place) { view.cx = Number(place[1]); view.cy = Number(place[2]); view.invalidate(); }
