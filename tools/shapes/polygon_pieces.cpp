@@ -335,9 +335,10 @@ std::vector<Ring> piecesOf(const SolidPolygon& polygon, Cuts cuts, bool prop, si
             if (!needsCut(r, i)) continue;
             ++tries;
             Ring other;
-            bool cut = cuts == Cuts::lean && leanCut(r, i, other);
-            if (!cut) cut = cutAt(r, i, other, cuts == Cuts::bent || cuts == Cuts::lean);
-            if (!cut && (cuts == Cuts::through || cuts == Cuts::turn || cuts == Cuts::lean))
+            const bool lean = cuts == Cuts::lean || cuts == Cuts::leanPast;
+            bool cut = lean && leanCut(r, i, other, cuts == Cuts::leanPast);
+            if (!cut) cut = cutAt(r, i, other, cuts == Cuts::bent || lean);
+            if (!cut && (cuts == Cuts::through || cuts == Cuts::turn || lean))
                 cut = throughCut(r, i, other, cuts != Cuts::through);
             if (cut) {
                 todo.push_back(std::move(r));

@@ -13,10 +13,11 @@
 // bent at a whole point inside where it does not, or also ended at a whole
 // point inside that a first cut runs through (a step just over 40 world
 // units high), or also turns at (turn), or first kept whole as the edge of
-// a triangle of its own (lean, else bent, else as turn). Which meshes best
-// depends on the drawing: bent cuts mend short steps where shapes overlap,
-// but cost thin pieces where a corner is nearly flat.
-enum class Cuts { none, straight, bent, through, turn, lean };
+// a triangle of its own (lean, else bent, else as turn), its third corner
+// maybe past the next edge's end (leanPast). Which meshes best depends on
+// the drawing: bent cuts mend short steps where shapes overlap, but cost
+// thin pieces where a corner is nearly flat.
+enum class Cuts { none, straight, bent, through, turn, lean, leanPast };
 
 // Counter-clockwise rings (positive area under cross), weakly simple: a
 // bridge runs both ways between the same two points. With prop, each long

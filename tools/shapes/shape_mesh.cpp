@@ -111,7 +111,7 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
                           {Cuts::bent, true, false, false},     {Cuts::none, true, false, false},
                           {Cuts::straight, true, true, true},    {Cuts::through, true, false, false},
                           {Cuts::through, true, false, true},    {Cuts::turn, true, false, true},
-                          {Cuts::lean, true, false, true}};
+                          {Cuts::lean, true, false, true},      {Cuts::leanPast, true, false, true}};
     struct Tried {
         std::vector<Ring> pieces;
         bool splitFlat, thickest;

@@ -180,7 +180,8 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
     // on a band 81 to 90 across whose back has a whole point only at its
     // middle, 843 world units from either end, which compiles only bent; a
     // pillar 6,438 long leaning a unit off upright, whose first mesh splits
-    // its sides' triangles past the limit.
+    // its sides' triangles past the limit; a stair whose 41.6-unit riser's
+    // triangle reaches past the short tread above it.
     for (const char* shape : {"shape 2138 3381 2183 3443 1662 3819 1617 3757", "shape 5190 3795 5153 3842 4610 3405 4647 3358",
                               "shape 3793 3213 3164 3366 3192 3979",
                               "shape 5031 2100 4996 2188 4940 2223 4860 2214 4789 2176 4781 2100 4787 2013 4858 1981 "
@@ -210,7 +211,9 @@ TEST(ShapeCompile, ThickShapesWithWideCornersAlwaysCompile) {
                               "shape 237 2275 293 2272 288 2192 369 2187 374 2267 472 2261 461 2086 613 2077 624 2251 773 "
                               "2242 764 2095 928 2084 937 2231 1098 2221 1092 2128 1189 2122 1195 2215 1359 2205 1362 2259 "
                               "240 2329",
-                              "shape 2770 1242 2769 5534 2653 5534 2655 1242"}) {
+                              "shape 2770 1242 2769 5534 2653 5534 2655 1242",
+                              "shape 2147 2355 2174 2301 2149 2289 2180 2224 2154 2211 2205 2107 2178 2094 2232 1983 2372 "
+                              "2051 2209 2385"}) {
         CompiledLevel compiled;
         compileOk(std::string(shape) + "\n", "thick.txt", compiled);
         checkedArea2(compiled.triangles);
