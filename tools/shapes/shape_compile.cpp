@@ -155,8 +155,8 @@ std::string solidFaults(const std::vector<FileTriangle>& solid, const RegionFind
     int reported = 0;
     for (const FileTriangle& t : solid) {
         if (reported == kMaxThinReports) break;
-        const double thickness = triangleThickness(t);
         if (!isFaulty(t)) continue;
+        const double thickness = triangleThickness(t);
         const bool vanishes = thickness >= kMinThickness;
         ++reported;
         const double x = (double(t.c[0]) + t.c[2] + t.c[4]) / 3 * kFileToWorld;
@@ -183,9 +183,7 @@ bool meshBent(const std::vector<SolidPolygon>& polygons, const std::vector<Solid
     if (!meshSolid(changed, limit, out).empty()) return false;
     for (size_t i = 0; i < solid.size(); ++i)
         if (!isChanged[owners[i]]) out.push_back(solid[i]);
-    std::sort(out.begin(), out.end(), [](const FileTriangle& a, const FileTriangle& b) {
-        return std::lexicographical_compare(a.c, a.c + 6, b.c, b.c + 6);
-    });
+    std::sort(out.begin(), out.end(), inMeshOrder);
     return true;
 }
 

@@ -176,9 +176,7 @@ std::string meshSolid(const std::vector<SolidPolygon>& solid, size_t limit, std:
         std::rotate(t.v, t.v + first, t.v + 3);
         sorted.push_back({toFileTriangle(t), from[i]});
     }
-    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
-        return std::lexicographical_compare(a.first.c, a.first.c + 6, b.first.c, b.first.c + 6);
-    });
+    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return inMeshOrder(a.first, b.first); });
     out.clear();
     if (owners) owners->clear();
     for (const auto& [t, owner] : sorted) {

@@ -2,11 +2,17 @@
 // canonical order. The guarantees on thickness are checked by the caller.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "tools/levels/level_bytes.h"
 #include "tools/shapes/shape_types.h"
+
+// The canonical order of the solid's triangles: by their coordinates.
+inline bool inMeshOrder(const FileTriangle& a, const FileTriangle& b) {
+    return std::lexicographical_compare(a.c, a.c + 6, b.c, b.c + 6);
+}
 
 // Triangles covering the polygons exactly, each rotated to start at its
 // smallest corner and sorted; owners, when given, gets the polygon each
