@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -121,5 +122,20 @@ void BM_LineAcrossScreen(benchmark::State& state) {
     for (auto _ : state) display.drawLine(-length + 300.5, -100.3, 300.5, 250.7, 1);
 }
 BENCHMARK(BM_LineAcrossScreen)->Arg(600)->Arg(1024)->Arg(1100)->Arg(4000)->Arg(100000)->Arg(3000000000LL);
+
+// A line whose long axis is stuck (at 2^60 adding 1.0 changes nothing)
+// while the other creeps through every row of the screen: only a corrupt
+// replay draws one, and each row's first step is found by search. The
+// argument is log2 of the steps a row takes.
+void BM_StuckLineThroughEveryRow(benchmark::State& state) {
+    SurfacePtr screen = createScreenSurface();
+    bool running = true;
+    Display display(screen.get(), nullptr, &running);
+    const double far = std::ldexp(1.0, 60);
+    display.setCamera(Vec2(far, 0.5));
+    const double run = std::ldexp(1.0, static_cast<int>(state.range(0)) + 10);
+    for (auto _ : state) display.drawLine(far, -400.5, far + run, 623.5, 1);
+}
+BENCHMARK(BM_StuckLineThroughEveryRow)->Arg(1)->Arg(20)->Arg(42)->Unit(benchmark::kMillisecond);
 
 }  // namespace

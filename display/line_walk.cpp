@@ -90,6 +90,40 @@ int64_t firstTrue(Test test, int64_t lo, int64_t hi, double guess) {
 
 }  // namespace
 
+namespace {
+
+// The sums of one walk's steps, remembered at the indices asked for: an
+// index is summed on from the nearest remembered one below it, so a search
+// crosses each binade about once rather than once a probe. Any start gives
+// the same bits, so which sums are kept changes nothing drawn.
+class StepSums {
+public:
+    StepSums(double start, double step) : step_(step) { kept_[0] = Sum{0, start}; }
+
+    double at(int64_t j) {
+        int from = 0;
+        for (int i = 1; i < count_; ++i)
+            if (kept_[i].index <= j && kept_[i].index > kept_[from].index) from = i;
+        const double v = accumulate(kept_[from].value, step_, j - kept_[from].index);
+        // Once full, the newest sums take turns in the last slots.
+        kept_[count_ < kKept ? count_++ : kKept - 1 - (replaced_++ % (kKept / 2))] = Sum{j, v};
+        return v;
+    }
+
+private:
+    static constexpr int kKept = 64;
+    struct Sum {
+        int64_t index;
+        double value;
+    };
+    double step_;
+    Sum kept_[kKept];
+    int count_ = 1;
+    int replaced_ = 0;
+};
+
+}  // namespace
+
 double accumulate(double v, double s, int64_t k) {
     double a = 0, b = 0;  // the two sums before v, when `known` says they are consecutive
     int known = 0;
@@ -265,8 +299,9 @@ void walkVisibleSteps(Display& display, const LineWalk& walk, uint32_t colour) {
         return;
     }
 
-    auto majorAt = [&](int64_t j) { return accumulate(walk.major1, 1.0, j); };
-    auto minorAt = [&](int64_t j) { return accumulate(walk.minor1, walk.slope, j); };
+    StepSums majorSums(walk.major1, 1.0), minorSums(walk.minor1, walk.slope);
+    auto majorAt = [&](int64_t j) { return majorSums.at(j); };
+    auto minorAt = [&](int64_t j) { return minorSums.at(j); };
 
     // The walk's own end, then the steps whose column (or row) is on screen;
     // the major coordinate never decreases, so each is a range of steps.
@@ -314,10 +349,18 @@ void walkVisibleSteps(Display& display, const LineWalk& walk, uint32_t colour) {
         plot(a, b);
         const double here = minor.of(b);
         const double from = b;
-        const int64_t ahead = firstTrue(
-            [&](int64_t t) { return minor.of(accumulate(from, walk.slope, t)) != here; }, 1, end - j, 1.0);
+        // The guess: steps to where the truncation changes (past 1 or -1
+        // from (-1, 1), where it is 0 throughout), at the size the first
+        // step really has in this binade. Within a binade it is exact, so
+        // the search costs a few sums instead of some hundred.
+        const double stepSize = (from + walk.slope) - from;
+        const double whole = std::trunc(from);
+        const double wholeAhead = walk.slope > 0 ? (from > -1 ? whole + 1 : whole) : (from < 1 ? whole - 1 : whole);
+        StepSums sums(from, walk.slope);
+        const int64_t ahead = firstTrue([&](int64_t t) { return minor.of(sums.at(t)) != here; }, 1, end - j,
+                                        (wholeAhead - from) / stepSize);
         if (ahead >= end - j) break;
-        b = accumulate(from, walk.slope, ahead);
+        b = sums.at(ahead);
         j += ahead;
     }
 }
