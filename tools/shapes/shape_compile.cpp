@@ -9,6 +9,7 @@
 
 #include "tools/levels/level_check.h"
 #include "tools/levels/level_vanish.h"
+#include "tools/shapes/corner_moves.h"
 #include "tools/shapes/lone_sides.h"
 #include "tools/shapes/polygon_pieces.h"
 #include "tools/shapes/segments.h"
@@ -31,6 +32,11 @@ constexpr double kBendPiece = 400 / kFileToWorld;
 // sides costs little more than before.
 constexpr size_t kBendSides = 256;
 constexpr size_t kBendTriangles = 1000;
+// Sides this long (in file units: 40 to 50 world) whose inward end may move
+// to lengthen them, and the corners weighed for it per compile.
+constexpr double kShortSide = kMinThickness / kFileToWorld;
+constexpr double kLongestMovedSide = 50 / kFileToWorld;
+constexpr size_t kMoveCorners = 256;
 
 bool endsWith(const std::string& s, const std::string& tail) {
     if (s.size() < tail.size()) return false;
@@ -169,6 +175,13 @@ std::string solidFaults(const std::vector<FileTriangle>& solid, const RegionFind
     return thin;
 }
 
+bool samePolygons(const std::vector<SolidPolygon>& a, const std::vector<SolidPolygon>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].outer != b[i].outer || a[i].holes != b[i].holes) return false;
+    return true;
+}
+
 // The solid meshed again where bent, the bent polygons in at most limit
 // triangles: the triangles of the polygons left as they were are kept.
 // False where the bent polygons do not mesh.
@@ -185,6 +198,15 @@ bool meshBent(const std::vector<SolidPolygon>& polygons, const std::vector<Solid
         if (!isChanged[owners[i]]) out.push_back(solid[i]);
     std::sort(out.begin(), out.end(), inMeshOrder);
     return true;
+}
+
+std::string moveWarning(const CornerMove& move, const RegionFinder& finder, const std::string& name) {
+    const double len = std::sqrt(double(length2(move.a, move.b)));
+    char moved[32];
+    std::snprintf(moved, sizeof moved, "%.2f", std::sqrt(double(length2(move.b, move.to))) * kFileToWorld);
+    return sourcePlace(name, finder.at(double(move.to.x), double(move.to.y)), "warning: ") + " has a side from " + worldPoint(move.a) + " to " +
+           worldPoint(move.b) + " only " + worldNumber(len * kFileToWorld) + " world units long: its inner end moved " +
+           moved + " world units on, to " + worldPoint(move.to) + ", so that its triangle is thick enough";
 }
 
 std::string bendWarning(const SideBend& bend, const RegionFinder& finder, const std::string& name) {
@@ -262,11 +284,54 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         const bool rebent = !bends.empty() && (overflow ? meshSolid(bent, room, again).empty()
                                                          : meshBent(polygons, bent, solid, owners, kBendTriangles, again));
         if (rebent) thin = checked ? solidFaults(again, finder, name) : "";
+        // Still thin: short sides at the thin triangles lengthened, each by
+        // moving its inward end a whole point on into the solid.
+        std::vector<CornerMove> moves;
+        if (!thin.empty() && !overflow) {
+            const std::vector<FileTriangle>& failed = rebent ? again : solid;
+            std::vector<IPoint> atFault;
+            for (const FileTriangle& t : failed)
+                if (isFaulty(t))
+                    for (int k = 0; k < 3; ++k) atFault.push_back({t.c[2 * k], t.c[2 * k + 1]});
+            std::sort(atFault.begin(), atFault.end());
+            // The least reach first: one whole point on, then two; the
+            // corners of the thin triangles first, then every one.
+            size_t corners = kMoveCorners;
+            const std::vector<IPoint> anywhere;
+            std::vector<SolidPolygon> lastMoved;
+            for (int round = 0; round < 6; ++round) {
+                const int64_t reach2 = round % 3 == 0 ? 2 : round % 3 == 1 ? 5 : 8;
+                std::vector<SolidPolygon> moved = rebent ? bent : polygons;
+                std::vector<CornerMove> made;
+                for (size_t i = 0; i < moved.size(); ++i)
+                    if (faulty[i])
+                        for (const CornerMove& m :
+                             lengthenShortSides(moved[i], kShortSide, kLongestMovedSide, reach2,
+                                                round < 3 ? atFault : anywhere, corners))
+                            made.push_back(m);
+                // A wider reach that finds the same places meshes the same.
+                if (made.empty() || samePolygons(moved, lastMoved)) continue;
+                lastMoved = moved;
+                std::vector<FileTriangle> movedMesh;
+                if (meshBent(polygons, moved, solid, owners, kBendTriangles, movedMesh) &&
+                    solidFaults(movedMesh, finder, name).empty()) {
+                    thin.clear();
+                    again = std::move(movedMesh);
+                    moves = std::move(made);
+                    if (!rebent) bends.clear();
+                    break;
+                }
+            }
+        }
         if (thin.empty()) {
             solid = std::move(again);
             for (const SideBend& bend : bends) {
                 out.warnings.push_back(bendWarning(bend, finder, name));
                 out.bentArea2 += bend.cut2;
+            }
+            for (const CornerMove& move : moves) {
+                out.warnings.push_back(moveWarning(move, finder, name));
+                out.bentArea2 += move.cut2;
             }
         } else {
             // Where a side makes any mesh impossible, that alone is the

@@ -281,6 +281,20 @@ TEST(ShapeCompile, RefusalsNameTheLine) {
               "slot.svg", level);
     EXPECT_EQ(level.warnings.size(), 2u);
     EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, 2 * (2133 * 1533) - 242968);
+    // A stair whose risers of 41 and 42 world units have no whole point
+    // along them and no room under their treads for a triangle 40 thick:
+    // each riser's inward end moves a whole point on, into the solid.
+    compileOk("shape 2116 2067 2151 2126 2175 2113 2245 2233 2269 2219 2340 2343 2240 2401 2064 2097\n", "s.txt", level);
+    const std::string moved = " world units long: its inner end moved 2.12 world units on, to ";
+    EXPECT_EQ(level.warnings,
+              (std::vector<std::string>{
+                  "s.txt:1: warning: shape has a side from (3262, 3170) to (3226, 3189) only 41" + moved +
+                      "(3225, 3190), so that its triangle is thick enough",
+                  "s.txt:1: warning: shape has a side from (3404, 3328) to (3368, 3350) only 42" + moved +
+                      "(3366, 3351), so that its triangle is thick enough"}));
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, 66059);
+    EXPECT_GT(level.bentArea2, 0);
+    EXPECT_LT(level.bentArea2, 2 * 2 * 160);  // a sliver under each riser's tread, at most 1.5 deep
     // A thin part elsewhere is the fault then, not the sides.
     EXPECT_EQ(compileLevel(bar + "shape 0 0 600 0 600 20 0 20\n", "s.txt", true, level).rfind("s.txt:2: shape is ", 0), 0u);
     EXPECT_EQ(compileLevel("shape 3156 1270 3736 872 4317 473 4268 402 3688 800 3107 1199\n", "s.txt", true, level), "");
