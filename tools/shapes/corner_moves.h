@@ -1,6 +1,6 @@
-// Short sides lengthened: a side just over the thinnest a triangle may be,
-// with no room for the triangle it needs, has its inward end moved one whole
-// point on along its line, into the solid. A few units of length make the
+// Short sides lengthened: a side near the thinnest a triangle may be, with
+// no room for the triangle it needs, has its inward end moved a whole point
+// or two on along its line, into the solid. A few units of length make the
 // triangle on it much shallower, so that it fits under the next tread.
 #pragma once
 
