@@ -24,7 +24,7 @@ export function problemPlace(message) {
   return {
     at: near ? [Number(near[1] ?? near[3]), Number(near[2] ?? near[4])] : null,
     item: line ? Number(line[1]) - 1 : -1,
-    // A warning (a side the compile bent) is news, not a fault.
+    // A warning (a side the compile bent or lengthened) is news, not a fault.
     warning: /^[^:]*(:\d+)?: warning: /.test(message),
   };
 }
