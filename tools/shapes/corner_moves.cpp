@@ -43,20 +43,7 @@ IPoint bestPlace(IPoint a, IPoint b, IPoint prev, IPoint next, int s, int64_t re
 // Whether b moved to p leaves the polygon simple: p inside, no other corner
 // in what is cut off, no edges crossing.
 bool moveFits(const SolidPolygon& polygon, const SolidPolygon& moved, IPoint prev, IPoint b, IPoint next, IPoint p) {
-    if (!polygonHolds(polygon, p)) return false;
-    SolidPolygon cut;
-    cut.outer = {prev, b, next, p};
-    auto clear = [&](const Ring& r) {
-        for (const IPoint& q : r)
-            if (q != prev && q != b && q != next && polygonHolds(cut, q)) return false;
-        return true;
-    };
-    if (!clear(polygon.outer)) return false;
-    for (const Ring& h : polygon.holes)
-        if (!clear(h)) return false;
-    std::vector<Ring> rings{moved.outer};
-    rings.insert(rings.end(), moved.holes.begin(), moved.holes.end());
-    return !ringsCross(rings);
+    return polygonHolds(polygon, p) && cutKeepsSimple(polygon, moved, {prev, b, next, p}, {prev, b, next});
 }
 
 }  // namespace

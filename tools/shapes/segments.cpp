@@ -96,3 +96,20 @@ bool polygonHolds(const SolidPolygon& polygon, IPoint p) {
         if (walk(h)) return true;
     return inside;
 }
+
+bool cutKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, const Ring& cut,
+                    const std::vector<IPoint>& kept) {
+    SolidPolygon region;
+    region.outer = cut;
+    auto clear = [&](const Ring& r) {
+        for (const IPoint& q : r)
+            if (std::find(kept.begin(), kept.end(), q) == kept.end() && polygonHolds(region, q)) return false;
+        return true;
+    };
+    if (!clear(polygon.outer)) return false;
+    for (const Ring& h : polygon.holes)
+        if (!clear(h)) return false;
+    std::vector<Ring> rings{changed.outer};
+    rings.insert(rings.end(), changed.holes.begin(), changed.holes.end());
+    return !ringsCross(rings);
+}

@@ -30,6 +30,12 @@ bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 // edge, or two run along each other: anything but touching at corners.
 bool ringsCross(const std::vector<Ring>& rings);
 
+// Whether the polygon, changed only within the ring `cut` (whose corners
+// `kept` are the polygon's own), stays simple: no other corner of it lies
+// in the cut, and no edges of the changed rings cross.
+bool cutKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, const Ring& cut,
+                    const std::vector<IPoint>& kept);
+
 // Whether the direction from corner k of the counter-clockwise ring
 // towards p points into the polygon's side of that corner.
 bool inSector(const Ring& r, size_t k, IPoint p);

@@ -201,6 +201,41 @@ bool meshBent(const std::vector<SolidPolygon>& polygons, const std::vector<Solid
     return true;
 }
 
+// The polygons at fault meshed again from `start` with their short sides
+// lengthened: the least reach first (one whole point on, then two), the
+// sides at the thin triangles of `failed` first, then every one. Returns the
+// moves of the first sound mesh, which goes to out, or none.
+std::vector<CornerMove> meshMoved(const std::vector<SolidPolygon>& polygons, const std::vector<SolidPolygon>& start,
+                                  const std::vector<bool>& faulty, const std::vector<FileTriangle>& failed,
+                                  const std::vector<FileTriangle>& solid, const std::vector<size_t>& owners,
+                                  const RegionFinder& finder, const std::string& name, std::vector<FileTriangle>& out) {
+    std::vector<IPoint> atFault;
+    for (const FileTriangle& t : failed)
+        if (isFaulty(t))
+            for (int k = 0; k < 3; ++k) atFault.push_back({t.c[2 * k], t.c[2 * k + 1]});
+    std::sort(atFault.begin(), atFault.end());
+    size_t corners = kMoveCorners;
+    const std::vector<IPoint> anywhere;
+    std::vector<SolidPolygon> lastMoved;
+    for (int round = 0; round < 6; ++round) {
+        const int64_t reach2 = round % 3 == 0 ? 2 : round % 3 == 1 ? 5 : 8;
+        std::vector<SolidPolygon> moved = start;
+        std::vector<CornerMove> made;
+        for (size_t i = 0; i < moved.size(); ++i)
+            if (faulty[i])
+                for (const CornerMove& m : lengthenShortSides(moved[i], kShortSide, kLongestMovedSide, reach2,
+                                                              round < 3 ? atFault : anywhere, corners))
+                    made.push_back(m);
+        // A wider reach that finds the same places meshes the same.
+        if (made.empty() || samePolygons(moved, lastMoved)) continue;
+        lastMoved = moved;
+        if (meshBent(polygons, moved, solid, owners, kBendTriangles, out) && solidFaults(out, finder, name).empty())
+            return made;
+    }
+    out.clear();
+    return {};
+}
+
 std::string moveWarning(const CornerMove& move, const RegionFinder& finder, const std::string& name) {
     const double len = std::sqrt(double(length2(move.a, move.b)));
     char moved[32];
@@ -286,42 +321,16 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
                                                          : meshBent(polygons, bent, solid, owners, kBendTriangles, again));
         if (rebent) thin = checked ? solidFaults(again, finder, name) : "";
         // Still thin: short sides at the thin triangles lengthened, each by
-        // moving its inward end a whole point on into the solid.
+        // moving its inward end a whole point or two on into the solid.
         std::vector<CornerMove> moves;
         if (!thin.empty() && !overflow) {
-            const std::vector<FileTriangle>& failed = rebent ? again : solid;
-            std::vector<IPoint> atFault;
-            for (const FileTriangle& t : failed)
-                if (isFaulty(t))
-                    for (int k = 0; k < 3; ++k) atFault.push_back({t.c[2 * k], t.c[2 * k + 1]});
-            std::sort(atFault.begin(), atFault.end());
-            // The least reach first: one whole point on, then two; the
-            // corners of the thin triangles first, then every one.
-            size_t corners = kMoveCorners;
-            const std::vector<IPoint> anywhere;
-            std::vector<SolidPolygon> lastMoved;
-            for (int round = 0; round < 6; ++round) {
-                const int64_t reach2 = round % 3 == 0 ? 2 : round % 3 == 1 ? 5 : 8;
-                std::vector<SolidPolygon> moved = rebent ? bent : polygons;
-                std::vector<CornerMove> made;
-                for (size_t i = 0; i < moved.size(); ++i)
-                    if (faulty[i])
-                        for (const CornerMove& m :
-                             lengthenShortSides(moved[i], kShortSide, kLongestMovedSide, reach2,
-                                                round < 3 ? atFault : anywhere, corners))
-                            made.push_back(m);
-                // A wider reach that finds the same places meshes the same.
-                if (made.empty() || samePolygons(moved, lastMoved)) continue;
-                lastMoved = moved;
-                std::vector<FileTriangle> movedMesh;
-                if (meshBent(polygons, moved, solid, owners, kBendTriangles, movedMesh) &&
-                    solidFaults(movedMesh, finder, name).empty()) {
-                    thin.clear();
-                    again = std::move(movedMesh);
-                    moves = std::move(made);
-                    if (!rebent) bends.clear();
-                    break;
-                }
+            std::vector<FileTriangle> moved;
+            moves = meshMoved(polygons, rebent ? bent : polygons, faulty, rebent ? again : solid, solid, owners, finder,
+                              name, moved);
+            if (!moves.empty()) {
+                thin.clear();
+                again = std::move(moved);
+                if (!rebent) bends.clear();
             }
         }
         if (thin.empty()) {

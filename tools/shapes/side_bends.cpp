@@ -85,21 +85,10 @@ std::vector<IPoint> bendCorners(IPoint a, IPoint b, int s, int64_t rows, int pie
 bool bendFits(const SolidPolygon& polygon, const SolidPolygon& bent, IPoint a, IPoint b, const std::vector<IPoint>& at) {
     for (const IPoint& p : at)
         if (!polygonHolds(polygon, p)) return false;
-    SolidPolygon sliver;
-    sliver.outer.push_back(a);
-    sliver.outer.insert(sliver.outer.end(), at.begin(), at.end());
-    sliver.outer.push_back(b);
-    auto clear = [&](const Ring& r) {
-        for (const IPoint& q : r)
-            if (q != a && q != b && polygonHolds(sliver, q)) return false;
-        return true;
-    };
-    if (!clear(polygon.outer)) return false;
-    for (const Ring& h : polygon.holes)
-        if (!clear(h)) return false;
-    std::vector<Ring> rings{bent.outer};
-    rings.insert(rings.end(), bent.holes.begin(), bent.holes.end());
-    return !ringsCross(rings);
+    Ring sliver{a};
+    sliver.insert(sliver.end(), at.begin(), at.end());
+    sliver.push_back(b);
+    return cutKeepsSimple(polygon, bent, sliver, {a, b});
 }
 
 }  // namespace
