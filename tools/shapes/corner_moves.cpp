@@ -1,7 +1,10 @@
 // Short sides lengthened by moving their inward end. A side of length L
 // with no whole point along it is one triangle's edge, and that triangle is
 // 40 thick only with its third corner h away: L h / sqrt(h^2 + L^2) >= 40.
-// At L = 41 that is h = 182; at L = 43, 109.
+// At L = 41 that is h = 182; at L = 43, 109. Beside a convex corner of
+// angle A whose other side is T long, the triangles on the two sides take
+// asin(40 / L) + asin(40 / T) of A between them: at A = 90° and T = 84, L
+// must be 46.
 #include "tools/shapes/corner_moves.h"
 
 #include <algorithm>
@@ -10,8 +13,6 @@
 #include "tools/shapes/segments.h"
 
 namespace {
-
-constexpr int64_t kReach = 2;  // the most a corner moves along either axis
 
 bool atFaultHas(const std::vector<IPoint>& atFault, IPoint p) {
     return atFault.empty() || std::binary_search(atFault.begin(), atFault.end(), p);
@@ -26,8 +27,10 @@ IPoint bestPlace(IPoint a, IPoint b, IPoint prev, IPoint next, int s, int64_t re
     IPoint best = b;
     int64_t bestLength2 = length2(a, b);
     __int128 bestOff = 0;
-    for (int64_t dy = -kReach; dy <= kReach; ++dy)
-        for (int64_t dx = -kReach; dx <= kReach; ++dx) {
+    int64_t reach = 0;  // the most a corner moves along either axis
+    while ((reach + 1) * (reach + 1) <= reach2) ++reach;
+    for (int64_t dy = -reach; dy <= reach; ++dy)
+        for (int64_t dx = -reach; dx <= reach; ++dx) {
             const IPoint p{b.x + dx, b.y + dy};
             if (p == b || dx * dx + dy * dy > reach2 || (b.x - a.x) * dx + (b.y - a.y) * dy <= 0) continue;
             if (s * cross(prev, b, p) < 0 || s * cross(b, next, p) < 0) continue;

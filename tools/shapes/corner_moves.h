@@ -17,7 +17,7 @@ struct CornerMove {
 
 // Moves the inward end of every side from `shortest` to `longest` file units
 // long whose inward end is in `atFault` (sorted; empty: any), to the whole point within
-// sqrt(reach2) file units (reach2 at most 8) that lengthens it most without
+// sqrt(reach2) file units that lengthens it most without
 // adding solid or touching another part of the outline. budget counts the
 // corners that may yet be weighed, and is spent. Returns the moves made.
 std::vector<CornerMove> lengthenShortSides(SolidPolygon& polygon, double shortest, double longest, int64_t reach2,

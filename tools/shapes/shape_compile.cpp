@@ -38,6 +38,14 @@ constexpr size_t kBendTriangles = 1000;
 constexpr double kShortSide = 36 / kFileToWorld;
 constexpr double kLongestMovedSide = 50 / kFileToWorld;
 constexpr size_t kMoveCorners = 256;
+// The reaches tried, squared, in file units: up to two whole points on, on
+// the corners at fault and then on all; then further, on all at once. A
+// riser of 40 beside a 90° corner and a tread of 84 needs to become 46
+// (see corner_moves.cpp), and rounding a drawn 40 can leave 39.
+constexpr int64_t kNearReach[] = {2, 5, 8};
+constexpr int64_t kFarReach[] = {13, 18, 25, 32};
+// The triangles meshed, at most, in trying them.
+constexpr size_t kMoveTriangles = 6000;
 
 bool endsWith(const std::string& s, const std::string& tail) {
     if (s.size() < tail.size()) return false;
@@ -176,13 +184,6 @@ std::string solidFaults(const std::vector<FileTriangle>& solid, const RegionFind
     return thin;
 }
 
-bool samePolygons(const std::vector<SolidPolygon>& a, const std::vector<SolidPolygon>& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].outer != b[i].outer || a[i].holes != b[i].holes) return false;
-    return true;
-}
-
 // The solid meshed again where bent, the bent polygons in at most limit
 // triangles: the triangles of the polygons left as they were are kept.
 // False where the bent polygons do not mesh.
@@ -201,39 +202,73 @@ bool meshBent(const std::vector<SolidPolygon>& polygons, const std::vector<Solid
     return true;
 }
 
+// Whether polygon alone meshes in at most the bends' limit of triangles,
+// none at fault; `limit`, the triangles all such meshes may take, is spent.
+bool meshesSound(const SolidPolygon& polygon, size_t& limit) {
+    std::vector<FileTriangle> mesh;
+    const bool meshed = meshSolid({polygon}, std::min(limit, kBendTriangles), mesh).empty();
+    limit -= std::min(limit, meshed ? mesh.size() : limit);
+    return meshed && std::none_of(mesh.begin(), mesh.end(), isFaulty);
+}
+
 // The polygons at fault meshed again from `start` with their short sides
-// lengthened: the least reach first (one whole point on, then two), the
-// sides at the thin triangles of `failed` first, then every one. Returns the
-// moves of the first sound mesh, which goes to out, or none.
+// lengthened, each polygon on its own, so that one hard stair does not move
+// the corners of the rest: the least reach first, the sides at the thin
+// triangles of `failed` first, then every one; then the far reaches on
+// every one. Returns the moves of the first sound mesh, which goes to out,
+// or none.
 std::vector<CornerMove> meshMoved(const std::vector<SolidPolygon>& polygons, const std::vector<SolidPolygon>& start,
                                   const std::vector<bool>& faulty, const std::vector<FileTriangle>& failed,
                                   const std::vector<FileTriangle>& solid, const std::vector<size_t>& owners,
                                   const RegionFinder& finder, const std::string& name, std::vector<FileTriangle>& out) {
+    out.clear();
     std::vector<IPoint> atFault;
     for (const FileTriangle& t : failed)
         if (isFaulty(t))
             for (int k = 0; k < 3; ++k) atFault.push_back({t.c[2 * k], t.c[2 * k + 1]});
     std::sort(atFault.begin(), atFault.end());
     size_t corners = kMoveCorners;
+    size_t triangles = kMoveTriangles;
     const std::vector<IPoint> anywhere;
-    std::vector<SolidPolygon> lastMoved;
-    for (int round = 0; round < 6; ++round) {
-        const int64_t reach2 = round % 3 == 0 ? 2 : round % 3 == 1 ? 5 : 8;
-        std::vector<SolidPolygon> moved = start;
-        std::vector<CornerMove> made;
-        for (size_t i = 0; i < moved.size(); ++i)
-            if (faulty[i])
-                for (const CornerMove& m : lengthenShortSides(moved[i], kShortSide, kLongestMovedSide, reach2,
-                                                              round < 3 ? atFault : anywhere, corners))
-                    made.push_back(m);
-        // A wider reach that finds the same places meshes the same.
-        if (made.empty() || samePolygons(moved, lastMoved)) continue;
-        lastMoved = moved;
-        if (meshBent(polygons, moved, solid, owners, kBendTriangles, out) && solidFaults(out, finder, name).empty())
-            return made;
+    struct Round {
+        int64_t reach2;
+        const std::vector<IPoint>* at;
+    };
+    std::vector<Round> rounds;
+    const std::vector<IPoint>* const places[] = {&atFault, &anywhere};
+    for (const std::vector<IPoint>* at : places)
+        for (const int64_t reach2 : kNearReach) rounds.push_back({reach2, at});
+    for (const int64_t reach2 : kFarReach) rounds.push_back({reach2, &anywhere});
+    std::vector<SolidPolygon> moved = start;
+    std::vector<CornerMove> made;
+    const size_t atFaultCount = size_t(std::count(faulty.begin(), faulty.end(), true));
+    for (size_t i = 0; i < start.size(); ++i) {
+        // Where several are at fault, the bends may have mended some.
+        if (!faulty[i] || (atFaultCount > 1 && meshesSound(start[i], triangles))) continue;
+        bool sound = false;
+        SolidPolygon last;
+        for (const Round& round : rounds) {
+            SolidPolygon polygon = start[i];
+            std::vector<CornerMove> moves =
+                lengthenShortSides(polygon, kShortSide, kLongestMovedSide, round.reach2, *round.at, corners);
+            // A wider reach that finds the same places meshes the same.
+            if (moves.empty() || (polygon.outer == last.outer && polygon.holes == last.holes)) continue;
+            last = polygon;
+            if (meshesSound(polygon, triangles)) {
+                moved[i] = std::move(polygon);
+                made.insert(made.end(), moves.begin(), moves.end());
+                sound = true;
+                break;
+            }
+        }
+        if (!sound) return {};
     }
-    out.clear();
-    return {};
+    if (made.empty() || !meshBent(polygons, moved, solid, owners, kBendTriangles, out) ||
+        !solidFaults(out, finder, name).empty()) {
+        out.clear();
+        return {};
+    }
+    return made;
 }
 
 std::string moveWarning(const CornerMove& move, const RegionFinder& finder, const std::string& name) {
@@ -321,7 +356,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
                                                          : meshBent(polygons, bent, solid, owners, kBendTriangles, again));
         if (rebent) thin = checked ? solidFaults(again, finder, name) : "";
         // Still thin: short sides at the thin triangles lengthened, each by
-        // moving its inward end a whole point or two on into the solid.
+        // moving its inward end a few whole points on into the solid.
         std::vector<CornerMove> moves;
         if (!thin.empty() && !overflow) {
             std::vector<FileTriangle> moved;

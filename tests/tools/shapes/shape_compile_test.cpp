@@ -295,6 +295,13 @@ TEST(ShapeCompile, RefusalsNameTheLine) {
     EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, 66059);
     EXPECT_GT(level.bentArea2, 0);
     EXPECT_LT(level.bentArea2, 2 * 2 * 160);  // a sliver under each riser's tread, at most 1.5 deep
+    // On a band and treads just over 80, a riser rounded to 39 must become
+    // 46: only a reach of five whole points on does it.
+    compileOk("shape 5137 815 5139 761 5112 760 5113 707 5087 706 5088 649 5198 652 5193 817\n", "s.txt", level);
+    ASSERT_EQ(level.warnings.size(), 2u);
+    EXPECT_NE(level.warnings[1].find("only 39 world units long: its inner end moved 7.50 world units on"), std::string::npos);
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, 27458);
+    EXPECT_LT(level.bentArea2, 2 * 2 * 5 * 56);
     // A thin part elsewhere is the fault then, not the sides.
     EXPECT_EQ(compileLevel(bar + "shape 0 0 600 0 600 20 0 20\n", "s.txt", true, level).rfind("s.txt:2: shape is ", 0), 0u);
     EXPECT_EQ(compileLevel("shape 3156 1270 3736 872 4317 473 4268 402 3688 800 3107 1199\n", "s.txt", true, level), "");
