@@ -10,6 +10,7 @@
 #include <numeric>
 
 #include "tools/levels/level_check.h"
+#include "tools/shapes/corner_leans.h"
 #include "tools/shapes/ear_clip.h"
 #include "tools/shapes/mesh_refine.h"
 #include "tools/shapes/polygon_pieces.h"
@@ -24,6 +25,9 @@ constexpr double kNearCorner = 30.0;  // file units a new point keeps from a cor
 // may weigh so many triangles in all in moving corners.
 constexpr size_t kVariantTriangles = 60;
 constexpr size_t kVariantWork = 600000;
+// Sides leaned through a corner, at most: so many a polygon, so many in all.
+constexpr size_t kLeansTried = 2;
+constexpr size_t kLeansPerSolid = 64;
 
 // Adds to the pieces a whole point of the outline across from the shortest
 // edge of triangle t, along that edge's inward normal. False when there is
@@ -96,7 +100,51 @@ std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFla
     return "";
 }
 
-std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out) {
+std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out, size_t* leans);
+
+// A thin triangle on a long side of the outline whose third corner is a
+// reflex corner near it, leaned through that corner: the side's triangle
+// and the two pieces of the rest, each meshed on its own without leaning.
+// Replaces mesh where that leaves fewer thin triangles; `leans` counts the
+// leans that may yet be tried, and is spent.
+void leanThroughCorners(const SolidPolygon& polygon, size_t limit, size_t& leans, std::vector<MeshTriangle>& mesh) {
+    Ring ring = polygon.outer;
+    if (ringArea(ring) < 0) std::reverse(ring.begin(), ring.end());
+    size_t tried = 0;
+    const std::vector<MeshTriangle> first = mesh;
+    for (const MeshTriangle& t : first) {
+        if (meshThickness(t) >= kMinThickness) continue;
+        for (int j = 0; j < 3; ++j) {
+            // Edge u-w along one side of the outline (where the side was
+            // divided, a part of it), third corner a corner of the outline.
+            const IPoint u = t.v[j], w = t.v[(j + 1) % 3], third = t.v[(j + 2) % 3];
+            if (std::find(ring.begin(), ring.end(), third) == ring.end()) continue;
+            Ring divided;
+            for (size_t i = 0; i < ring.size() && divided.empty(); ++i) {
+                const IPoint a = ring[i], b = ring[(i + 1) % ring.size()];
+                if (!liesOn(a, b, u) || !liesOn(a, b, w) || length2(a, u) >= length2(a, w)) continue;
+                divided = ring;
+                size_t at = i + 1;
+                if (u != a) divided.insert(divided.begin() + long(at++), u);
+                if (w != b) divided.insert(divided.begin() + long(at), w);
+            }
+            if (divided.empty()) continue;
+            const auto index = [&](IPoint p) { return size_t(std::find(divided.begin(), divided.end(), p) - divided.begin()); };
+            for (const CornerLean& lean : leansThrough(divided, index(u), index(third))) {
+                if (++tried > kLeansTried || leans == 0) return;
+                --leans;
+                std::vector<MeshTriangle> again{lean.triangle};
+                if (meshPolygon({lean.first, {}}, limit, again, nullptr).empty() &&
+                    meshPolygon({lean.second, {}}, limit, again, nullptr).empty() && thinCount(again) < thinCount(mesh)) {
+                    mesh.swap(again);
+                    return;
+                }
+            }
+        }
+    }
+}
+
+std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out, size_t* leans) {
     std::vector<MeshTriangle> mesh;
     std::vector<Ring> first = meshPieces(polygon, Cuts::straight, false);
     if (std::string e = meshWithPieces(first, limit, false, false, mesh); !e.empty()) return e;
@@ -146,6 +194,8 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
         if (meshWithPieces(std::move(t.pieces), limit, true, false, again, &weighed).empty() && thinCount(again) < thin)
             mesh.swap(again);
     }
+    if (leans && polygon.holes.empty() && mesh.size() <= kVariantTriangles && thinCount(mesh) > 0)
+        leanThroughCorners(polygon, limit, *leans, mesh);
     out.insert(out.end(), mesh.begin(), mesh.end());
     return out.size() > limit ? "more than " + std::to_string(limit) + " triangles" : "";
 }
@@ -165,8 +215,9 @@ std::string meshSolid(const std::vector<SolidPolygon>& solid, size_t limit, std:
         return "more than " + std::to_string(limit) + " triangles (the outlines have " + std::to_string(corners) + " corners)";
     std::vector<MeshTriangle> mesh;
     std::vector<size_t> from;
+    size_t leans = kLeansPerSolid;
     for (size_t i = 0; i < solid.size(); ++i) {
-        if (std::string e = meshPolygon(solid[i], limit, mesh); !e.empty()) return e;
+        if (std::string e = meshPolygon(solid[i], limit, mesh, &leans); !e.empty()) return e;
         from.resize(mesh.size(), i);
     }
     std::vector<std::pair<FileTriangle, size_t>> sorted;

@@ -302,6 +302,13 @@ TEST(ShapeCompile, RefusalsNameTheLine) {
     EXPECT_NE(level.warnings[1].find("only 39 world units long: its inner end moved 7.50 world units on"), std::string::npos);
     EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, 27458);
     EXPECT_LT(level.bentArea2, 2 * 2 * 5 * 56);
+    // A stair of leaning risers whose long top has no whole point along it
+    // and a step's reflex corner 29 from it: its triangle leans through
+    // that corner, and the drawing is covered as drawn.
+    compileOk("shape 5133 3932 5184 3806 5150 3792 5196 3677 5059 3609 5112 3477 4964 3460 4987 3405 5355 3554 5192 3956\n",
+              "s.txt", level);
+    EXPECT_TRUE(level.warnings.empty());
+    EXPECT_EQ(checkedArea2(level.triangles), 140135);
     // A thin part elsewhere is the fault then, not the sides.
     EXPECT_EQ(compileLevel(bar + "shape 0 0 600 0 600 20 0 20\n", "s.txt", true, level).rfind("s.txt:2: shape is ", 0), 0u);
     EXPECT_EQ(compileLevel("shape 3156 1270 3736 872 4317 473 4268 402 3688 800 3107 1199\n", "s.txt", true, level), "");
