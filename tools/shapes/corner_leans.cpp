@@ -40,11 +40,6 @@ bool crossesRing(const Ring& ring, IPoint s0, IPoint s1) {
     return false;
 }
 
-// p inside triangle abc (counter-clockwise) or on its edges.
-bool inTriangle(IPoint a, IPoint b, IPoint c, IPoint p) {
-    return cross(a, b, p) >= 0 && cross(b, c, p) >= 0 && cross(c, a, p) >= 0;
-}
-
 }  // namespace
 
 std::vector<CornerLean> leansThrough(const Ring& ring, size_t side, size_t r) {
@@ -61,6 +56,7 @@ std::vector<CornerLean> leansThrough(const Ring& ring, size_t side, size_t r) {
     for (const bool fromB : {true, false}) {
         const IPoint e = fromB ? b : a;
         const int64_t g = std::gcd(c.x - e.x, c.y - e.y);
+        if (g == 0) continue;  // a ring through one point twice
         const IPoint step{(c.x - e.x) / g, (c.y - e.y) / g};
         for (int64_t k = 1; k <= kFurthest; ++k) {
             const IPoint p{c.x + step.x * k, c.y + step.y * k};
@@ -73,7 +69,7 @@ std::vector<CornerLean> leansThrough(const Ring& ring, size_t side, size_t r) {
                 continue;
             bool clear = true;
             for (size_t k2 = 0; k2 < n && clear; ++k2)
-                if (k2 != side && k2 != ib && k2 != r && inTriangle(a, b, p, ring[k2])) clear = false;
+                if (k2 != side && k2 != ib && k2 != r && triangleHolds(a, b, p, ring[k2])) clear = false;
             if (!clear) continue;
             CornerLean lean{t, span(ring, ib, r), span(ring, r, side)};
             (fromB ? lean.second : lean.first).push_back(p);

@@ -7,6 +7,7 @@
 
 #include "tools/levels/level_check.h"
 #include "tools/levels/level_vanish.h"
+#include "tools/shapes/segments.h"
 
 namespace {
 
@@ -19,8 +20,7 @@ struct Node {
 
 // Corner k of the ring sits on the closed triangle, other than at its corners.
 bool blocks(IPoint a, IPoint b, IPoint c, IPoint p) {
-    if (p == a || p == b || p == c) return false;
-    return cross(a, b, p) >= 0 && cross(b, c, p) >= 0 && cross(c, a, p) >= 0;
+    return p != a && p != b && p != c && triangleHolds(a, b, c, p);
 }
 
 }  // namespace

@@ -50,8 +50,7 @@ bool leanCut(Ring& ring, size_t i, Ring& other, bool past) {
         for (size_t q = 0; q < n; ++q) {
             const IPoint u = ring[q], w = ring[(q + 1) % n];
             // Nor may the triangle hold a corner, as a hole bridged to z would.
-            if (u != a && u != b && u != z && !(beyond && u == c) && cross(t.v[0], t.v[1], u) >= 0 &&
-                cross(t.v[1], t.v[2], u) >= 0 && cross(t.v[2], t.v[0], u) >= 0)
+            if (u != a && u != b && u != z && !(beyond && u == c) && triangleHolds(t.v[0], t.v[1], t.v[2], u))
                 return false;
             IPoint at;
             if (u == b || w == b || u == z || w == z || (u == a && w == c) || (u == c && w == a)) continue;

@@ -253,7 +253,7 @@ bool propEdge(Ring& ring, size_t i, Ring& triangle, size_t& budget, size_t varia
     // The triangle must be empty and its new sides clear of the outline.
     for (size_t k = 0; k < n; ++k) {
         const IPoint p = ring[k], q = ring[(k + 1) % n];
-        if (p != a && p != b && cross(a, b, p) >= 0 && cross(b, best, p) >= 0 && cross(best, a, p) >= 0) return false;
+        if (p != a && p != b && triangleHolds(a, b, best, p)) return false;
         IPoint at;
         if (p != a && q != a && segmentsMeet(a, best, p, q, at)) return false;
         if (p != b && q != b && segmentsMeet(best, b, p, q, at)) return false;

@@ -17,6 +17,11 @@ inline bool isReflex(const Ring& r, size_t i) {
     return cross(r[(i + n - 1) % n], r[i], r[(i + 1) % n]) < 0;
 }
 
+// p lies in the closed counter-clockwise triangle abc.
+inline bool triangleHolds(IPoint a, IPoint b, IPoint c, IPoint p) {
+    return cross(a, b, p) >= 0 && cross(b, c, p) >= 0 && cross(c, a, p) >= 0;
+}
+
 // p lies on the closed segment ab.
 bool liesOn(IPoint a, IPoint b, IPoint p);
 
