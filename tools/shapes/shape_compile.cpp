@@ -45,7 +45,7 @@ constexpr size_t kMoveCorners = 256;
 constexpr int64_t kNearReach[] = {2, 5, 8};
 constexpr int64_t kFarReach[] = {13, 18, 25, 32};
 // The triangles meshed, at most, in trying them.
-constexpr size_t kMoveTriangles = 6000;
+constexpr size_t kMoveTriangles = 2000;
 
 bool endsWith(const std::string& s, const std::string& tail) {
     if (s.size() < tail.size()) return false;
