@@ -16,16 +16,6 @@ namespace {
 
 constexpr int64_t kFurthest = 64;  // whole points past r weighed, from each end
 
-// The ring's corners from index `from` on to `to`, both included.
-Ring span(const Ring& ring, size_t from, size_t to) {
-    Ring out;
-    for (size_t k = from;; k = (k + 1) % ring.size()) {
-        out.push_back(ring[k]);
-        if (k == to) break;
-    }
-    return out;
-}
-
 // Whether segment s0-s1 meets the ring anywhere but at its own ends, where
 // those are the ring's corners.
 bool crossesRing(const Ring& ring, IPoint s0, IPoint s1) {
@@ -53,6 +43,7 @@ std::vector<CornerLean> leansThrough(const Ring& ring, size_t side, size_t r) {
     const __int128 along = __int128(c.x - a.x) * (b.x - a.x) + __int128(c.y - a.y) * (b.y - a.y);
     if (cross(a, b, c) <= 0 || double(cross(a, b, c)) >= near || along <= 0 || along >= length2(a, b)) return leans;
     const __int128 whole = ringArea(ring);
+    const SolidPolygon polygon{ring, {}};
     for (const bool fromB : {true, false}) {
         const IPoint e = fromB ? b : a;
         const int64_t g = std::gcd(c.x - e.x, c.y - e.y);
@@ -63,7 +54,6 @@ std::vector<CornerLean> leansThrough(const Ring& ring, size_t side, size_t r) {
             if (double(cross(a, b, p)) < near) continue;
             const MeshTriangle t{{a, b, p}};
             if (meshThickness(t) < kMinThickness || meshCanVanish(t)) continue;
-            SolidPolygon polygon{ring, {}};
             if (!polygonHolds(polygon, p) || crossesRing(ring, fromB ? a : b, p) || crossesRing(ring, c, p) ||
                 crossesRing(ring, e, c))
                 continue;
@@ -71,7 +61,7 @@ std::vector<CornerLean> leansThrough(const Ring& ring, size_t side, size_t r) {
             for (size_t k2 = 0; k2 < n && clear; ++k2)
                 if (k2 != side && k2 != ib && k2 != r && triangleHolds(a, b, p, ring[k2])) clear = false;
             if (!clear) continue;
-            CornerLean lean{t, span(ring, ib, r), span(ring, r, side)};
+            CornerLean lean{t, ringSpan(ring, ib, r), ringSpan(ring, r, side)};
             (fromB ? lean.second : lean.first).push_back(p);
             const __int128 tri = cross(a, b, p);
             if (lean.first.size() < 3 || lean.second.size() < 3 || ringArea(lean.first) <= 0 ||

@@ -286,6 +286,15 @@ __int128 ringArea(const Ring& r) {
     return a;
 }
 
+Ring ringSpan(const Ring& r, size_t from, size_t to) {
+    Ring out;
+    for (size_t k = from;; k = (k + 1) % r.size()) {
+        out.push_back(r[k]);
+        if (k == to) break;
+    }
+    return out;
+}
+
 namespace {
 
 std::vector<Ring> piecesOf(const SolidPolygon& polygon, Cuts cuts, bool prop, size_t variant, PropCache* cache) {

@@ -42,3 +42,6 @@ bool needsCut(const Ring& r, size_t i);
 
 // Twice the signed area of the ring.
 __int128 ringArea(const Ring& r);
+
+// The ring's corners from index `from` round to index `to`, both included.
+Ring ringSpan(const Ring& r, size_t from, size_t to);

@@ -32,15 +32,9 @@ constexpr size_t kThroughTries = 64;  // pieces weighed per corner
 // corner j: first runs from i round to j and back along the path, second
 // from j round to i and on along it.
 void splitRing(const Ring& r, size_t i, size_t j, const Ring& path, Ring& first, Ring& second) {
-    const size_t m = r.size();
-    for (size_t k = i;; k = (k + 1) % m) {
-        first.push_back(r[k]);
-        if (k == j) break;
-    }
-    for (size_t k = j;; k = (k + 1) % m) {
-        second.push_back(r[k]);
-        if (k == i) break;
-    }
+    const Ring one = ringSpan(r, i, j), two = ringSpan(r, j, i);
+    first.insert(first.end(), one.begin(), one.end());
+    second.insert(second.end(), two.begin(), two.end());
     first.insert(first.end(), path.rbegin(), path.rend());
     second.insert(second.end(), path.begin(), path.end());
 }
