@@ -148,7 +148,8 @@ void checkShapeCompile(const uint8_t* data, std::size_t size, const std::string&
     if (isSvgSource(bytes, name)) {
         std::vector<std::string> warnings;
         KeptTriangles keep;
-        if (!readSvg(bytes, name, regions, warnings, &keep).empty()) fail("the drawing reads differently the second time");
+        if (!readSvg(bytes, name, regions, warnings, &keep, level.evenCurves).empty())
+            fail("the drawing reads differently the second time");
         kept = keep.triangles.size();
     } else {
         std::istringstream in(bytes);

@@ -176,9 +176,10 @@ bool mergeAt(Mesh& mesh, size_t i) {
 }
 
 // Adds corner c inside the triangle that holds it, then flips the edges
-// around it back to Delaunay. False when c lies outside every triangle, on
-// an edge, or near a corner.
-bool insertPoint(Mesh& mesh, IPoint c, size_t hint) {
+// around it back to Delaunay. False when c lies outside every triangle or
+// near a corner, or on an edge unless onEdges (then a shared edge is split
+// there, on both sides).
+bool insertPoint(Mesh& mesh, IPoint c, size_t hint, bool onEdges, size_t& onEdge) {
     // Walks from the triangle the point came from towards it, across the
     // first edge that has it outside; the outline ends the walk.
     size_t k = hint;
@@ -195,17 +196,45 @@ bool insertPoint(Mesh& mesh, IPoint c, size_t hint) {
     }
     {
         const MeshTriangle h = mesh.at(k);
-        if (cross(h.v[0], h.v[1], c) <= 0 || cross(h.v[1], h.v[2], c) <= 0 || cross(h.v[2], h.v[0], c) <= 0) return false;
         for (const IPoint& v : h.v) {
             const double dx = double(v.x - c.x), dy = double(v.y - c.y);
             if (dx * dx + dy * dy < kNearCorner * kNearCorner) return false;
         }
-        mesh.remove(k);
+        int on = -1;
+        for (int j = 0; j < 3; ++j) {
+            const __int128 s = cross(h.v[j], h.v[(j + 1) % 3], c);
+            if (s < 0) return false;
+            if (s == 0) {
+                if (on >= 0) return false;
+                if (!onEdges) return ++onEdge, false;
+                on = j;
+            }
+        }
         // Edges facing c that may need a flip, as (from, to).
         std::vector<std::pair<IPoint, IPoint>> edges;
-        for (int j = 0; j < 3; ++j) {
-            mesh.add({{h.v[j], h.v[(j + 1) % 3], c}});
-            edges.emplace_back(h.v[j], h.v[(j + 1) % 3]);
+        if (on >= 0) {
+            // On a shared edge a-b: both triangles on it are split at c.
+            const IPoint a = h.v[on], b = h.v[(on + 1) % 3], x = h.v[(on + 2) % 3];
+            const long u = mesh.twin(a, b);
+            if (u < 0) return false;
+            const MeshTriangle& o = mesh.at(size_t(u));
+            int m = 0;
+            while (m < 3 && !(o.v[m] == b && o.v[(m + 1) % 3] == a)) ++m;
+            if (m == 3) return false;
+            const IPoint y = o.v[(m + 2) % 3];
+            const MeshTriangle parts[4] = {{{a, c, x}}, {{c, b, x}}, {{b, c, y}}, {{c, a, y}}};
+            for (const MeshTriangle& p : parts)
+                if (!positive(p)) return false;
+            mesh.remove(k);
+            mesh.remove(size_t(u));
+            for (const MeshTriangle& p : parts) mesh.add(p);
+            edges = {{x, a}, {b, x}, {y, b}, {a, y}};
+        } else {
+            mesh.remove(k);
+            for (int j = 0; j < 3; ++j) {
+                mesh.add({{h.v[j], h.v[(j + 1) % 3], c}});
+                edges.emplace_back(h.v[j], h.v[(j + 1) % 3]);
+            }
         }
         for (size_t guard = 0; !edges.empty() && guard < 4 * mesh.size() + 64; ++guard) {
             const auto [p, q] = edges.back();
@@ -250,7 +279,7 @@ bool circleCentre(const MeshTriangle& t, IPoint& c) {
 // The work of refineMesh, weighing at most `budget` triangles in moving
 // corners.
 std::string refineWithin(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay,
-                         size_t& budget) {
+                         bool onEdges, size_t& budget, size_t& onEdge) {
     Mesh mesh(triangles);
     for (int pass = 0; delaunay && pass < 64; ++pass) {
         bool changed = false;
@@ -288,7 +317,7 @@ std::string refineWithin(std::vector<MeshTriangle>& triangles, size_t limit, boo
                 // the longest edge, when shared, is split instead and the new
                 // corner moved to its best place.
                 std::vector<size_t> made;
-                inserted = mesh.count() < thinBudget && circleCentre(t, c) && insertPoint(mesh, c, i);
+                inserted = mesh.count() < thinBudget && circleCentre(t, c) && insertPoint(mesh, c, i, onEdges, onEdge);
                 const MeshTriangle longest = rotated(t, longestEdge(t));
                 if (splitFlat && !inserted && round == 0 && mesh.count() < thinBudget && mesh.twin(longest.v[0], longest.v[1]) >= 0 &&
                     splitEdge(mesh, i, longestEdge(t), made)) {
@@ -298,7 +327,7 @@ std::string refineWithin(std::vector<MeshTriangle>& triangles, size_t limit, boo
                 }
             } else {
                 c = {(t.v[0].x + t.v[1].x + t.v[2].x) / 3, (t.v[0].y + t.v[1].y + t.v[2].y) / 3};
-                inserted = insertPoint(mesh, c, i);
+                inserted = insertPoint(mesh, c, i, onEdges, onEdge);
             }
             added = added || inserted;
             fine[i] = !inserted;  // no point for it: not tried again
@@ -341,12 +370,13 @@ std::string refineWithin(std::vector<MeshTriangle>& triangles, size_t limit, boo
 }  // namespace
 
 std::string refineMesh(std::vector<MeshTriangle>& triangles, size_t limit, bool splitFlat, bool delaunay,
-                       size_t* weighed) {
+                       bool onEdges, RefineCounts* counts) {
     // Triangles weighed while moving corners: where a part is thin by
     // nature no place is good, and the search must end all the same.
     const size_t start = kSmoothWork * triangles.size() + 20000;
     size_t budget = start;
-    std::string fault = refineWithin(triangles, limit, splitFlat, delaunay, budget);
-    if (weighed) *weighed += start - budget;
+    size_t onEdge = 0;
+    std::string fault = refineWithin(triangles, limit, splitFlat, delaunay, onEdges, budget, onEdge);
+    if (counts) counts->weighed += start - budget, counts->onEdge += onEdge;
     return fault;
 }

@@ -306,22 +306,13 @@ bool isSvgSource(const std::string& bytes, const std::string& name) {
     return i < bytes.size() && bytes[i] == '<';
 }
 
-std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
-    out = CompiledLevel{};
-    std::vector<SourceRegion> regions;
-    if (isSvgSource(bytes, name)) {
-        KeptTriangles kept;
-        if (std::string e = readSvg(bytes, name, regions, out.warnings, &kept); !e.empty()) return e;
-        out.triangles = std::move(kept.triangles);
-        out.lines = std::move(kept.lines);
-    } else {
-        std::istringstream in(bytes);
-        ShapeText text;
-        if (std::string e = parseShapeText(in, name, text); !e.empty()) return e;
-        out.triangles = text.triangles.triangles;
-        out.lines = text.triangles.lines;
-        regions = std::move(text.shapes);
-    }
+namespace {
+
+// The regions meshed into out, which holds the kept triangles so far;
+// lone tells whether the fault is a side on which no triangle can be sound.
+std::string meshRegions(const std::vector<SourceRegion>& regions, const std::string& name, bool checked,
+                        CompiledLevel& out, bool& lone) {
+    lone = false;
     if (out.triangles.size() > size_t(kMaxTriangles))
         return name + ": more than " + std::to_string(kMaxTriangles) + " triangles";
     if (regions.empty()) return "";
@@ -381,7 +372,8 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         } else {
             // Where a side makes any mesh impossible, that alone is the
             // fault to mend: the thin triangles are its consequence.
-            if (std::string lone = loneSideFaults(rebent ? bent : polygons, finder, name); !lone.empty()) thin = lone;
+            if (std::string faults = loneSideFaults(rebent ? bent : polygons, finder, name); !faults.empty())
+                thin = faults, lone = true;
             thin.pop_back();
             return thin;
         }
@@ -393,6 +385,52 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     if (out.triangles.size() > size_t(kMaxTriangles))
         return name + ": " + std::to_string(out.triangles.size()) + " triangles, at most " + std::to_string(kMaxTriangles);
+    return "";
+}
+
+// The drawing read into its regions, with its kept triangles and warnings.
+std::string readDrawing(const std::string& bytes, const std::string& name, bool evenCurves,
+                        std::vector<SourceRegion>& regions, CompiledLevel& out) {
+    out = CompiledLevel{};
+    KeptTriangles kept;
+    if (std::string e = readSvg(bytes, name, regions, out.warnings, &kept, evenCurves); !e.empty()) return e;
+    out.triangles = std::move(kept.triangles);
+    out.lines = std::move(kept.lines);
+    return "";
+}
+
+}  // namespace
+
+std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
+    std::vector<SourceRegion> regions;
+    if (!isSvgSource(bytes, name)) {
+        out = CompiledLevel{};
+        std::istringstream in(bytes);
+        ShapeText text;
+        if (std::string e = parseShapeText(in, name, text); !e.empty()) return e;
+        out.triangles = text.triangles.triangles;
+        out.lines = text.triangles.lines;
+        bool lone;
+        return meshRegions(text.shapes, name, checked, out, lone);
+    }
+    if (std::string e = readDrawing(bytes, name, false, regions, out); !e.empty()) return e;
+    bool lone;
+    const std::string fault = meshRegions(regions, name, checked, out, lone);
+    if (fault.empty() || !checked || lone) return fault;
+    // Refused: the curves are flattened again into chords no shorter than
+    // they allow, short sides on them joined, and that is meshed instead
+    // where it differs and is sound. A drawing that compiles as it is
+    // flattened first is written as before; one refused for a long
+    // straight side is not helped.
+    std::vector<SourceRegion> even;
+    CompiledLevel again;
+    const auto same = [](const SourceRegion& a, const SourceRegion& b) { return a.outlines == b.outlines; };
+    if (!readDrawing(bytes, name, true, even, again).empty() ||
+        (even.size() == regions.size() && std::equal(even.begin(), even.end(), regions.begin(), same)))
+        return fault;
+    if (!meshRegions(even, name, checked, again, lone).empty()) return fault;
+    out = std::move(again);
+    out.evenCurves = true;
     return "";
 }
 

@@ -14,6 +14,7 @@ struct CompiledLevel {
     std::vector<int> lines;               // source line of each (a shape's line for its triangles)
     std::vector<std::string> warnings;    // what was skipped or bent, one line each
     int64_t bentArea2 = 0;                // twice the area that bent sides cut off the solid
+    bool evenCurves = false;              // the drawing's curves flattened again, as readSvg's evenCurves
 };
 
 // Whether the source is an SVG drawing (by name, else by its first bytes).
@@ -21,7 +22,8 @@ bool isSvgSource(const std::string& bytes, const std::string& name);
 
 // Compiles source bytes named name. Returns "" or the messages, one a line,
 // each "NAME:LINE: what is wrong". With checked, the solid's triangles must
-// be thick enough; the level check proper is the caller's.
+// be thick enough; the level check proper is the caller's. A drawing so
+// refused is tried once more with its curves flattened evenly.
 std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out);
 
 // compileLevelSource, then with checked the level check of the result, its

@@ -10,6 +10,7 @@
 #include <numeric>
 
 #include "tools/levels/level_check.h"
+#include "tools/shapes/centre_fan.h"
 #include "tools/shapes/corner_leans.h"
 #include "tools/shapes/ear_clip.h"
 #include "tools/shapes/mesh_refine.h"
@@ -66,11 +67,21 @@ size_t thinCount(const std::vector<MeshTriangle>& mesh) {
     return thin;
 }
 
-// Meshes the pieces of a polygon; `mesh` then holds its triangles. With
-// thickest, each small piece is triangulated for its thinnest triangle
-// rather than by clipping ears.
-std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFlat, bool thickest,
-                           std::vector<MeshTriangle>& mesh, size_t* weighed = nullptr) {
+// How pieces are triangulated and refined.
+struct Meshing {
+    bool splitFlat = false;  // refineMesh's
+    // Each small piece triangulated for its thinnest triangle rather than
+    // by clipping ears, its diagonals then kept unless a flip thickens both.
+    bool thickest = false;
+    bool onEdges = false;  // refineMesh's
+    // Each round piece fanned from its middle where that is sound, its
+    // diagonals then kept as with thickest.
+    bool fan = false;
+};
+
+// Meshes the pieces of a polygon; `mesh` then holds its triangles.
+std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, Meshing how, std::vector<MeshTriangle>& mesh,
+                           RefineCounts* counts = nullptr) {
     // A piece of n corners makes n - 2 triangles at least: a long outline
     // divided for the screen is refused before the work of meshing it.
     size_t corners = 0;
@@ -80,14 +91,15 @@ std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, bool splitFla
     for (int round = 0;; ++round) {
         mesh.clear();
         for (const Ring& piece : pieces) {
-            if (!(thickest && triangulateThickest(piece, mesh)) && !clipEars(piece, mesh)) {
+            if (!(how.fan && fanFromCentre(piece, mesh)) && !(how.thickest && triangulateThickest(piece, mesh)) &&
+                !clipEars(piece, mesh)) {
                 const IPoint p = piece.front();
                 return "cannot mesh the outline near (" + std::to_string(std::llround(double(p.x) * kFileToWorld)) +
                        ", " + std::to_string(std::llround(double(p.y) * kFileToWorld)) + ")";
             }
             if (mesh.size() > limit) return "more than " + std::to_string(limit) + " triangles";
         }
-        if (std::string e = refineMesh(mesh, limit, splitFlat, !thickest, weighed); !e.empty()) return e;
+        if (std::string e = refineMesh(mesh, limit, how.splitFlat, !how.thickest && !how.fan, how.onEdges, counts); !e.empty()) return e;
         // Another round only while it helps: a part thin by nature stays so.
         const size_t thin = thinCount(mesh);
         if (round == kRounds || thin == 0 || thin >= lastThin) break;
@@ -147,7 +159,8 @@ void leanThroughCorners(const SolidPolygon& polygon, size_t limit, size_t& leans
 std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<MeshTriangle>& out, size_t* leans) {
     std::vector<MeshTriangle> mesh;
     std::vector<Ring> first = meshPieces(polygon, Cuts::straight, false);
-    if (std::string e = meshWithPieces(first, limit, false, false, mesh); !e.empty()) return e;
+    RefineCounts counts;
+    if (std::string e = meshWithPieces(first, limit, {}, mesh, &counts); !e.empty()) return e;
     // The other ways only where the first leaves thin triangles, only when
     // they leave fewer, and only when they cut other pieces or refine
     // otherwise: a refused drawing costs a few meshes, not many.
@@ -175,15 +188,16 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
         if (std::find(tried.begin(), tried.end(), t) != tried.end()) continue;
         tried.push_back(t);
         std::vector<MeshTriangle> again;
-        if (meshWithPieces(std::move(t.pieces), limit, way.splitFlat, way.thickest, again).empty() &&
+        if (meshWithPieces(std::move(t.pieces), limit, {way.splitFlat, way.thickest}, again, &counts).empty() &&
             thinCount(again) < thin)
             mesh.swap(again);
     }
     // Last, on a small outline, other places for the props' corners, while
     // the triangles weighed in moving corners stay within a budget.
     PropCache cache;
-    size_t weighed = 0;
-    for (size_t variant = 1; variant <= kPropVariants && weighed < kVariantWork && mesh.size() <= kVariantTriangles;
+    const size_t weighedBefore = counts.weighed;
+    for (size_t variant = 1;
+         variant <= kPropVariants && counts.weighed - weighedBefore < kVariantWork && mesh.size() <= kVariantTriangles;
          ++variant) {
         const size_t thin = thinCount(mesh);
         if (thin == 0) break;
@@ -191,11 +205,29 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
         if (std::find(tried.begin(), tried.end(), t) != tried.end()) continue;
         tried.push_back(t);
         std::vector<MeshTriangle> again;
-        if (meshWithPieces(std::move(t.pieces), limit, true, false, again, &weighed).empty() && thinCount(again) < thin)
+        if (meshWithPieces(std::move(t.pieces), limit, {true}, again, &counts).empty() && thinCount(again) < thin)
             mesh.swap(again);
     }
     if (leans && polygon.holes.empty() && mesh.size() <= kVariantTriangles && thinCount(mesh) > 0)
         leanThroughCorners(polygon, limit, *leans, mesh);
+    // Last, for round outlines, whose ears are thin: a fan from the middle,
+    // and new corners at circle centres even where they fall on diagonals
+    // (a regular outline's do). Tried last, so that what meshed before
+    // meshes as it did.
+    // Only on small outlines, as the props' other places; the fan only
+    // where some piece takes one, the centres on edges only where some fell
+    // on one before.
+    for (const Meshing how : {Meshing{true, false, false, true}, Meshing{true, false, true, false}}) {
+        const size_t thin = thinCount(mesh);
+        if (thin == 0 || mesh.size() > kVariantTriangles) break;
+        if (how.onEdges && counts.onEdge == 0) continue;
+        std::vector<Ring> pieces = meshPieces(polygon, Cuts::straight, false);
+        std::vector<MeshTriangle> again;
+        if (how.fan && std::none_of(pieces.begin(), pieces.end(), [&](const Ring& piece) { return fanFromCentre(piece, again); }))
+            continue;
+        again.clear();
+        if (meshWithPieces(std::move(pieces), limit, how, again).empty() && thinCount(again) < thin) mesh.swap(again);
+    }
     out.insert(out.end(), mesh.begin(), mesh.end());
     return out.size() > limit ? "more than " + std::to_string(limit) + " triangles" : "";
 }

@@ -15,11 +15,30 @@ namespace {
 constexpr double kTolerance = 1.0;      // world units
 constexpr double kShortestChord = 60.0; // world units
 constexpr int kMaxChords = 1000;        // per curve
+// Evenly, at most so many steps per shortest chord of length: enough to
+// keep close to the curve, and a drawing's work stays a multiple of its
+// points.
+constexpr double kEvenSteps = 8;
 constexpr double kPi = 3.14159265358979323846;
 
 DPoint apply(const Affine& m, DPoint p) { return {m.a * p.x + m.c * p.y + m.e, m.b * p.x + m.d * p.y + m.f}; }
 
 double dist(DPoint p, DPoint q) { return std::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y)); }
+
+// Whether two directions are within a few degrees: a curve that goes on
+// from another so has no corner where they meet.
+bool smoothlyOn(DPoint u, DPoint v) {
+    const double lu = std::sqrt(u.x * u.x + u.y * u.y), lv = std::sqrt(v.x * v.x + v.y * v.y);
+    return lu > 0 && lv > 0 && u.x * v.x + u.y * v.y > 0.94 * lu * lv;
+}
+
+// The first of the control points that differs from p, as a direction from it.
+DPoint away(DPoint p, DPoint a, DPoint b, DPoint c) {
+    for (const DPoint q : {a, b, c})
+        if (q.x != p.x || q.y != p.y) return {q.x - p.x, q.y - p.y};
+    return {0, 0};
+}
+
 
 class Scanner {
 public:
@@ -82,11 +101,43 @@ Affine compose(const Affine& o, const Affine& i) {
                   o.b * i.c + o.d * i.d, o.a * i.e + o.c * i.f + o.e, o.b * i.e + o.d * i.f + o.f};
 }
 
-void OutlineBuilder::emit(DPoint user) {
+void OutlineBuilder::emit(DPoint user, unsigned char kind) {
     const DPoint p = apply(m_, user);
     if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
     ++points_;
-    if (points_ <= kMaxSvgPoints) open_.push_back(p);
+    if (points_ <= kMaxSvgPoints) open_.push_back(p), kinds_.push_back(kind);
+}
+
+// A curve starts at the current point, leaving it in startDirection (in
+// user units): the point is on a curve, and where the segment before was a
+// curve going on smoothly into this one, it may be dropped like the points
+// along a curve.
+void OutlineBuilder::curveFrom(DPoint startDirection) {
+    const DPoint d{m_.a * startDirection.x + m_.c * startDirection.y, m_.b * startDirection.x + m_.d * startDirection.y};
+    if (open_.empty() || open_.size() == 1) firstCurved_ = true, firstDirection_ = d;
+    if (open_.empty()) emit(cur_, kOnCurve);
+    else kinds_.back() |= kOnCurve | (lastCurved_ && smoothlyOn(endDirection_, d) ? kDroppable : 0);
+}
+
+// Emits the points of a curve that keep each chord at least the shortest
+// chord long: a point closer than that to the last one kept is dropped, and
+// so is the last one kept when it would leave too short a chord to the end.
+void OutlineBuilder::emitChords(const std::vector<DPoint>& user, DPoint end, DPoint endDirection) {
+    std::vector<DPoint> kept;
+    DPoint last = apply(m_, cur_);
+    for (const DPoint& u : user) {
+        const DPoint q = apply(m_, u);
+        if (dist(last, q) < kShortestChord) continue;
+        kept.push_back(u);
+        last = q;
+    }
+    if (!kept.empty() && dist(last, apply(m_, end)) < kShortestChord) kept.pop_back();
+    const unsigned char along = even_ ? kOnCurve | kDroppable : kCorner;
+    for (const DPoint& q : kept) emit(q, along);
+    cur_ = end;
+    emit(cur_, even_ ? kOnCurve : kCorner);
+    lastCurved_ = true;
+    endDirection_ = {m_.a * endDirection.x + m_.c * endDirection.y, m_.b * endDirection.x + m_.d * endDirection.y};
 }
 
 void OutlineBuilder::moveTo(double x, double y) {
@@ -99,36 +150,30 @@ void OutlineBuilder::lineTo(double x, double y) {
     if (open_.empty()) emit(cur_);
     cur_ = {x, y};
     emit(cur_);
+    lastCurved_ = false;
 }
 
 void OutlineBuilder::cubicTo(double x1, double y1, double x2, double y2, double x, double y) {
-    if (open_.empty()) emit(cur_);
+    const DPoint start = away(cur_, {x1, y1}, {x2, y2}, {x, y}), end = away({x, y}, {x2, y2}, {x1, y1}, cur_);
+    curveFrom(start);
     const DPoint p0 = apply(m_, cur_), p1 = apply(m_, {x1, y1}), p2 = apply(m_, {x2, y2}), p3 = apply(m_, {x, y});
     // Chords for the tolerance, from the size of the second differences.
     const double ddx = std::max(std::fabs(p0.x - 2 * p1.x + p2.x), std::fabs(p1.x - 2 * p2.x + p3.x));
     const double ddy = std::max(std::fabs(p0.y - 2 * p1.y + p2.y), std::fabs(p1.y - 2 * p2.y + p3.y));
     double n = std::ceil(std::sqrt(0.75 * std::sqrt(ddx * ddx + ddy * ddy) / kTolerance));
+    // Evenly, the chords come from points as close as the tolerance asks,
+    // thinned to the shortest chord; else fewer steps of t at once.
     const double length = dist(p0, p1) + dist(p1, p2) + dist(p2, p3);
-    n = std::min(n, std::floor(length / kShortestChord));
+    n = std::min(n, std::floor(length / kShortestChord * (even_ ? kEvenSteps : 1)));
     const int chords = !std::isfinite(n) || n < 1 ? 1 : int(std::min(n, double(kMaxChords)));
-    // Equal steps of t give unequal chords: points closer than the shortest
-    // chord to the last one kept are dropped, and so is the last one kept
-    // when it would leave too short a chord to the end.
-    std::vector<DPoint> kept;
-    DPoint last = p0;
+    // Equal steps of t give unequal chords, thinned as they are emitted.
+    std::vector<DPoint> user;
     for (int k = 1; k < chords; ++k) {
         const double t = double(k) / chords, s = 1 - t;
         const double a = s * s * s, b = 3 * s * s * t, c = 3 * s * t * t, d = t * t * t;
-        const DPoint user{a * cur_.x + b * x1 + c * x2 + d * x, a * cur_.y + b * y1 + c * y2 + d * y};
-        const DPoint q = apply(m_, user);
-        if (dist(last, q) < kShortestChord) continue;
-        kept.push_back(user);
-        last = q;
+        user.push_back({a * cur_.x + b * x1 + c * x2 + d * x, a * cur_.y + b * y1 + c * y2 + d * y});
     }
-    if (!kept.empty() && dist(last, p3) < kShortestChord) kept.pop_back();
-    for (const DPoint& q : kept) emit(q);
-    cur_ = {x, y};
-    emit(cur_);
+    emitChords(user, {x, y}, {-end.x, -end.y});
 }
 
 void OutlineBuilder::quadTo(double x1, double y1, double x, double y) {
@@ -170,20 +215,119 @@ void OutlineBuilder::arcTo(double rx, double ry, double angle, bool large, bool 
     const double scale = std::max(std::sqrt(m_.a * m_.a + m_.b * m_.b), std::sqrt(m_.c * m_.c + m_.d * m_.d));
     const double radius = std::max(rx, ry) * scale, turn = std::fabs(delta);
     double n = std::ceil(turn * std::sqrt(radius / (8 * kTolerance)));
-    n = std::min(n, std::floor(turn * radius / kShortestChord));
+    n = std::min(n, std::floor(turn * radius / kShortestChord * (even_ ? kEvenSteps : 1)));
     const int chords = !std::isfinite(n) || n < 1 ? 1 : int(std::min(n, double(kMaxChords)));
-    if (open_.empty()) emit(cur_);
+    if (!even_) {
+        // Equal steps of the angle, as many as the length allows.
+        if (open_.empty()) emit(cur_);
+        for (int i = 1; i < chords; ++i) {
+            const double t = theta + delta * i / chords, ct = steadyCos(t), st = steadySin(t);
+            emit({cx + rx * cp * ct - ry * sp * st, cy + rx * sp * ct + ry * cp * st});
+        }
+        cur_ = {x, y};
+        emit(cur_);
+        return;
+    }
+    // Evenly: an ellipse's steps of angle are short near its narrow ends, so
+    // they are thinned to the shortest chord.
+    const auto along = [&](double t) {
+        const double ct = steadyCos(t), st = steadySin(t), sign = delta < 0 ? -1 : 1;
+        return DPoint{sign * (-rx * cp * st - ry * sp * ct), sign * (-rx * sp * st + ry * cp * ct)};
+    };
+    curveFrom(along(theta));
+    std::vector<DPoint> user;
     for (int i = 1; i < chords; ++i) {
         const double t = theta + delta * i / chords, ct = steadyCos(t), st = steadySin(t);
-        emit({cx + rx * cp * ct - ry * sp * st, cy + rx * sp * ct + ry * cp * st});
+        user.push_back({cx + rx * cp * ct - ry * sp * st, cy + rx * sp * ct + ry * cp * st});
     }
-    cur_ = {x, y};
-    emit(cur_);
+    emitChords(user, {x, y}, along(theta + delta));
+}
+
+// Drops the points along smooth runs of curve (and where curves meet
+// smoothly) that lie closer than the shortest chord to the last point kept,
+// and the last one kept of a run where it would leave too short a chord to
+// the corner after: a path drawn freehand is many short curves.
+void OutlineBuilder::thinSmoothRuns() {
+    const size_t n = open_.size();
+    size_t first = 0;
+    while (first < n && (kinds_[first] & kDroppable)) ++first;
+    if (first == n) first = 0;  // a closed smooth loop: one point stands for a corner
+    Outline ring;
+    std::vector<unsigned char> kinds;
+    for (size_t k = 0; k < n; ++k) {
+        const size_t i = (first + k) % n;
+        const DPoint p = open_[i];
+        if (k > 0 && (kinds_[i] & kDroppable)) {
+            if (dist(ring.back(), p) >= kShortestChord) ring.push_back(p), kinds.push_back(kinds_[i]);
+            continue;
+        }
+        if (ring.size() > 1 && (kinds.back() & kDroppable) && dist(ring.back(), p) < kShortestChord)
+            ring.pop_back(), kinds.pop_back();
+        ring.push_back(p);
+        kinds.push_back(k == 0 ? kinds_[i] & ~kDroppable : kinds_[i]);
+    }
+    if (ring.size() > 2 && (kinds.back() & kDroppable) && dist(ring.back(), ring.front()) < kShortestChord)
+        ring.pop_back(), kinds.pop_back();
+    open_.swap(ring);
+    kinds_.swap(kinds);
+}
+
+// Joins each side under kShortestSide whose ends both turn outwards, one of
+// them on a curve, into one corner: where the sides either side of it meet,
+// when that is near, else its middle. Each join takes a corner away, so the
+// loop ends.
+void OutlineBuilder::joinShortSides() {
+    Outline& ring = open_;
+    double area2 = 0;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const DPoint a = ring[i], b = ring[(i + 1) % ring.size()];
+        area2 += a.x * b.y - a.y * b.x;
+    }
+    const auto turn = [&](DPoint a, DPoint b, DPoint c) { return ((b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x)) * area2; };
+    for (size_t i = 0; ring.size() > 3 && i < ring.size();) {
+        const size_t n = ring.size(), j = (i + 1) % n;
+        const DPoint before = ring[(i + n - 1) % n], a = ring[i], b = ring[j], after = ring[(j + 1) % n];
+        if (dist(a, b) >= kShortestSide || !((kinds_[i] | kinds_[j]) & kOnCurve) || !(turn(before, a, b) > 0) ||
+            !(turn(a, b, after) > 0)) {
+            ++i;
+            continue;
+        }
+        // before + s (a - before) = after + u (b - after), by Cramer's rule.
+        const double ux = a.x - before.x, uy = a.y - before.y, vx = b.x - after.x, vy = b.y - after.y;
+        const double det = ux * (-vy) - uy * (-vx);
+        const double dx = after.x - before.x, dy = after.y - before.y;
+        const double s = det != 0 ? (dx * (-vy) - dy * (-vx)) / det : -1;
+        const double u = det != 0 ? (ux * dy - uy * dx) / det : -1;
+        DPoint joint{before.x + s * ux, before.y + s * uy};
+        const DPoint middle{(a.x + b.x) / 2, (a.y + b.y) / 2};
+        if (!(s > 1) || !(u > 1) || !(dist(joint, middle) <= kShortestSide / 2)) joint = middle;
+        if (joined_++ == 0) firstJoin_ = joint;
+        ring[i] = joint;
+        kinds_[i] = kOnCurve;
+        ring.erase(ring.begin() + long(j));
+        kinds_.erase(kinds_.begin() + long(j));
+        if (j < i) i = i - 1;  // the first corner went
+        i = i > 0 ? i - 1 : 0;  // the corner before may now be at a short side
+    }
 }
 
 void OutlineBuilder::close() {
+    if (even_ && !open_.empty()) {
+        // A path that comes back to its start would leave a side of no
+        // length, which hides the corner there from the joins.
+        if (open_.size() > 1 && dist(open_.front(), open_.back()) == 0) {
+            kinds_.front() |= kinds_.back() & kOnCurve;
+            if (lastCurved_ && firstCurved_ && smoothlyOn(endDirection_, firstDirection_)) kinds_.front() |= kDroppable;
+            open_.pop_back();
+            kinds_.pop_back();
+        }
+        thinSmoothRuns();
+        if (open_.size() > 3) joinShortSides();
+    }
     if (open_.size() >= 3) done_.push_back(std::move(open_));
     open_.clear();
+    kinds_.clear();
+    lastCurved_ = firstCurved_ = false;
     cur_ = start_;
 }
 

@@ -22,7 +22,12 @@ constexpr size_t kMaxSvgPoints = 200000;
 
 class OutlineBuilder {
 public:
-    explicit OutlineBuilder(const Affine& m) : m_(m) {}
+    // With even, curves are cut into chords of at least the shortest chord
+    // wherever the curve is that long, and a side under kShortestSide
+    // between two outward corners, one of them on a curve, is joined into
+    // one corner: no triangle is thicker than its shortest side, so a
+    // tight curve or a short side between curves could not be meshed.
+    explicit OutlineBuilder(const Affine& m, bool even = false) : m_(m), even_(even) {}
     void moveTo(double x, double y);
     void lineTo(double x, double y);
     void cubicTo(double x1, double y1, double x2, double y2, double x, double y);
@@ -33,15 +38,35 @@ public:
     DPoint current() const { return cur_; }
     // Every subpath, closed; false when the point limit was passed.
     bool finish(std::vector<Outline>& out);
+    // Sides joined in even mode, and the first corner made so (world units).
+    size_t joined() const { return joined_; }
+    DPoint firstJoin() const { return firstJoin_; }
 
 private:
-    void emit(DPoint userPoint);
+    // What a point of an open outline is, in even mode.
+    enum Kind : unsigned char { kCorner = 0, kOnCurve = 1, kDroppable = 2 };
+    void emit(DPoint userPoint, unsigned char kind = kCorner);
+    void curveFrom(DPoint startDirection);
+    void emitChords(const std::vector<DPoint>& userPoints, DPoint end, DPoint endDirection);
+    void thinSmoothRuns();
+    void joinShortSides();
     Affine m_;
+    bool even_;
     DPoint cur_{0, 0}, start_{0, 0};
     std::vector<Outline> done_;
     Outline open_;
+    std::vector<unsigned char> kinds_;  // by point of open_
+    // The last segment was a curve leaving in endDirection_; the first
+    // left the start in firstDirection_ (world units, even mode).
+    bool lastCurved_ = false, firstCurved_ = false;
+    DPoint endDirection_{0, 0}, firstDirection_{0, 0};
     size_t points_ = 0;
+    size_t joined_ = 0;
+    DPoint firstJoin_{0, 0};
 };
+
+// Sides shorter than this, in world units, are joined in even mode.
+constexpr double kShortestSide = 50.0;
 
 // Parses path data into the builder. Returns "" or what is wrong.
 std::string buildPath(const std::string& d, OutlineBuilder& out);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
 
 #include <tinyxml2.h>
 
@@ -37,8 +38,8 @@ bool isContainer(const char* name) {
 class Reader {
 public:
     Reader(const std::string& name, std::vector<SourceRegion>& regions, std::vector<std::string>& warnings,
-           KeptTriangles* kept)
-        : name_(name), regions_(regions), warnings_(warnings), kept_(kept) {}
+           KeptTriangles* kept, bool evenCurves)
+        : name_(name), regions_(regions), warnings_(warnings), kept_(kept), evenCurves_(evenCurves) {}
 
     std::string walk(const tinyxml2::XMLElement& e, const SvgStyle& parentStyle, const Affine& parentMatrix) {
         const char* tag = e.Name();
@@ -99,7 +100,7 @@ private:
             if (style.stroked || tag == "line") warn(e, "a stroke without fill is not solid");
             return "";
         }
-        OutlineBuilder b(m);
+        OutlineBuilder b(m, evenCurves_);
         if (tag == "path") {
             const char* d = e.Attribute("d");
             if (!d) return "";
@@ -161,6 +162,14 @@ private:
         }
         std::vector<Outline> outlines;
         if (!b.finish(outlines)) return at(e) + label(e) + ": more than " + std::to_string(kMaxSvgPoints) + " points";
+        if (b.joined() > 0) {
+            char where[64];
+            std::snprintf(where, sizeof where, "(%.0f, %.0f)", b.firstJoin().x, b.firstJoin().y);
+            warnings_.push_back(at(e) + "warning: " + label(e) + " has " + std::to_string(b.joined()) +
+                                (b.joined() == 1 ? " side" : " sides") + " under " + std::to_string(int(kShortestSide)) +
+                                " world units between outward corners on its curves, first near " + where +
+                                ": joined into one corner each, so that its triangles are thick enough");
+        }
         const char* keep = e.Attribute("data-zuno");
         if (keep && std::strcmp(keep, "keep") == 0 && kept_) {
             // Written as it is: three points after rounding, in their order.
@@ -207,6 +216,7 @@ private:
     std::vector<SourceRegion>& regions_;
     std::vector<std::string>& warnings_;
     KeptTriangles* kept_;
+    bool evenCurves_;
 };
 
 // A message as one line: what came from the file may hold any bytes.
@@ -217,14 +227,14 @@ std::string oneLine(const std::string& s) {
 }
 
 std::string readWhole(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
-                      std::vector<std::string>& warnings, KeptTriangles* kept);
+                      std::vector<std::string>& warnings, KeptTriangles* kept, bool evenCurves);
 
 }  // namespace
 
 std::string readSvg(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
-                    std::vector<std::string>& warnings, KeptTriangles* kept) {
+                    std::vector<std::string>& warnings, KeptTriangles* kept, bool evenCurves) {
     const size_t before = warnings.size();
-    const std::string fault = readWhole(bytes, name, regions, warnings, kept);
+    const std::string fault = readWhole(bytes, name, regions, warnings, kept, evenCurves);
     for (size_t i = before; i < warnings.size(); ++i) warnings[i] = oneLine(warnings[i]);
     return oneLine(fault);
 }
@@ -232,7 +242,7 @@ std::string readSvg(const std::string& bytes, const std::string& name, std::vect
 namespace {
 
 std::string readWhole(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
-                      std::vector<std::string>& warnings, KeptTriangles* kept) {
+                      std::vector<std::string>& warnings, KeptTriangles* kept, bool evenCurves) {
     regions.clear();
     if (bytes.size() > kMaxSvgBytes) return name + ": larger than " + std::to_string(kMaxSvgBytes >> 20) + " MB";
     // tinyxml2 takes a zero byte for the end of the text and would read a
@@ -261,7 +271,7 @@ std::string readWhole(const std::string& bytes, const std::string& name, std::ve
     // tinyxml2 lets more elements follow the first; only one is the drawing.
     if (const tinyxml2::XMLElement* second = root->NextSiblingElement())
         return name + ":" + std::to_string(second->GetLineNum()) + ": not well-formed XML (a second root element)";
-    Reader reader(name, regions, warnings, kept);
+    Reader reader(name, regions, warnings, kept, evenCurves);
     return reader.walk(*root, SvgStyle{}, Affine{});
 }
 

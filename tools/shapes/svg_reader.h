@@ -17,5 +17,7 @@ struct KeptTriangles {
 };
 
 // Returns "" or "NAME:LINE: what is wrong"; warnings get one line each.
+// With evenCurves, curves are flattened as OutlineBuilder's even mode does,
+// with a warning for each element where short sides were joined.
 std::string readSvg(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
-                    std::vector<std::string>& warnings, KeptTriangles* kept = nullptr);
+                    std::vector<std::string>& warnings, KeptTriangles* kept = nullptr, bool evenCurves = false);

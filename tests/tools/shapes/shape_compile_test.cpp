@@ -383,3 +383,55 @@ TEST(ShapeCompile, CurvesFlattenWithinAWorldUnit) {
     }
     EXPECT_GT(regions[1].outlines[0].size(), 10u);
 }
+
+TEST(ShapeCompile, TightCurvesAreFlattenedAgainWhereRefused) {
+    // Each of these is refused as first flattened: a corner rounded by 5, a
+    // side of 10 between round ends, an ellipse's narrow ends, a circle of
+    // short chords, and a circle drawn freehand as 16 short curves. Flattened
+    // again into chords of 60 or more, short sides joined, all compile, the
+    // mesh covering the second flattening exactly.
+    const std::string svg = std::string(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect id="r" x="600" y="600" width="400" height="200" rx="5"/>
+<rect transform="rotate(156.476 3918.752 2452.216)" x="3918.752" y="2452.216" width="566.497" height="471.838" rx="230.981"/>
+<ellipse transform="rotate(94.635 2396.063 2761.937)" cx="2396.063" cy="2761.937" rx="185.733" ry="101.392"/>
+<circle cx="2942.940" cy="2997.104" r="87.279"/>
+<path d="M 1300 1800 )svg") +
+                            "C 1300.0 1813.1 1297.4 1826.1 1292.4 1838.3 "
+                            "C 1287.4 1850.4 1280.0 1861.4 1270.7 1870.7 "
+                            "C 1261.4 1880.0 1250.4 1887.4 1238.3 1892.4 "
+                            "C 1226.1 1897.4 1213.1 1900.0 1200.0 1900.0 "
+                            "C 1186.9 1900.0 1173.9 1897.4 1161.7 1892.4 "
+                            "C 1149.6 1887.4 1138.6 1880.0 1129.3 1870.7 "
+                            "C 1120.0 1861.4 1112.6 1850.4 1107.6 1838.3 "
+                            "C 1102.6 1826.1 1100.0 1813.1 1100.0 1800.0 "
+                            "C 1100.0 1786.9 1102.6 1773.9 1107.6 1761.7 "
+                            "C 1112.6 1749.6 1120.0 1738.6 1129.3 1729.3 "
+                            "C 1138.6 1720.0 1149.6 1712.6 1161.7 1707.6 "
+                            "C 1173.9 1702.6 1186.9 1700.0 1200.0 1700.0 "
+                            "C 1213.1 1700.0 1226.1 1702.6 1238.3 1707.6 "
+                            "C 1250.4 1712.6 1261.4 1720.0 1270.7 1729.3 "
+                            "C 1280.0 1738.6 1287.4 1749.6 1292.4 1761.7 "
+                            "C 1297.4 1773.9 1300.0 1786.9 1300.0 1800.0 " + R"svg(Z"/>
+</svg>)svg";
+    CompiledLevel level;
+    compileOk(svg, "t.svg", level);
+    std::vector<SourceRegion> regions;
+    std::vector<std::string> warnings;
+    ASSERT_EQ(readSvg(svg, "t.svg", regions, warnings, nullptr, true), "");
+    int64_t area2 = 0;
+    for (const SourceRegion& r : regions)
+        for (const Ring& ring : r.outlines) {
+            int64_t a = 0;
+            for (size_t i = 0; i < ring.size(); ++i) {
+                const IPoint p = ring[i], q = ring[(i + 1) % ring.size()];
+                a += p.x * q.y - p.y * q.x;
+            }
+            area2 += std::llabs(a);
+        }
+    EXPECT_EQ(checkedArea2(level.triangles), area2);
+    EXPECT_EQ(level.warnings, warnings);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0], "t.svg:2: warning: rect id=r has 4 sides under 50 world units between outward corners on its "
+                           "curves, first near (1000, 600): joined into one corner each, so that its triangles are thick "
+                           "enough");
+}
