@@ -308,24 +308,47 @@ bool isSvgSource(const std::string& bytes, const std::string& name) {
 
 namespace {
 
-// The regions meshed into out, which holds the kept triangles so far;
-// lone tells whether the fault is a side on which no triangle can be sound.
+// Why regions were refused: a side on which no triangle can be sound, the
+// polygons at fault, and those that meshed soundly with their triangles.
+struct Refusal {
+    bool lone = false;
+    std::vector<SolidPolygon> atFault;
+    std::vector<std::pair<SolidPolygon, std::vector<FileTriangle>>> sound;
+    size_t firstFaults = 0;  // triangles at fault in the first mesh, before bends and moves
+};
+
+bool samePolygon(const SolidPolygon& a, const SolidPolygon& b) { return a.outer == b.outer && a.holes == b.holes; }
+
+// The regions meshed into out, which holds the kept triangles so far. The
+// polygons that `reuse` meshed soundly before keep their triangles, and
+// the rest must do better at first than there, or are refused at once.
 std::string meshRegions(const std::vector<SourceRegion>& regions, const std::string& name, bool checked,
-                        CompiledLevel& out, bool& lone) {
-    lone = false;
+                        CompiledLevel& out, Refusal& refusal, const Refusal* reuse = nullptr) {
+    refusal = Refusal{};
     if (out.triangles.size() > size_t(kMaxTriangles))
         return name + ": more than " + std::to_string(kMaxTriangles) + " triangles";
     if (regions.empty()) return "";
+    std::vector<SolidPolygon> polygons;
+    std::vector<FileTriangle> reused;
+    for (SolidPolygon& p : uniteRegions(regions)) {
+        const auto same = [&](const auto& s) { return samePolygon(s.first, p); };
+        const auto known = reuse ? std::find_if(reuse->sound.begin(), reuse->sound.end(), same) : decltype(reuse->sound.end()){};
+        if (reuse && known != reuse->sound.end())
+            reused.insert(reused.end(), known->second.begin(), known->second.end());
+        else
+            polygons.push_back(std::move(p));
+    }
     // Meshing goes a little past the limit, so that a refusal can mostly
     // give the count, but not far: meshing costs time.
-    const size_t room = size_t(kMaxTriangles) + 500;
+    const size_t room = size_t(kMaxTriangles) + 500 - std::min(reused.size(), size_t(kMaxTriangles));
     std::vector<FileTriangle> solid;
-    const std::vector<SolidPolygon> polygons = uniteRegions(regions);
     std::vector<size_t> owners;
     const std::string fault = meshSolid(polygons, room, solid, &owners);
     // A mesh past the limit may be a long side's triangle split without end.
     const bool overflow = fault.rfind("more than ", 0) == 0;
     if (!fault.empty() && !overflow) return name + ": " + fault;
+    refusal.firstFaults = size_t(std::count_if(solid.begin(), solid.end(), isFaulty));
+    if (reuse && (overflow || refusal.firstFaults >= reuse->firstFaults)) return name + ": no better";
     const RegionFinder finder(regions);
     std::string thin = overflow ? name + ": " + fault + "\n" : checked ? solidFaults(solid, finder, name) : "";
     if (!thin.empty()) {
@@ -373,10 +396,23 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, const std::str
             // Where a side makes any mesh impossible, that alone is the
             // fault to mend: the thin triangles are its consequence.
             if (std::string faults = loneSideFaults(rebent ? bent : polygons, finder, name); !faults.empty())
-                thin = faults, lone = true;
+                thin = faults, refusal.lone = true;
             thin.pop_back();
+            for (size_t i = 0; i < polygons.size(); ++i)
+                if (faulty[i]) refusal.atFault.push_back(polygons[i]);
+                else refusal.sound.push_back({polygons[i], {}});
+            for (size_t i = 0, k = 0; i < polygons.size(); ++i)
+                if (!faulty[i]) {
+                    for (size_t t = 0; t < solid.size(); ++t)
+                        if (owners[t] == i) refusal.sound[k].second.push_back(solid[t]);
+                    ++k;
+                }
             return thin;
         }
+    }
+    if (!reused.empty()) {
+        solid.insert(solid.end(), reused.begin(), reused.end());
+        std::sort(solid.begin(), solid.end(), inMeshOrder);
     }
     for (const FileTriangle& t : solid) {
         const SourceRegion* r = finder.of(t);
@@ -410,25 +446,27 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         if (std::string e = parseShapeText(in, name, text); !e.empty()) return e;
         out.triangles = text.triangles.triangles;
         out.lines = text.triangles.lines;
-        bool lone;
-        return meshRegions(text.shapes, name, checked, out, lone);
+        Refusal refusal;
+        return meshRegions(text.shapes, name, checked, out, refusal);
     }
     if (std::string e = readDrawing(bytes, name, false, regions, out); !e.empty()) return e;
-    bool lone;
-    const std::string fault = meshRegions(regions, name, checked, out, lone);
-    if (fault.empty() || !checked || lone) return fault;
+    Refusal refusal;
+    const std::string fault = meshRegions(regions, name, checked, out, refusal);
+    if (fault.empty() || !checked || refusal.lone) return fault;
     // Refused: the curves are flattened again into chords no shorter than
     // they allow, short sides on them joined, and that is meshed instead
-    // where it differs and is sound. A drawing that compiles as it is
-    // flattened first is written as before; one refused for a long
-    // straight side is not helped.
+    // where it is sound. A drawing that compiles as it is flattened first
+    // is written as before; one refused for a long straight side, or where
+    // a polygon at fault has no curve to flatten otherwise, is not helped.
     std::vector<SourceRegion> even;
     CompiledLevel again;
-    const auto same = [](const SourceRegion& a, const SourceRegion& b) { return a.outlines == b.outlines; };
-    if (!readDrawing(bytes, name, true, even, again).empty() ||
-        (even.size() == regions.size() && std::equal(even.begin(), even.end(), regions.begin(), same)))
-        return fault;
-    if (!meshRegions(even, name, checked, again, lone).empty()) return fault;
+    if (!readDrawing(bytes, name, true, even, again).empty()) return fault;
+    const std::vector<SolidPolygon> evenSolid = uniteRegions(even);
+    for (const SolidPolygon& p : refusal.atFault)
+        if (std::any_of(evenSolid.begin(), evenSolid.end(), [&](const SolidPolygon& q) { return samePolygon(p, q); }))
+            return fault;
+    Refusal evenRefusal;
+    if (!meshRegions(even, name, checked, again, evenRefusal, &refusal).empty()) return fault;
     out = std::move(again);
     out.evenCurves = true;
     return "";
