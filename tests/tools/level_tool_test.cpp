@@ -99,6 +99,12 @@ TEST(LevelTool, CheckPassesTheShippedCourseAndReportsBadLevels) {
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.err, dir.file("two.lev") + ": triangles 0 and 1 overlap\n");
 
+    // A drawing is checked as compile writes it: a corner rounded by 5
+    // units, refused as first flattened, passes.
+    writeFile(dir.file("round.svg"), "<svg><rect x=\"600\" y=\"600\" width=\"400\" height=\"200\" rx=\"5\"/></svg>");
+    r = runLevelTool({"check", dir.file("round.svg")});
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+
     r = runLevelTool({"decompile", dir.path()});
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.err, dir.path() + ": is a directory\n");

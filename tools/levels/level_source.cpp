@@ -51,12 +51,16 @@ std::string readLevel(const std::string& path, LevelForm form, LevelText& level)
 std::string readLevelFrom(std::istream& in, const std::string& name, LevelForm form, LevelText& level) {
     level = LevelText{};
     if (form == LevelForm::text || isLevelTextName(name)) {
-        // Shapes and drawings are meshed; their checks are the caller's.
+        // Shapes and drawings are meshed as compile meshes them (bent,
+        // moved or flattened again where that is what makes them sound);
+        // where it refuses them they are meshed anyway, and their checks
+        // are the caller's.
         std::ostringstream bytes;
         bytes << in.rdbuf();
         if (in.bad()) return name + ": read error";
         CompiledLevel compiled;
-        if (std::string fault = compileLevelSource(bytes.str(), name, false, compiled); !fault.empty()) return fault;
+        if (!compileLevelSource(bytes.str(), name, true, compiled).empty())
+            if (std::string fault = compileLevelSource(bytes.str(), name, false, compiled); !fault.empty()) return fault;
         level.triangles = std::move(compiled.triangles);
         level.lines = std::move(compiled.lines);
         return "";
