@@ -47,6 +47,14 @@ constexpr int64_t kFarReach[] = {13, 18, 25, 32};
 // The triangles meshed, at most, in trying them.
 constexpr size_t kMoveTriangles = 2000;
 
+// The work the bends and moves may yet do in one compile, whichever
+// flattening of a drawing they work on.
+struct Budget {
+    size_t bendSides = kBendSides;
+    size_t moveCorners = kMoveCorners;
+    size_t moveTriangles = kMoveTriangles;
+};
+
 bool endsWith(const std::string& s, const std::string& tail) {
     if (s.size() < tail.size()) return false;
     for (size_t i = 0; i < tail.size(); ++i) {
@@ -220,15 +228,16 @@ bool meshesSound(const SolidPolygon& polygon, size_t& limit) {
 std::vector<CornerMove> meshMoved(const std::vector<SolidPolygon>& polygons, const std::vector<SolidPolygon>& start,
                                   const std::vector<bool>& faulty, const std::vector<FileTriangle>& failed,
                                   const std::vector<FileTriangle>& solid, const std::vector<size_t>& owners,
-                                  const RegionFinder& finder, const std::string& name, std::vector<FileTriangle>& out) {
+                                  const RegionFinder& finder, const std::string& name, Budget& budget,
+                                  std::vector<FileTriangle>& out) {
     out.clear();
     std::vector<IPoint> atFault;
     for (const FileTriangle& t : failed)
         if (isFaulty(t))
             for (int k = 0; k < 3; ++k) atFault.push_back({t.c[2 * k], t.c[2 * k + 1]});
     std::sort(atFault.begin(), atFault.end());
-    size_t corners = kMoveCorners;
-    size_t triangles = kMoveTriangles;
+    size_t& corners = budget.moveCorners;
+    size_t& triangles = budget.moveTriangles;
     const std::vector<IPoint> anywhere;
     struct Round {
         int64_t reach2;
@@ -323,7 +332,7 @@ bool samePolygon(const SolidPolygon& a, const SolidPolygon& b) { return a.outer 
 // polygons that `reuse` meshed soundly before keep their triangles, and
 // the rest must do better at first than there, or are refused at once.
 std::string meshRegions(const std::vector<SourceRegion>& regions, const std::string& name, bool checked,
-                        CompiledLevel& out, Refusal& refusal, const Refusal* reuse = nullptr) {
+                        CompiledLevel& out, Budget& budget, Refusal& refusal, const Refusal* reuse = nullptr) {
     refusal = Refusal{};
     if (out.triangles.size() > size_t(kMaxTriangles))
         return name + ": more than " + std::to_string(kMaxTriangles) + " triangles";
@@ -361,7 +370,7 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, const std::str
             if (!faulty[owners[i]] && isFaulty(solid[i])) faulty[owners[i]] = true;
         std::vector<SolidPolygon> bent = polygons;
         std::vector<SideBend> bends;
-        size_t sides = kBendSides;
+        size_t& sides = budget.bendSides;
         for (size_t i = 0; i < bent.size(); ++i)
             if (faulty[i])
                 for (SideBend& bend : bendSparseSides(bent[i], kBendPiece, sides)) bends.push_back(std::move(bend));
@@ -375,7 +384,7 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, const std::str
         if (!thin.empty() && !overflow) {
             std::vector<FileTriangle> moved;
             moves = meshMoved(polygons, rebent ? bent : polygons, faulty, rebent ? again : solid, solid, owners, finder,
-                              name, moved);
+                              name, budget, moved);
             if (!moves.empty()) {
                 thin.clear();
                 again = std::move(moved);
@@ -446,12 +455,14 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         if (std::string e = parseShapeText(in, name, text); !e.empty()) return e;
         out.triangles = text.triangles.triangles;
         out.lines = text.triangles.lines;
+        Budget budget;
         Refusal refusal;
-        return meshRegions(text.shapes, name, checked, out, refusal);
+        return meshRegions(text.shapes, name, checked, out, budget, refusal);
     }
     if (std::string e = readDrawing(bytes, name, false, regions, out); !e.empty()) return e;
+    Budget budget;  // shared by both flattenings
     Refusal refusal;
-    const std::string fault = meshRegions(regions, name, checked, out, refusal);
+    const std::string fault = meshRegions(regions, name, checked, out, budget, refusal);
     if (fault.empty() || !checked || refusal.lone) return fault;
     // Refused: the curves are flattened again into chords no shorter than
     // they allow, short sides on them joined, and that is meshed instead
@@ -466,7 +477,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         if (std::any_of(evenSolid.begin(), evenSolid.end(), [&](const SolidPolygon& q) { return samePolygon(p, q); }))
             return fault;
     Refusal evenRefusal;
-    if (!meshRegions(even, name, checked, again, evenRefusal, &refusal).empty()) return fault;
+    if (!meshRegions(even, name, checked, again, budget, evenRefusal, &refusal).empty()) return fault;
     out = std::move(again);
     out.evenCurves = true;
     return "";

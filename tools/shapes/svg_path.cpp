@@ -39,7 +39,6 @@ DPoint away(DPoint p, DPoint a, DPoint b, DPoint c) {
     return {0, 0};
 }
 
-
 class Scanner {
 public:
     explicit Scanner(const std::string& s) : s_(s) {}
