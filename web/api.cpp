@@ -128,9 +128,13 @@ std::string apiReadSvg(const std::vector<uint8_t>& source, const std::string& na
     std::vector<SourceRegion> regions;
     KeptTriangles kept;
     warnings.clear();
-    if (std::string fault = readSvg(std::string(source.begin(), source.end()), name, regions, warnings, &kept);
-        !fault.empty())
-        return fault;
+    // Read as the compile writes it: where only curves flattened again make
+    // the drawing sound, the editor gets those outlines, which then compile
+    // as they stand once it writes them as polygons.
+    const std::string bytes(source.begin(), source.end());
+    CompiledLevel compiled;
+    const bool even = compileLevelSource(bytes, name, true, compiled).empty() && compiled.evenCurves;
+    if (std::string fault = readSvg(bytes, name, regions, warnings, &kept, even); !fault.empty()) return fault;
     std::vector<int32_t> body;
     int32_t outlines = 0;
     size_t k = 0;

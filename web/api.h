@@ -25,8 +25,9 @@ std::string apiRender(const std::vector<uint8_t>& replay, const std::vector<uint
 std::string apiCompileLevel(const std::vector<uint8_t>& source, const std::string& name, std::vector<uint8_t>& level,
                             std::vector<std::string>& warnings);
 
-// The filled outlines of an SVG drawing as the shape compiler reads them,
-// for the editor: in source order, each outline as "kept line n x0 y0 ...",
+// The filled outlines of an SVG drawing as the shape compiler reads them
+// (its curves flattened as the compile that writes the level flattens
+// them), for the editor: in source order, each outline as "kept line n x0 y0 ...",
 // int32 words after a head of the outline count, the warning count and
 // each warning's line (file units; kept is 1 for a data-zuno="keep"
 // triangle). Returns "" with words and warnings set, or what is wrong.

@@ -94,6 +94,12 @@ test('ZUNO.compileLevel writes the bytes zuno-level compile writes', async () =>
     fs.readFileSync(path.join(DATA, 'bent_bar.txt'), 'utf8'));
   assert.equal(warnings.length, 2);
   assert.match(warnings[0], /^bar\.txt:3: warning: shape has a side from \(4660, 1798\) to \(6402, 603\) .*: bent in by at most/);
+  // The editor reads a drawing's curves as that compile flattened them: the
+  // corners rounded by 5 units are square, and their warning is there.
+  const read = await page.evaluate((text) => ZUNO.readSvg({ source: text, name: 't.svg' }),
+    fs.readFileSync(path.join(DATA, 'tight_curves.svg'), 'utf8'));
+  assert.deepEqual(read.outlines[0].points, [[667, 400], [667, 533], [400, 533], [400, 400]]);
+  assert.match(read.warnings[0].message, /rect id=r has 4 sides under 50 world units/);
   await assert.rejects(page.evaluate(() => ZUNO.compileLevel({ source: 'shape 0 0 600 0 600 20 0 20\n', name: 'thin.txt' })),
     /thin\.txt:1: shape is \d+ world units thick near \(/);
 });
