@@ -271,10 +271,10 @@ void OutlineBuilder::thinSmoothRuns() {
     kinds_.swap(kinds);
 }
 
-// Joins each side under kShortestSide whose ends both turn outwards, one of
-// them on a curve, into one corner: where the sides either side of it meet,
-// when that is near, else its middle. Each join takes a corner away, so the
-// loop ends.
+// Joins each side under kShortestSide whose ends turn the same way (both
+// outwards, or both inwards as a small fillet), one of them on a curve, into
+// one corner: where the sides either side of it meet, when that is near,
+// else its middle. Each join takes a corner away, so the loop ends.
 void OutlineBuilder::joinShortSides() {
     Outline& ring = open_;
     double area2 = 0;
@@ -286,8 +286,9 @@ void OutlineBuilder::joinShortSides() {
     for (size_t i = 0; ring.size() > 3 && i < ring.size();) {
         const size_t n = ring.size(), j = (i + 1) % n;
         const DPoint before = ring[(i + n - 1) % n], a = ring[i], b = ring[j], after = ring[(j + 1) % n];
-        if (dist(a, b) >= kShortestSide || !((kinds_[i] | kinds_[j]) & kOnCurve) || !(turn(before, a, b) > 0) ||
-            !(turn(a, b, after) > 0)) {
+        const double ta = turn(before, a, b), tb = turn(a, b, after);
+        const bool sameWay = (ta > 0 && tb > 0) || (ta < 0 && tb < 0);
+        if (dist(a, b) >= kShortestSide || !((kinds_[i] | kinds_[j]) & kOnCurve) || !sameWay) {
             ++i;
             continue;
         }

@@ -24,9 +24,10 @@ class OutlineBuilder {
 public:
     // With even, curves are cut into chords of at least the shortest chord
     // wherever the curve is that long, and a side under kShortestSide
-    // between two outward corners, one of them on a curve, is joined into
-    // one corner: no triangle is thicker than its shortest side, so a
-    // tight curve or a short side between curves could not be meshed.
+    // between two corners that turn the same way, one of them on a curve,
+    // is joined into one corner: no triangle is thicker than its shortest
+    // side, so a tight curve or a short side between curves could not be
+    // meshed.
     explicit OutlineBuilder(const Affine& m, bool even = false) : m_(m), even_(even) {}
     void moveTo(double x, double y);
     void lineTo(double x, double y);

@@ -167,7 +167,7 @@ private:
             std::snprintf(where, sizeof where, "(%.0f, %.0f)", b.firstJoin().x, b.firstJoin().y);
             warnings_.push_back(at(e) + "warning: " + label(e) + " has " + std::to_string(b.joined()) +
                                 (b.joined() == 1 ? " side" : " sides") + " under " + std::to_string(int(kShortestSide)) +
-                                " world units between outward corners on its curves, first near " + where +
+                                " world units on its curves between corners that turn the same way, first near " + where +
                                 ": joined into one corner each, so that its triangles are thick enough");
         }
         const char* keep = e.Attribute("data-zuno");

@@ -387,7 +387,8 @@ TEST(ShapeCompile, CurvesFlattenWithinAWorldUnit) {
 TEST(ShapeCompile, TightCurvesAreFlattenedAgainWhereRefused) {
     // Each of these is refused as first flattened: a corner rounded by 5, a
     // side of 10 between round ends, an ellipse's narrow ends, a circle of
-    // short chords, and a circle drawn freehand as 16 short curves. Flattened
+    // short chords, a stair whose inner corners are rounded by 18, and a
+    // circle drawn freehand as 16 short curves. Flattened
     // again into chords of 60 or more, short sides joined, all compile, the
     // mesh covering the second flattening exactly.
     const std::string svg = std::string(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
@@ -395,6 +396,10 @@ TEST(ShapeCompile, TightCurvesAreFlattenedAgainWhereRefused) {
 <rect transform="rotate(156.476 3918.752 2452.216)" x="3918.752" y="2452.216" width="566.497" height="471.838" rx="230.981"/>
 <ellipse transform="rotate(94.635 2396.063 2761.937)" cx="2396.063" cy="2761.937" rx="185.733" ry="101.392"/>
 <circle cx="2942.940" cy="2997.104" r="87.279"/>
+<path transform="rotate(17.57 1233.68 2340.17)" d="M 1233.68 2340.17 L 1370.88 2340.17 )svg"
+                                        "A 18.15 18.15 0 0 0 1389.03 2322.02 L 1389.03 2226.56 L 1476.29 2226.56 "
+                                        "A 18.15 18.15 0 0 0 1494.44 2208.41 L 1494.44 2118.99 L 1699.75 2118.99 "
+                                        R"svg(L 1699.75 2504.77 L 1233.68 2504.77 Z"/>
 <path d="M 1300 1800 )svg") +
                             "C 1300.0 1813.1 1297.4 1826.1 1292.4 1838.3 "
                             "C 1287.4 1850.4 1280.0 1861.4 1270.7 1870.7 "
@@ -430,8 +435,8 @@ TEST(ShapeCompile, TightCurvesAreFlattenedAgainWhereRefused) {
         }
     EXPECT_EQ(checkedArea2(level.triangles), area2);
     EXPECT_EQ(level.warnings, warnings);
-    ASSERT_EQ(warnings.size(), 2u);
-    EXPECT_EQ(warnings[0], "t.svg:2: warning: rect id=r has 4 sides under 50 world units between outward corners on its "
-                           "curves, first near (1000, 600): joined into one corner each, so that its triangles are thick "
-                           "enough");
+    ASSERT_EQ(warnings.size(), 3u);
+    EXPECT_EQ(warnings[0], "t.svg:2: warning: rect id=r has 4 sides under 50 world units on its curves between corners "
+                           "that turn the same way, first near (1000, 600): joined into one corner each, so that its "
+                           "triangles are thick enough");
 }
