@@ -328,6 +328,13 @@ struct Refusal {
 
 bool samePolygon(const SolidPolygon& a, const SolidPolygon& b) { return a.outer == b.outer && a.holes == b.holes; }
 
+// The triangles a refusal meshed soundly for polygon p, or none.
+const std::vector<FileTriangle>* soundMesh(const Refusal& r, const SolidPolygon& p) {
+    for (const auto& [polygon, triangles] : r.sound)
+        if (samePolygon(polygon, p)) return &triangles;
+    return nullptr;
+}
+
 // The regions meshed into out, which holds the kept triangles so far. The
 // polygons that `reuse` meshed soundly before keep their triangles, and
 // the rest must do better at first than there, or are refused at once.
@@ -340,10 +347,8 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, const std::str
     std::vector<SolidPolygon> polygons;
     std::vector<FileTriangle> reused;
     for (SolidPolygon& p : uniteRegions(regions)) {
-        const auto same = [&](const auto& s) { return samePolygon(s.first, p); };
-        const auto known = reuse ? std::find_if(reuse->sound.begin(), reuse->sound.end(), same) : decltype(reuse->sound.end()){};
-        if (reuse && known != reuse->sound.end())
-            reused.insert(reused.end(), known->second.begin(), known->second.end());
+        if (const std::vector<FileTriangle>* known = reuse ? soundMesh(*reuse, p) : nullptr)
+            reused.insert(reused.end(), known->begin(), known->end());
         else
             polygons.push_back(std::move(p));
     }
@@ -407,15 +412,16 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, const std::str
             if (std::string faults = loneSideFaults(rebent ? bent : polygons, finder, name); !faults.empty())
                 thin = faults, refusal.lone = true;
             thin.pop_back();
-            for (size_t i = 0; i < polygons.size(); ++i)
-                if (faulty[i]) refusal.atFault.push_back(polygons[i]);
-                else refusal.sound.push_back({polygons[i], {}});
-            for (size_t i = 0, k = 0; i < polygons.size(); ++i)
-                if (!faulty[i]) {
-                    for (size_t t = 0; t < solid.size(); ++t)
-                        if (owners[t] == i) refusal.sound[k].second.push_back(solid[t]);
-                    ++k;
+            for (size_t i = 0; i < polygons.size(); ++i) {
+                if (faulty[i]) {
+                    refusal.atFault.push_back(polygons[i]);
+                    continue;
                 }
+                std::vector<FileTriangle> own;
+                for (size_t t = 0; t < solid.size(); ++t)
+                    if (owners[t] == i) own.push_back(solid[t]);
+                refusal.sound.push_back({polygons[i], std::move(own)});
+            }
             return thin;
         }
     }

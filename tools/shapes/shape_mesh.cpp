@@ -99,7 +99,8 @@ std::string meshWithPieces(std::vector<Ring> pieces, size_t limit, Meshing how, 
             }
             if (mesh.size() > limit) return "more than " + std::to_string(limit) + " triangles";
         }
-        if (std::string e = refineMesh(mesh, limit, how.splitFlat, !how.thickest && !how.fan, how.onEdges, counts); !e.empty()) return e;
+        const bool delaunay = !how.thickest && !how.fan;
+        if (std::string e = refineMesh(mesh, limit, how.splitFlat, delaunay, how.onEdges, counts); !e.empty()) return e;
         // Another round only while it helps: a part thin by nature stays so.
         const size_t thin = thinCount(mesh);
         if (round == kRounds || thin == 0 || thin >= lastThin) break;
@@ -213,20 +214,19 @@ std::string meshPolygon(const SolidPolygon& polygon, size_t limit, std::vector<M
     // Last, for round outlines, whose ears are thin: a fan from the middle,
     // and new corners at circle centres even where they fall on diagonals
     // (a regular outline's do). Tried last, so that what meshed before
-    // meshes as it did.
-    // Only on small outlines, as the props' other places; the fan only
-    // where some piece takes one, the centres on edges only where some fell
-    // on one before.
+    // meshes as it did; only on small outlines, as the props' other places;
+    // the fan only where some piece takes one, the centres on edges only
+    // where some fell on one before.
+    const std::vector<Ring>& straight = tried.front().pieces;
     for (const Meshing how : {Meshing{true, false, false, true}, Meshing{true, false, true, false}}) {
         const size_t thin = thinCount(mesh);
         if (thin == 0 || mesh.size() > kVariantTriangles) break;
         if (how.onEdges && counts.onEdge == 0) continue;
-        std::vector<Ring> pieces = meshPieces(polygon, Cuts::straight, false);
         std::vector<MeshTriangle> again;
-        if (how.fan && std::none_of(pieces.begin(), pieces.end(), [&](const Ring& piece) { return fanFromCentre(piece, again); }))
-            continue;
+        const auto fans = [&](const Ring& piece) { return fanFromCentre(piece, again); };
+        if (how.fan && std::none_of(straight.begin(), straight.end(), fans)) continue;
         again.clear();
-        if (meshWithPieces(std::move(pieces), limit, how, again).empty() && thinCount(again) < thin) mesh.swap(again);
+        if (meshWithPieces(straight, limit, how, again).empty() && thinCount(again) < thin) mesh.swap(again);
     }
     out.insert(out.end(), mesh.begin(), mesh.end());
     return out.size() > limit ? "more than " + std::to_string(limit) + " triangles" : "";

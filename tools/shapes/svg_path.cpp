@@ -216,30 +216,24 @@ void OutlineBuilder::arcTo(double rx, double ry, double angle, bool large, bool 
     double n = std::ceil(turn * std::sqrt(radius / (8 * kTolerance)));
     n = std::min(n, std::floor(turn * radius / kShortestChord * (even_ ? kEvenSteps : 1)));
     const int chords = !std::isfinite(n) || n < 1 ? 1 : int(std::min(n, double(kMaxChords)));
-    if (!even_) {
-        // Equal steps of the angle, as many as the length allows.
-        if (open_.empty()) emit(cur_);
-        for (int i = 1; i < chords; ++i) {
-            const double t = theta + delta * i / chords, ct = steadyCos(t), st = steadySin(t);
-            emit({cx + rx * cp * ct - ry * sp * st, cy + rx * sp * ct + ry * cp * st});
-        }
-        cur_ = {x, y};
-        emit(cur_);
-        return;
-    }
-    // Evenly: an ellipse's steps of angle are short near its narrow ends, so
-    // they are thinned to the shortest chord.
+    // Evenly, an ellipse's steps of angle, short near its narrow ends, are
+    // thinned to the shortest chord; else they are as many as the length
+    // allows, and all kept.
     const auto along = [&](double t) {
         const double ct = steadyCos(t), st = steadySin(t), sign = delta < 0 ? -1 : 1;
         return DPoint{sign * (-rx * cp * st - ry * sp * ct), sign * (-rx * sp * st + ry * cp * ct)};
     };
-    curveFrom(along(theta));
+    if (even_) curveFrom(along(theta));
+    else if (open_.empty()) emit(cur_);
     std::vector<DPoint> user;
     for (int i = 1; i < chords; ++i) {
         const double t = theta + delta * i / chords, ct = steadyCos(t), st = steadySin(t);
         user.push_back({cx + rx * cp * ct - ry * sp * st, cy + rx * sp * ct + ry * cp * st});
     }
-    emitChords(user, {x, y}, along(theta + delta));
+    if (even_) return emitChords(user, {x, y}, along(theta + delta));
+    for (const DPoint& q : user) emit(q);
+    cur_ = {x, y};
+    emit(cur_);
 }
 
 // Drops the points along smooth runs of curve (and where curves meet
