@@ -10,6 +10,7 @@
 #include "tools/levels/level_check.h"
 #include "tools/levels/level_vanish.h"
 #include "tools/shapes/corner_moves.h"
+#include "tools/shapes/curve_mends.h"
 #include "tools/shapes/lone_sides.h"
 #include "tools/shapes/polygon_pieces.h"
 #include "tools/shapes/segments.h"
@@ -47,12 +48,17 @@ constexpr int64_t kFarReach[] = {13, 18, 25, 32};
 // The triangles meshed, at most, in trying them.
 constexpr size_t kMoveTriangles = 2000;
 
+// Corners weighed, times the size of their polygon, in mending where
+// curves meet: a few thousand corners of a drawing's usual size.
+constexpr size_t kMendWork = 4000000;
+
 // The work the bends and moves may yet do in one compile, whichever
 // flattening of a drawing they work on.
 struct Budget {
     size_t bendSides = kBendSides;
     size_t moveCorners = kMoveCorners;
     size_t moveTriangles = kMoveTriangles;
+    size_t mendWork = kMendWork;
 };
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -338,18 +344,19 @@ const std::vector<FileTriangle>* soundMesh(const Refusal& r, const SolidPolygon&
 // The regions meshed into out, which holds the kept triangles so far. The
 // polygons that `reuse` meshed soundly before keep their triangles, and
 // the rest must do better at first than there, or are refused at once.
-std::string meshRegions(const std::vector<SourceRegion>& regions, const std::string& name, bool checked,
-                        CompiledLevel& out, Budget& budget, Refusal& refusal, const Refusal* reuse = nullptr) {
+std::string meshRegions(const std::vector<SourceRegion>& regions, std::vector<SolidPolygon> united, const std::string& name,
+                        bool checked, CompiledLevel& out, Budget& budget, Refusal& refusal, const Refusal* reuse = nullptr) {
     refusal = Refusal{};
     if (out.triangles.size() > size_t(kMaxTriangles))
         return name + ": more than " + std::to_string(kMaxTriangles) + " triangles";
     if (regions.empty()) return "";
     std::vector<SolidPolygon> polygons;
     std::vector<FileTriangle> reused;
-    for (SolidPolygon& p : uniteRegions(regions)) {
-        if (const std::vector<FileTriangle>* known = reuse ? soundMesh(*reuse, p) : nullptr)
+    for (SolidPolygon& p : united) {
+        if (const std::vector<FileTriangle>* known = reuse ? soundMesh(*reuse, p) : nullptr) {
             reused.insert(reused.end(), known->begin(), known->end());
-        else
+            refusal.sound.push_back({p, *known});  // for a try after this one
+        } else
             polygons.push_back(std::move(p));
     }
     // Meshing goes a little past the limit, so that a refusal can mostly
@@ -450,6 +457,44 @@ std::string readDrawing(const std::string& bytes, const std::string& name, bool 
     return "";
 }
 
+// The polygons of the solid that were not sound before with the corners
+// of short sides where curves meet taken out, a warning for each polygon
+// so mended; false where none was.
+bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const Refusal& refusal, const std::string& name,
+                         std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
+    bool mended = false;
+    std::vector<IPoint> fixed;
+    for (const SourceRegion& r : regions)
+        for (const Ring& ring : r.outlines)
+            for (const IPoint& p : ring)
+                if (!std::binary_search(r.onCurve.begin(), r.onCurve.end(), p)) fixed.push_back(p);
+    std::sort(fixed.begin(), fixed.end());
+    const RegionFinder finder(regions);
+    for (SolidPolygon& p : solid) {
+        if (soundMesh(refusal, p)) continue;
+        const std::vector<CurveMend> mends = mendCurveSides(p, fixed, budget.mendWork);
+        if (mends.empty()) continue;
+        mended = true;
+        double deepest = 0;
+        for (const CurveMend& m : mends) deepest = std::max(deepest, m.depth), out.bentArea2 += m.cut2;
+        const IPoint at = mends.front().at;
+        const SourceRegion* region = finder.at(double(at.x), double(at.y));
+        for (const SourceRegion& r : regions)
+            if (std::binary_search(r.onCurve.begin(), r.onCurve.end(), at)) {
+                region = &r;
+                break;
+            }
+        char depth[32];
+        std::snprintf(depth, sizeof depth, "%.2f", deepest * kFileToWorld);
+        out.warnings.push_back(sourcePlace(name, region, "warning: ") + " has " + std::to_string(mends.size()) +
+                               (mends.size() == 1 ? " short side" : " short sides") +
+                               " where it meets other shapes, first near " + worldPoint(at) +
+                               ": corners taken out there, moving the outline by at most " + depth +
+                               " world units, so that its triangles are thick enough");
+    }
+    return mended;
+}
+
 }  // namespace
 
 std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
@@ -463,12 +508,12 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         out.lines = text.triangles.lines;
         Budget budget;
         Refusal refusal;
-        return meshRegions(text.shapes, name, checked, out, budget, refusal);
+        return meshRegions(text.shapes, uniteRegions(text.shapes), name, checked, out, budget, refusal);
     }
     if (std::string e = readDrawing(bytes, name, false, regions, out); !e.empty()) return e;
     Budget budget;  // shared by both flattenings
     Refusal refusal;
-    const std::string fault = meshRegions(regions, name, checked, out, budget, refusal);
+    const std::string fault = meshRegions(regions, uniteRegions(regions), name, checked, out, budget, refusal);
     if (fault.empty() || !checked || refusal.lone) return fault;
     // Refused: the curves are flattened again into chords no shorter than
     // they allow, short sides on them joined, and that is meshed instead
@@ -478,12 +523,27 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     std::vector<SourceRegion> even;
     CompiledLevel again;
     if (!readDrawing(bytes, name, true, even, again).empty()) return fault;
-    const std::vector<SolidPolygon> evenSolid = uniteRegions(even);
-    for (const SolidPolygon& p : refusal.atFault)
-        if (std::any_of(evenSolid.begin(), evenSolid.end(), [&](const SolidPolygon& q) { return samePolygon(p, q); }))
-            return fault;
+    std::vector<SolidPolygon> evenSolid = uniteRegions(even);
+    const Refusal* last = &refusal;
     Refusal evenRefusal;
-    if (!meshRegions(even, name, checked, again, budget, evenRefusal, &refusal).empty()) return fault;
+    if (std::none_of(refusal.atFault.begin(), refusal.atFault.end(), [&](const SolidPolygon& p) {
+            return std::any_of(evenSolid.begin(), evenSolid.end(), [&](const SolidPolygon& q) { return samePolygon(p, q); });
+        })) {
+        CompiledLevel trial = again;
+        if (meshRegions(even, evenSolid, name, checked, trial, budget, evenRefusal, &refusal).empty()) {
+            out = std::move(trial);
+            out.evenCurves = true;
+            return "";
+        }
+        if (evenRefusal.lone) return fault;
+        // Refused in full, not given up at its first mesh.
+        if (!evenRefusal.atFault.empty()) last = &evenRefusal;
+    }
+    // Still refused: where the curves of two elements meet, the corners of
+    // short sides that neither drew are taken out, and that is meshed.
+    if (!mendWhereCurvesMeet(even, *last, name, evenSolid, again, budget)) return fault;
+    Refusal mendedRefusal;
+    if (!meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) return fault;
     out = std::move(again);
     out.evenCurves = true;
     return "";

@@ -22,6 +22,7 @@ struct SourceRegion {
     bool evenOdd = false;  // else nonzero
     int line = 0;          // source line, from 1
     std::string label;     // how messages name it ("shape", "path id=hill")
+    std::vector<IPoint> onCurve;  // read with curves flattened evenly: its points on curves, sorted
 };
 
 // A connected part of the solid: its outline and the holes in it.

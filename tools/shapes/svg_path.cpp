@@ -318,17 +318,24 @@ void OutlineBuilder::close() {
         thinSmoothRuns();
         if (open_.size() > 3) joinShortSides();
     }
-    if (open_.size() >= 3) done_.push_back(std::move(open_));
+    if (open_.size() >= 3) {
+        std::vector<bool> onCurve;
+        for (const unsigned char k : kinds_) onCurve.push_back(k & kOnCurve);
+        done_.push_back(std::move(open_));
+        doneOnCurve_.push_back(std::move(onCurve));
+    }
     open_.clear();
     kinds_.clear();
     lastCurved_ = firstCurved_ = false;
     cur_ = start_;
 }
 
-bool OutlineBuilder::finish(std::vector<Outline>& out) {
+bool OutlineBuilder::finish(std::vector<Outline>& out, std::vector<std::vector<bool>>* onCurve) {
     close();
     out = std::move(done_);
     done_.clear();
+    if (onCurve) *onCurve = std::move(doneOnCurve_);
+    doneOnCurve_.clear();
     return points_ <= kMaxSvgPoints;
 }
 

@@ -37,8 +37,9 @@ public:
     void arcTo(double rx, double ry, double rotationDegrees, bool large, bool sweep, double x, double y);
     void close();
     DPoint current() const { return cur_; }
-    // Every subpath, closed; false when the point limit was passed.
-    bool finish(std::vector<Outline>& out);
+    // Every subpath, closed; false when the point limit was passed. In
+    // even mode, onCurve tells by point which lie on a curve.
+    bool finish(std::vector<Outline>& out, std::vector<std::vector<bool>>* onCurve = nullptr);
     // Sides joined in even mode, and the first corner made so (world units).
     size_t joined() const { return joined_; }
     DPoint firstJoin() const { return firstJoin_; }
@@ -55,6 +56,7 @@ private:
     bool even_;
     DPoint cur_{0, 0}, start_{0, 0};
     std::vector<Outline> done_;
+    std::vector<std::vector<bool>> doneOnCurve_;  // by point of done_
     Outline open_;
     std::vector<unsigned char> kinds_;  // by point of open_
     // The last segment was a curve leaving in endDirection_; the first

@@ -161,7 +161,8 @@ private:
             b.close();
         }
         std::vector<Outline> outlines;
-        if (!b.finish(outlines)) return at(e) + label(e) + ": more than " + std::to_string(kMaxSvgPoints) + " points";
+        std::vector<std::vector<bool>> onCurve;
+        if (!b.finish(outlines, &onCurve)) return at(e) + label(e) + ": more than " + std::to_string(kMaxSvgPoints) + " points";
         if (b.joined() > 0) {
             char where[64];
             std::snprintf(where, sizeof where, "(%.0f, %.0f)", b.firstJoin().x, b.firstJoin().y);
@@ -195,19 +196,23 @@ private:
         region.evenOdd = style.evenOdd;
         region.line = e.GetLineNum();
         region.label = label(e);
-        for (const Outline& o : outlines) {
+        for (size_t k = 0; k < outlines.size(); ++k) {
             Ring ring;
-            for (const DPoint& p : o) {
+            for (size_t i = 0; i < outlines[k].size(); ++i) {
+                const DPoint p = outlines[k][i];
                 // One user unit is one world unit; the file holds thirds of two.
                 const double fx = std::round(p.x / 1.5), fy = std::round(p.y / 1.5);
                 if (!(std::fabs(fx) <= double(kMaxShapeCoordinate)) || !(std::fabs(fy) <= double(kMaxShapeCoordinate)))
                     return at(e) + label(e) + ": a point lies out of range";
                 const IPoint q{int64_t(fx), int64_t(fy)};
+                if (evenCurves_ && onCurve[k][i]) region.onCurve.push_back(q);
                 if (ring.empty() || ring.back() != q) ring.push_back(q);
             }
             while (ring.size() > 1 && ring.front() == ring.back()) ring.pop_back();
             if (ring.size() >= 3) region.outlines.push_back(std::move(ring));
         }
+        std::sort(region.onCurve.begin(), region.onCurve.end());
+        region.onCurve.erase(std::unique(region.onCurve.begin(), region.onCurve.end()), region.onCurve.end());
         if (!region.outlines.empty()) regions_.push_back(std::move(region));
         return "";
     }

@@ -11,6 +11,8 @@
 
 #include "tools/levels/level_check.h"
 #include "tools/levels/level_vanish.h"
+#include "tools/shapes/polygon_pieces.h"
+#include "tools/shapes/segments.h"
 #include "tools/shapes/shape_compile.h"
 #include "tools/shapes/shape_union.h"
 #include "tools/shapes/svg_reader.h"
@@ -439,4 +441,55 @@ TEST(ShapeCompile, TightCurvesAreFlattenedAgainWhereRefused) {
     EXPECT_EQ(warnings[0], "t.svg:2: warning: rect id=r has 4 sides under 50 world units on its curves between corners "
                            "that turn the same way, first near (1000, 600): joined into one corner each, so that its "
                            "triangles are thick enough");
+}
+
+TEST(ShapeCompile, CurvesOfShapesThatMeetAreMendedWhereRefused) {
+    // Two capsules sharing a round joint, and three overlapping circles:
+    // each flattening of the same or crossing curves puts its corners
+    // elsewhere, and the union is left with sides a few units long. Each
+    // group is refused alone as flattened either way; with the corners of
+    // those sides taken out, it compiles, covering the second flattening
+    // less what the warnings say was cut off or filled in.
+    const std::string svg = R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect id="arm" transform="rotate(75.947 1160.136 2227.918)" x="1111.502" y="2179.283" width="410.702" height="97.269" rx="48.635"/>
+<rect transform="rotate(110.390 1236.244 2531.970)" x="1187.609" y="2483.335" width="615.352" height="97.269" rx="48.635"/>
+<circle cx="3000" cy="800" r="120"/>
+<circle cx="3150" cy="850" r="90"/>
+<circle cx="3050" cy="950" r="100"/>
+</svg>)svg";
+    CompiledLevel level;
+    compileOk(svg, "m.svg", level);
+    EXPECT_TRUE(level.evenCurves);
+    std::vector<SourceRegion> regions;
+    std::vector<std::string> warnings;
+    ASSERT_EQ(readSvg(svg, "m.svg", regions, warnings, nullptr, true), "");
+    const std::vector<SolidPolygon> solid = uniteRegions(regions);
+    int64_t solid2 = 0;
+    for (const SolidPolygon& p : solid) {
+        solid2 += std::llabs(int64_t(ringArea(p.outer)));
+        for (const Ring& h : p.holes) solid2 -= std::llabs(int64_t(ringArea(h)));
+    }
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solid2);
+    EXPECT_NE(level.bentArea2, 0);
+    ASSERT_EQ(level.warnings.size(), 3u);
+    EXPECT_EQ(level.warnings[1], "m.svg:2: warning: rect id=arm has 2 short sides where it meets other shapes, first near "
+                                 "(1275, 2534): corners taken out there, moving the outline by at most 8.28 world "
+                                 "units, so that its triangles are thick enough");
+    EXPECT_NE(level.warnings[2].find("m.svg:5: warning: circle has 5 short sides where it meets other shapes"),
+              std::string::npos);
+    // No corner of the mesh strays more than 25 world units off the solid.
+    const auto near = [&](IPoint q) {
+        for (const SolidPolygon& p : solid) {
+            if (polygonHolds(p, q)) return true;
+            for (size_t i = 0; i < p.outer.size(); ++i) {
+                const IPoint a = p.outer[i], b = p.outer[(i + 1) % p.outer.size()];
+                const double ex = double(b.x - a.x), ey = double(b.y - a.y), px = double(q.x - a.x), py = double(q.y - a.y);
+                const double u = std::clamp((px * ex + py * ey) / (ex * ex + ey * ey), 0.0, 1.0);
+                if (std::hypot(px - u * ex, py - u * ey) * 1.5 <= 25) return true;
+            }
+        }
+        return false;
+    };
+    for (const FileTriangle& t : level.triangles)
+        for (int k = 0; k < 3; ++k) EXPECT_TRUE(near({t.c[2 * k], t.c[2 * k + 1]})) << t.c[2 * k] << " " << t.c[2 * k + 1];
 }

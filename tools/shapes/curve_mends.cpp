@@ -1,0 +1,130 @@
+// Corners of short sides off the author's own taken out of a solid's
+// outlines: a corner may go where its triangle with its neighbours is
+// shallow and holds no other corner of the polygon, so nothing crosses.
+#include "tools/shapes/curve_mends.h"
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
+#include "tools/shapes/segments.h"
+#include "tools/shapes/shape_union.h"
+
+namespace {
+
+// Sides shorter than 50 world units (in file units, squared) between two
+// outward corners hold no triangle thick enough.
+constexpr double kShortSide2 = (50 / 1.5) * (50 / 1.5);
+// How far the outline may move where a corner goes: 25 world units, as far
+// as the flattening's own joins move it.
+constexpr double kDeepest = 25 / 1.5;
+
+// Whether a corner of the polygon lies in the closed triangle uvw, other
+// than the ring's own corners `own` that the change moves or keeps, each
+// once: another ring touching at one counts.
+bool holdsCorner(const SolidPolygon& polygon, IPoint u, IPoint v, IPoint w, std::initializer_list<IPoint> own,
+                 size_t& budget) {
+    if (cross(u, v, w) < 0) std::swap(v, w);
+    int seen[4] = {0, 0, 0, 0};
+    const auto inside = [&](const Ring& r) {
+        budget -= std::min(budget, r.size());
+        for (const IPoint& q : r) {
+            if (!triangleHolds(u, v, w, q)) continue;
+            const auto k = std::find(own.begin(), own.end(), q);
+            if (k == own.end() || ++seen[k - own.begin()] > 1) return true;
+        }
+        return false;
+    };
+    if (inside(polygon.outer)) return true;
+    for (const Ring& h : polygon.holes)
+        if (inside(h)) return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget) {
+    std::vector<CurveMend> mends;
+    const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
+    const auto magnitude = [](__int128 v) { return double(v < 0 ? -v : v); };
+    for (size_t index = 0; index <= polygon.holes.size(); ++index) {
+        Ring& ring = index == 0 ? polygon.outer : polygon.holes[index - 1];
+        // The solid lies left of an outer ring turning counter-clockwise,
+        // right of a hole's.
+        __int128 area2 = 0;
+        for (size_t i = 0; i < ring.size(); ++i) area2 += cross(IPoint{0, 0}, ring[i], ring[(i + 1) % ring.size()]);
+        const int solidSide = (area2 > 0) == (index == 0) ? 1 : -1;
+        for (size_t i = 0; ring.size() > 4 && i < ring.size() && budget > 0;) {
+            const size_t n = ring.size(), j = (i + 1) % n;
+            const IPoint before = ring[(i + n - 1) % n], a = ring[i], b = ring[j], after = ring[(j + 1) % n];
+            if (double(length2(a, b)) >= kShortSide2 || (isFixed(a) && isFixed(b))) {
+                ++i;
+                continue;
+            }
+            // Either end may go, or where both turn the same way both may
+            // join into one corner: whatever moves the outline least.
+            struct Option {
+                size_t gone = 0;  // the corner taken out; the other, if joined, moves to `to`
+                bool joined = false;
+                IPoint to{0, 0};
+                __int128 grown2 = 0;  // twice the ring's area gained
+                double depth = 0;
+            };
+            std::vector<Option> options;
+            for (const size_t k : {i, j}) {
+                const IPoint u = ring[(k + n - 1) % n], v = ring[k], w = ring[(k + 1) % n];
+                if (isFixed(v)) continue;
+                const __int128 c = cross(u, v, w);
+                options.push_back({k, false, v, -c, magnitude(c) / std::sqrt(double(length2(u, w)))});
+            }
+            const __int128 ta = cross(before, a, b), tb = cross(a, b, after);
+            if (!isFixed(a) && !isFixed(b) && ((ta > 0 && tb > 0) || (ta < 0 && tb < 0))) {
+                // Where the sides either side meet: before + s (a - before) = after + t (b - after).
+                const double ux = double(a.x - before.x), uy = double(a.y - before.y);
+                const double vx = double(b.x - after.x), vy = double(b.y - after.y);
+                const double dx = double(after.x - before.x), dy = double(after.y - before.y);
+                const double det = vx * uy - ux * vy;
+                const double s = det != 0 ? (vx * dy - dx * vy) / det : -1, t = det != 0 ? (ux * dy - uy * dx) / det : -1;
+                const double mx = (double(a.x) + double(b.x)) / 2, my = (double(a.y) + double(b.y)) / 2;
+                double jx = double(before.x) + s * ux, jy = double(before.y) + s * uy;
+                if (!(s > 1) || !(t > 1) || !(std::hypot(jx - mx, jy - my) <= kDeepest)) jx = mx, jy = my;
+                const IPoint to{int64_t(std::llround(jx)), int64_t(std::llround(jy))};
+                const __int128 grown = cross(IPoint{0, 0}, before, to) + cross(IPoint{0, 0}, to, after) -
+                                       cross(IPoint{0, 0}, before, a) - cross(IPoint{0, 0}, a, b) - cross(IPoint{0, 0}, b, after);
+                options.push_back({j, true, to, grown, std::hypot(double(to.x) - mx, double(to.y) - my)});
+            }
+            std::sort(options.begin(), options.end(),
+                      [&](const Option& p, const Option& q) { return magnitude(p.grown2) < magnitude(q.grown2); });
+            const Option* chosen = nullptr;
+            for (const Option& o : options) {
+                if (!(o.depth <= kDeepest)) continue;
+                const IPoint u = ring[(o.gone + n - 1) % n], v = ring[o.gone], w = ring[(o.gone + 1) % n];
+                // Between the old path and the new: a fan from the new corner.
+                const bool clear = o.joined ? !holdsCorner(polygon, before, a, o.to, {before, a, b, after}, budget) &&
+                                                  !holdsCorner(polygon, a, b, o.to, {before, a, b, after}, budget) &&
+                                                  !holdsCorner(polygon, b, after, o.to, {before, a, b, after}, budget)
+                                            : !holdsCorner(polygon, u, v, w, {u, v, w}, budget);
+                if (clear) {
+                    chosen = &o;
+                    break;
+                }
+            }
+            if (!chosen) {
+                ++i;
+                continue;
+            }
+            mends.push_back({chosen->joined ? chosen->to : ring[chosen->gone], int64_t(-chosen->grown2 * solidSide),
+                             chosen->depth});
+            if (chosen->joined) ring[i] = chosen->to;
+            const size_t gone = chosen->gone;
+            ring.erase(ring.begin() + long(gone));
+            // The sides either side of it may now be short.
+            i = gone > 0 ? gone - 1 : 0;
+            if (i >= ring.size()) i = 0;
+        }
+        ring = withoutStraightPoints(ring);
+        if (!ring.empty()) std::rotate(ring.begin(), std::min_element(ring.begin(), ring.end()), ring.end());
+    }
+    std::sort(polygon.holes.begin(), polygon.holes.end());
+    return mends;
+}

@@ -1,0 +1,22 @@
+// Where the curves of two elements meet or cross, their chords cross at
+// places the author never chose, leaving sides a few units long that no
+// mesh can hold. Such corners, off the author's own, are taken out of the
+// solid's outlines where the outline moves by only a few units.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tools/shapes/shape_types.h"
+
+struct CurveMend {
+    IPoint at;     // the corner taken out
+    int64_t cut2;  // twice the area it cut off the solid (less than 0 where it filled a notch)
+    double depth;  // how far the outline moved there, in file units
+};
+
+// Takes out corners of short sides in the polygon's rings that are not in
+// `fixed` (sorted: the corners the author drew), while the polygon stays
+// simple. Each corner weighed costs the polygon's size of the budget.
+std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget);
