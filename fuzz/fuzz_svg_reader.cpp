@@ -61,6 +61,14 @@ long checkRegions(const std::vector<SourceRegion>& regions, long lines) {
             }
         }
         if (points > kMaxSvgPoints) fuzz::fail("the region of line %d has %zu points", r.line, points);
+        // The points on curves, by which the compile tells the author's corners.
+        if (!std::is_sorted(r.onCurve.begin(), r.onCurve.end()) ||
+            std::adjacent_find(r.onCurve.begin(), r.onCurve.end()) != r.onCurve.end())
+            fuzz::fail("the points on curves of line %d are not sorted once each", r.line);
+        for (const IPoint& p : r.onCurve)
+            if (std::none_of(r.outlines.begin(), r.outlines.end(),
+                             [&](const Ring& ring) { return std::find(ring.begin(), ring.end(), p) != ring.end(); }))
+                fuzz::fail("a point on a curve of line %d is on no outline", r.line);
     }
     return last;
 }
@@ -140,6 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::vector<std::string> evenWarnings;
     const std::string evenFault = readSvg(bytes, kName, even, evenWarnings, nullptr, true);
     checkRegions(even, lines);
+    for (const SourceRegion& r : regions)
+        if (!r.onCurve.empty()) fuzz::fail("points on curves without the even flattening, line %d", r.line);
     for (const std::string& w : evenWarnings) checkMessage(w, lines);
     if (!evenFault.empty()) checkMessage(evenFault, lines);
     if (!fault.empty()) return 0;

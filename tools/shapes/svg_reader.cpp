@@ -197,7 +197,7 @@ private:
         region.line = e.GetLineNum();
         region.label = label(e);
         for (size_t k = 0; k < outlines.size(); ++k) {
-            Ring ring;
+            Ring ring, curved;
             for (size_t i = 0; i < outlines[k].size(); ++i) {
                 const DPoint p = outlines[k][i];
                 // One user unit is one world unit; the file holds thirds of two.
@@ -205,11 +205,13 @@ private:
                 if (!(std::fabs(fx) <= double(kMaxShapeCoordinate)) || !(std::fabs(fy) <= double(kMaxShapeCoordinate)))
                     return at(e) + label(e) + ": a point lies out of range";
                 const IPoint q{int64_t(fx), int64_t(fy)};
-                if (evenCurves_ && onCurve[k][i]) region.onCurve.push_back(q);
+                if (evenCurves_ && onCurve[k][i]) curved.push_back(q);
                 if (ring.empty() || ring.back() != q) ring.push_back(q);
             }
             while (ring.size() > 1 && ring.front() == ring.back()) ring.pop_back();
-            if (ring.size() >= 3) region.outlines.push_back(std::move(ring));
+            if (ring.size() < 3) continue;
+            region.outlines.push_back(std::move(ring));
+            region.onCurve.insert(region.onCurve.end(), curved.begin(), curved.end());
         }
         std::sort(region.onCurve.begin(), region.onCurve.end());
         region.onCurve.erase(std::unique(region.onCurve.begin(), region.onCurve.end()), region.onCurve.end());
