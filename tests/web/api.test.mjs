@@ -82,6 +82,7 @@ test('ZUNO.compileLevel writes the bytes zuno-level compile writes', async () =>
   const root = ROOT;
   const sources = [path.join(root, 'tests/tools/shapes/course_shapes.txt'), path.join(root, 'data/example.svg'),
     path.join(DATA, 'bent_bar.txt'), path.join(DATA, 'stairs.txt'), path.join(DATA, 'tight_curves.svg'),
+    path.join(DATA, 'curves_meet.svg'),
     ...fs.readdirSync(path.join(root, 'data/courses')).filter((f) => f.endsWith('.svg')).map((f) => path.join(root, 'data/courses', f))];
   for (const source of sources) {
     const out = path.join(dir, path.basename(source) + '.lev');

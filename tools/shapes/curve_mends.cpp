@@ -19,6 +19,9 @@ constexpr double kShortSide2 = (50 / 1.5) * (50 / 1.5);
 // as the flattening's own joins move it.
 constexpr double kDeepest = 25 / 1.5;
 
+// sqrt rounds exactly everywhere, unlike hypot, so every build decides alike.
+double length(double x, double y) { return std::sqrt(x * x + y * y); }
+
 // Whether a corner of the polygon lies in the closed triangle uvw, other
 // than the ring's own corners `own` that the change moves or keeps, each
 // once: another ring touching at one counts.
@@ -87,13 +90,14 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
                 const double s = det != 0 ? (vx * dy - dx * vy) / det : -1, t = det != 0 ? (ux * dy - uy * dx) / det : -1;
                 const double mx = (double(a.x) + double(b.x)) / 2, my = (double(a.y) + double(b.y)) / 2;
                 double jx = double(before.x) + s * ux, jy = double(before.y) + s * uy;
-                if (!(s > 1) || !(t > 1) || !(std::hypot(jx - mx, jy - my) <= kDeepest)) jx = mx, jy = my;
+                if (!(s > 1) || !(t > 1) || !(length(jx - mx, jy - my) <= kDeepest)) jx = mx, jy = my;
                 const IPoint to{int64_t(std::llround(jx)), int64_t(std::llround(jy))};
                 const __int128 grown = cross(IPoint{0, 0}, before, to) + cross(IPoint{0, 0}, to, after) -
                                        cross(IPoint{0, 0}, before, a) - cross(IPoint{0, 0}, a, b) - cross(IPoint{0, 0}, b, after);
-                options.push_back({j, true, to, grown, std::hypot(double(to.x) - mx, double(to.y) - my)});
+                options.push_back({j, true, to, grown, length(double(to.x) - mx, double(to.y) - my)});
             }
-            std::sort(options.begin(), options.end(),
+            // Stable, so that ties go the same way with every standard library.
+            std::stable_sort(options.begin(), options.end(),
                       [&](const Option& p, const Option& q) { return magnitude(p.grown2) < magnitude(q.grown2); });
             const Option* chosen = nullptr;
             for (const Option& o : options) {
