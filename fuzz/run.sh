@@ -80,11 +80,12 @@ max_len() {
 # times what one takes. A shape source of a few hundred bytes can ask for
 # a mesh of thousands of triangles, a tenth of a second natively and some
 # seconds under the sanitizers on a loaded machine; a refused drawing with
-# curves is meshed once more, flattened evenly.
+# curves is meshed up to twice more, flattened evenly and then mended where
+# curves meet, and one that then compiles is compiled twice by the checks.
 input_timeout() {
     case "$1" in
         shape_text) echo 30 ;;
-        svg) echo 60 ;;
+        svg) echo 120 ;;
         *) echo 3 ;;
     esac
 }
