@@ -57,7 +57,7 @@ private:
 bool fillsOtherwiseAlone(const SourceRegion& region) {
     if (region.outlines.size() < 2 && !region.evenOdd) return false;
     std::vector<SourceRegion> alone;
-    for (const Ring& r : region.outlines) alone.push_back(SourceRegion{{r}, false, region.line, region.label});
+    for (const Ring& r : region.outlines) alone.push_back(SourceRegion{{r}, false, region.line, region.label, {}});
     const std::vector<SolidPolygon> a = uniteRegions({region}), b = uniteRegions(alone);
     if (a.size() != b.size()) return true;
     for (size_t i = 0; i < a.size(); ++i)
@@ -164,6 +164,12 @@ std::string apiReadSvg(const std::vector<uint8_t>& source, const std::string& na
     };
     std::stable_sort(warnings.begin(), warnings.end(),
                      [&](const std::string& a, const std::string& b) { return lineOf(a) < lineOf(b); });
+    // The outlines are each element's own, joined by the compile: where it
+    // takes corners out of the join, polygons written from them are refused.
+    if (compiled.mended)
+        warnings.insert(warnings.begin(), name + ": warning: the compile takes corners out where the curves of its "
+                                                 "shapes meet, which the editor's outlines keep: edit them there "
+                                                 "should the editor's compile refuse them");
     words = {outlines, static_cast<int32_t>(warnings.size())};
     for (const std::string& w : warnings) words.push_back(lineOf(w));
     words.insert(words.end(), body.begin(), body.end());

@@ -101,6 +101,9 @@ test('ZUNO.compileLevel writes the bytes zuno-level compile writes', async () =>
     fs.readFileSync(path.join(DATA, 'tight_curves.svg'), 'utf8'));
   assert.deepEqual(read.outlines[0].points, [[667, 400], [667, 533], [400, 533], [400, 400]]);
   assert.match(read.warnings[0].message, /rect id=r has 4 sides under 50 world units/);
+  const met = await page.evaluate((text) => ZUNO.readSvg({ source: text, name: 'm.svg' }),
+    fs.readFileSync(path.join(DATA, 'curves_meet.svg'), 'utf8'));
+  assert.match(met.warnings[0].message, /^m\.svg: warning: the compile takes corners out where the curves/);
   await assert.rejects(page.evaluate(() => ZUNO.compileLevel({ source: 'shape 0 0 600 0 600 20 0 20\n', name: 'thin.txt' })),
     /thin\.txt:1: shape is \d+ world units thick near \(/);
 });

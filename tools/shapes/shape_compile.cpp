@@ -545,7 +545,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     Refusal mendedRefusal;
     if (!meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) return fault;
     out = std::move(again);
-    out.evenCurves = true;
+    out.evenCurves = out.mended = true;
     return "";
 }
 
