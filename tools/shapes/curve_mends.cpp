@@ -118,7 +118,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
                 continue;
             }
             mends.push_back({chosen->joined ? chosen->to : ring[chosen->gone], int64_t(-chosen->grown2 * solidSide),
-                             chosen->depth});
+                             chosen->depth, false});
             if (chosen->joined) ring[i] = chosen->to;
             const size_t gone = chosen->gone;
             ring.erase(ring.begin() + long(gone));
@@ -128,6 +128,29 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
         }
         ring = withoutStraightPoints(ring);
         if (!ring.empty()) std::rotate(ring.begin(), std::min_element(ring.begin(), ring.end()), ring.end());
+    }
+    // A gap left where shapes meet, under 50 units across and with no
+    // corner an author drew, is filled: no ball fits in it, and no
+    // triangle around it could be thick enough.
+    for (auto h = polygon.holes.begin(); h != polygon.holes.end();) {
+        if (h->empty()) {
+            h = polygon.holes.erase(h);
+            continue;
+        }
+        int64_t minX = h->front().x, maxX = minX, minY = h->front().y, maxY = minY;
+        for (const IPoint& p : *h) {
+            minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+            minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+        }
+        const double across = length(double(maxX - minX), double(maxY - minY));
+        if (across * across >= kShortSide2 || std::any_of(h->begin(), h->end(), isFixed)) {
+            ++h;
+            continue;
+        }
+        __int128 area2 = 0;
+        for (size_t i = 0; i < h->size(); ++i) area2 += cross(IPoint{0, 0}, (*h)[i], (*h)[(i + 1) % h->size()]);
+        mends.push_back({h->front(), -int64_t(area2 < 0 ? -area2 : area2), across / 2, true});
+        h = polygon.holes.erase(h);
     }
     std::sort(polygon.holes.begin(), polygon.holes.end());
     return mends;

@@ -11,12 +11,14 @@
 #include "tools/shapes/shape_types.h"
 
 struct CurveMend {
-    IPoint at;     // the corner taken out
+    IPoint at;     // the corner taken out, or the first of the hole
     int64_t cut2;  // twice the area it cut off the solid (less than 0 where it filled a notch)
     double depth;  // how far the outline moved there, in file units
+    bool gap;      // a hole filled, not a corner taken out
 };
 
 // Takes out corners of short sides in the polygon's rings that are not in
 // `fixed` (sorted: the corners the author drew), while the polygon stays
-// simple. Each corner weighed costs the polygon's size of the budget.
+// simple, and fills holes under 50 world units across with none of those
+// corners. Each corner weighed costs the polygon's size of the budget.
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget);

@@ -476,7 +476,9 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const Refusal
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
-        for (const CurveMend& m : mends) deepest = std::max(deepest, m.depth), out.bentArea2 += m.cut2;
+        size_t gaps = 0;
+        for (const CurveMend& m : mends) deepest = std::max(deepest, m.depth), out.bentArea2 += m.cut2, gaps += m.gap;
+        const size_t sides = mends.size() - gaps;
         const IPoint at = mends.front().at;
         const SourceRegion* region = finder.at(double(at.x), double(at.y));
         for (const SourceRegion& r : regions)
@@ -486,10 +488,14 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const Refusal
             }
         char depth[32];
         std::snprintf(depth, sizeof depth, "%.2f", deepest * kFileToWorld);
-        out.warnings.push_back(sourcePlace(name, region, "warning: ") + " has " + std::to_string(mends.size()) +
-                               (mends.size() == 1 ? " short side" : " short sides") +
-                               " where it meets other shapes, first near " + worldPoint(at) +
-                               ": corners taken out there, moving the outline by at most " + depth +
+        const std::string sidesText = std::to_string(sides) + (sides == 1 ? " short side" : " short sides");
+        const std::string gapsText = std::to_string(gaps) + (gaps == 1 ? " gap" : " gaps") + " under 50 world units across";
+        out.warnings.push_back(sourcePlace(name, region, "warning: ") + " has " +
+                               (sides && gaps ? sidesText + " and " + gapsText : sides ? sidesText : gapsText) +
+                               " where it meets other shapes, first near " + worldPoint(at) + ": " +
+                               (sides ? "corners taken out" : "") + (sides && gaps ? " and " : "") +
+                               (gaps ? (gaps == 1 ? "gap filled" : "gaps filled") : "") +
+                               ", moving the outline by at most " + depth +
                                " world units, so that its triangles are thick enough");
     }
     return mended;

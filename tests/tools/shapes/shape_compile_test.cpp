@@ -473,7 +473,7 @@ TEST(ShapeCompile, CurvesOfShapesThatMeetAreMendedWhereRefused) {
     EXPECT_NE(level.bentArea2, 0);
     ASSERT_EQ(level.warnings.size(), 3u);
     EXPECT_EQ(level.warnings[1], "m.svg:2: warning: rect id=arm has 2 short sides where it meets other shapes, first near "
-                                 "(1275, 2534): corners taken out there, moving the outline by at most 8.28 world "
+                                 "(1275, 2534): corners taken out, moving the outline by at most 8.28 world "
                                  "units, so that its triangles are thick enough");
     EXPECT_NE(level.warnings[2].find("m.svg:5: warning: circle has 5 short sides where it meets other shapes"),
               std::string::npos);
