@@ -444,9 +444,10 @@ TEST(ShapeCompile, TightCurvesAreFlattenedAgainWhereRefused) {
 }
 
 TEST(ShapeCompile, CurvesOfShapesThatMeetAreMendedWhereRefused) {
-    // Two capsules sharing a round joint, and three overlapping circles:
-    // each flattening of the same or crossing curves puts its corners
-    // elsewhere, and the union is left with sides a few units long. Each
+    // Two capsules sharing a round joint, and two clusters of overlapping
+    // circles, one around a small gap: each flattening of the same or
+    // crossing curves puts its corners elsewhere, and the union is left
+    // with sides a few units long and the gap narrower still. Each
     // group is refused alone as flattened either way; with the corners of
     // those sides taken out, it compiles, covering the second flattening
     // less what the warnings say was cut off or filled in.
@@ -456,6 +457,10 @@ TEST(ShapeCompile, CurvesOfShapesThatMeetAreMendedWhereRefused) {
 <circle cx="3000" cy="800" r="120"/>
 <circle cx="3150" cy="850" r="90"/>
 <circle cx="3050" cy="950" r="100"/>
+<circle cx="1626.019" cy="2005.129" r="107.167"/>
+<circle cx="1719.361" cy="2062.042" r="164.562"/>
+<circle cx="1731.377" cy="1824.404" r="93.214"/>
+<circle cx="1778.497" cy="1859.114" r="58.879"/>
 </svg>)svg";
     CompiledLevel level;
     compileOk(svg, "m.svg", level);
@@ -471,11 +476,15 @@ TEST(ShapeCompile, CurvesOfShapesThatMeetAreMendedWhereRefused) {
     }
     EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solid2);
     EXPECT_NE(level.bentArea2, 0);
-    ASSERT_EQ(level.warnings.size(), 3u);
+    ASSERT_EQ(level.warnings.size(), 4u);
     EXPECT_EQ(level.warnings[1], "m.svg:2: warning: rect id=arm has 2 short sides where it meets other shapes, first near "
                                  "(1275, 2534): corners taken out, moving the outline by at most 8.28 world "
                                  "units, so that its triangles are thick enough");
-    EXPECT_NE(level.warnings[2].find("m.svg:5: warning: circle has 5 short sides where it meets other shapes"),
+    EXPECT_EQ(level.warnings[2], "m.svg:8: warning: circle has 7 short sides and 1 gap under 50 world units across "
+                                 "where it meets other shapes, first near (1656, 1910): corners taken out and gap "
+                                 "filled, moving the outline by at most 17.45 world units, so that its triangles are "
+                                 "thick enough");
+    EXPECT_NE(level.warnings[3].find("m.svg:5: warning: circle has 5 short sides where it meets other shapes"),
               std::string::npos);
     // No corner of the mesh strays more than 25 world units off the solid.
     const auto near = [&](IPoint q) {
