@@ -94,7 +94,9 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
                 const IPoint to{int64_t(std::llround(jx)), int64_t(std::llround(jy))};
                 const __int128 grown = cross(IPoint{0, 0}, before, to) + cross(IPoint{0, 0}, to, after) -
                                        cross(IPoint{0, 0}, before, a) - cross(IPoint{0, 0}, a, b) - cross(IPoint{0, 0}, b, after);
-                options.push_back({j, true, to, grown, length(double(to.x) - mx, double(to.y) - my)});
+                // Not onto a neighbour, which would leave a side of no length.
+                if (to != before && to != after)
+                    options.push_back({j, true, to, grown, length(double(to.x) - mx, double(to.y) - my)});
             }
             // Stable, so that ties go the same way with every standard library.
             std::stable_sort(options.begin(), options.end(),
