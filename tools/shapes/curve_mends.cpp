@@ -1,6 +1,7 @@
 // Corners of short sides off the author's own taken out of a solid's
-// outlines: a corner may go where its triangle with its neighbours is
-// shallow and holds no other corner of the polygon, so nothing crosses.
+// outlines, and small gaps filled: a corner may go where its triangle with
+// its neighbours is shallow and holds no other corner of the polygon, so
+// nothing crosses.
 #include "tools/shapes/curve_mends.h"
 
 #include <algorithm>
