@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <numeric>
 #include <sstream>
@@ -367,7 +368,10 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, std::vector<So
     const std::string fault = meshSolid(polygons, room, solid, &owners);
     // A mesh past the limit may be a long side's triangle split without end.
     const bool overflow = fault.rfind("more than ", 0) == 0;
-    if (!fault.empty() && !overflow) return name + ": " + fault;
+    if (!fault.empty() && !overflow) {
+        refusal.firstFaults = SIZE_MAX;  // any mesh at all does better
+        return name + ": " + fault;
+    }
     refusal.firstFaults = size_t(std::count_if(solid.begin(), solid.end(), isFaulty));
     if (reuse && (overflow || refusal.firstFaults >= reuse->firstFaults)) return name + ": no better";
     const RegionFinder finder(regions);

@@ -502,3 +502,20 @@ TEST(ShapeCompile, CurvesOfShapesThatMeetAreMendedWhereRefused) {
     for (const FileTriangle& t : level.triangles)
         for (int k = 0; k < 3; ++k) EXPECT_TRUE(near({t.c[2 * k], t.c[2 * k + 1]})) << t.c[2 * k] << " " << t.c[2 * k + 1];
 }
+
+TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
+    // A worm that folds back on itself: as flattened, one piece of its
+    // union cannot be meshed at all; mended, it meshes soundly. A try that
+    // failed outright once counted as the best possible, and no later try
+    // could do better.
+    const std::string svg = R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect transform="rotate(41.478 1329.581 2338.920)" x="1271.651" y="2280.990" width="390.114" height="115.861" rx="57.931"/>
+<rect transform="rotate(162.252 1535.053 2520.569)" x="1477.123" y="2462.638" width="548.989" height="115.861" rx="57.931"/>
+<rect transform="rotate(40.134 1122.538 2652.597)" x="1064.608" y="2594.666" width="294.593" height="115.861" rx="57.931"/>
+<rect transform="rotate(-42.636 1259.186 2767.802)" x="1201.256" y="2709.872" width="452.425" height="115.861" rx="57.931"/>
+</svg>)svg";
+    CompiledLevel level;
+    compileOk(svg, "w.svg", level);
+    EXPECT_TRUE(level.mended);
+    EXPECT_GT(checkedArea2(level.triangles), 0);
+}
