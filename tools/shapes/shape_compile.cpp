@@ -11,6 +11,7 @@
 #include "tools/levels/level_check.h"
 #include "tools/levels/level_vanish.h"
 #include "tools/shapes/corner_moves.h"
+#include "tools/shapes/corner_nudges.h"
 #include "tools/shapes/curve_mends.h"
 #include "tools/shapes/lone_sides.h"
 #include "tools/shapes/polygon_pieces.h"
@@ -52,6 +53,9 @@ constexpr size_t kMoveTriangles = 2000;
 // Corners weighed, times the size of their polygon, in mending where
 // curves meet: a few thousand corners of a drawing's usual size.
 constexpr size_t kMendWork = 4000000;
+// Triangles meshed, at most, in moving corners where a little too thin:
+// a few hundred meshes of a polygon of a few dozen corners.
+constexpr size_t kNudgeTriangles = 20000;
 
 // The work the bends and moves may yet do in one compile, whichever
 // flattening of a drawing they work on.
@@ -60,6 +64,7 @@ struct Budget {
     size_t moveCorners = kMoveCorners;
     size_t moveTriangles = kMoveTriangles;
     size_t mendWork = kMendWork;
+    size_t nudgeTriangles = kNudgeTriangles;
 };
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -461,19 +466,56 @@ std::string readDrawing(const std::string& bytes, const std::string& name, bool 
     return "";
 }
 
-// The polygons of the solid that were not sound before with the corners
-// of short sides where curves meet taken out, a warning for each polygon
-// so mended; false where none was.
-bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const Refusal& refusal, const std::string& name,
-                         std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
-    bool mended = false;
+// The corners the author drew, sorted: every point of the outlines not on
+// a curve.
+std::vector<IPoint> drawnCorners(const std::vector<SourceRegion>& regions) {
     std::vector<IPoint> fixed;
     for (const SourceRegion& r : regions)
         for (const Ring& ring : r.outlines)
             for (const IPoint& p : ring)
                 if (!std::binary_search(r.onCurve.begin(), r.onCurve.end(), p)) fixed.push_back(p);
     std::sort(fixed.begin(), fixed.end());
-    const RegionFinder finder(regions);
+    return fixed;
+}
+
+// The region a corner of the solid came from: the first with a curve
+// through it, else the first that holds it, else the first with an outline
+// nearest to it (a corner where outlines cross lies on two, rounded).
+const SourceRegion* regionOf(const std::vector<SourceRegion>& regions, IPoint at) {
+    for (const SourceRegion& r : regions)
+        if (std::binary_search(r.onCurve.begin(), r.onCurve.end(), at)) return &r;
+    for (const SourceRegion& r : regions)
+        if (regionHolds(r, double(at.x), double(at.y))) return &r;
+    const SourceRegion* nearest = regions.empty() ? nullptr : &regions.front();
+    double best = 1e300;
+    for (const SourceRegion& r : regions)
+        for (const Ring& ring : r.outlines)
+            for (size_t i = 0; i < ring.size(); ++i) {
+                const IPoint a = ring[i], b = ring[(i + 1) % ring.size()];
+                const double ex = double(b.x - a.x), ey = double(b.y - a.y);
+                const double px = double(at.x - a.x), py = double(at.y - a.y);
+                const double along = ex || ey ? std::clamp((px * ex + py * ey) / (ex * ex + ey * ey), 0.0, 1.0) : 0.0;
+                const double d2 = (px - along * ex) * (px - along * ex) + (py - along * ey) * (py - along * ey);
+                if (d2 < best) best = d2, nearest = &r;
+            }
+    return nearest;
+}
+
+// Twice the polygon's area of solid.
+__int128 solidArea2(const SolidPolygon& p) {
+    const auto magnitude = [](__int128 v) { return v < 0 ? -v : v; };
+    __int128 area = magnitude(ringArea(p.outer));
+    for (const Ring& h : p.holes) area -= magnitude(ringArea(h));
+    return area;
+}
+
+// The polygons of the solid that were not sound before with the corners
+// of short sides where curves meet taken out, a warning for each polygon
+// so mended; false where none was.
+bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const Refusal& refusal, const std::string& name,
+                         std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
+    bool mended = false;
+    const std::vector<IPoint> fixed = drawnCorners(regions);
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
         const std::vector<CurveMend> mends = mendCurveSides(p, fixed, budget.mendWork);
@@ -484,12 +526,7 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const Refusal
         for (const CurveMend& m : mends) deepest = std::max(deepest, m.depth), out.bentArea2 += m.cut2, gaps += m.gap;
         const size_t sides = mends.size() - gaps;
         const IPoint at = mends.front().at;
-        const SourceRegion* region = finder.at(double(at.x), double(at.y));
-        for (const SourceRegion& r : regions)
-            if (std::binary_search(r.onCurve.begin(), r.onCurve.end(), at)) {
-                region = &r;
-                break;
-            }
+        const SourceRegion* region = regionOf(regions, at);
         char depth[32];
         std::snprintf(depth, sizeof depth, "%.2f", deepest * kFileToWorld);
         const std::string sidesText = std::to_string(sides) + (sides == 1 ? " short side" : " short sides");
@@ -503,6 +540,34 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const Refusal
                                " world units, so that its triangles are thick enough");
     }
     return mended;
+}
+
+// The polygons of the solid that were not sound before with corners off
+// the author's own moved until they mesh soundly, a warning for each;
+// false where some polygon at fault could not be so mended.
+bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const Refusal& refusal, const std::string& name,
+                    std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
+    const std::vector<IPoint> fixed = drawnCorners(regions);
+    std::vector<std::string> warnings;
+    for (SolidPolygon& p : solid) {
+        if (soundMesh(refusal, p)) continue;
+        const __int128 before = solidArea2(p);
+        const std::vector<CornerNudge> nudges = nudgeThinCorners(p, fixed, budget.nudgeTriangles);
+        if (nudges.empty()) return false;
+        out.bentArea2 += int64_t(before - solidArea2(p));
+        double farthest = 0;
+        for (const CornerNudge& n : nudges) farthest = std::max(farthest, std::sqrt(double(length2(n.from, n.to))));
+        const IPoint at = nudges.front().from;
+        char moved[32];
+        std::snprintf(moved, sizeof moved, "%.2f", farthest * kFileToWorld);
+        warnings.push_back(sourcePlace(name, regionOf(regions, at), "warning: ") + " has " +
+                           std::to_string(nudges.size()) + (nudges.size() == 1 ? " corner" : " corners") +
+                           " on its curves or where it meets other shapes, first near " + worldPoint(at) + ", moved by at most " + moved +
+                           " world units, so that its triangles are thick enough");
+    }
+    if (warnings.empty()) return false;
+    out.warnings.insert(out.warnings.end(), warnings.begin(), warnings.end());
+    return true;
 }
 
 }  // namespace
@@ -551,9 +616,22 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    if (!mendWhereCurvesMeet(even, *last, name, evenSolid, again, budget)) return fault;
+    const bool mended = mendWhereCurvesMeet(even, *last, name, evenSolid, again, budget);
     Refusal mendedRefusal;
-    if (!meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) return fault;
+    if (mended) {
+        if (meshRegions(even, evenSolid, name, checked, again, budget, mendedRefusal, last).empty()) {
+            out = std::move(again);
+            out.evenCurves = out.mended = true;
+            return "";
+        }
+        if (mendedRefusal.lone) return fault;
+        if (!mendedRefusal.atFault.empty()) last = &mendedRefusal;
+    }
+    // Still refused, at last: corners off the author's own moved a whole
+    // point or two where triangles are a little too thin.
+    if (!nudgeWhereThin(even, *last, name, evenSolid, again, budget)) return fault;
+    Refusal nudgedRefusal;
+    if (!meshRegions(even, std::move(evenSolid), name, checked, again, budget, nudgedRefusal, last).empty()) return fault;
     out = std::move(again);
     out.evenCurves = out.mended = true;
     return "";

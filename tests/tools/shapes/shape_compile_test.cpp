@@ -503,6 +503,40 @@ TEST(ShapeCompile, CurvesOfShapesThatMeetAreMendedWhereRefused) {
         for (int k = 0; k < 3; ++k) EXPECT_TRUE(near({t.c[2 * k], t.c[2 * k + 1]})) << t.c[2 * k] << " " << t.c[2 * k + 1];
 }
 
+TEST(ShapeCompile, ShapesJustOver80AcrossCompileWithCornersNudged) {
+    // Round ends of radius just over 40 and a track of such capsules: the
+    // thickest triangle in a half disc is as thick as its radius, so the
+    // point or so rounding takes off leaves a triangle 39 units thick,
+    // whichever way the curves are flattened or mended. A corner or two
+    // off the author's own, moved a whole point or two, mends them.
+    const std::string svg = R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect x="-40.05" y="-40.05" width="300" height="80.1" rx="40.05" transform="translate(1000,1000) rotate(17)"/>
+<rect x="-40.05" y="-40.05" width="300" height="80.1" rx="40.05" transform="translate(1000,1600) rotate(61)"/>
+<rect x="-40.468" y="-40.468" width="230.082" height="80.936" rx="40.468" transform="translate(1145.159,843.823) rotate(290.422)"/>
+<rect x="-40.468" y="-40.468" width="307.991" height="80.936" rx="40.468" transform="translate(1197.201,704.052) rotate(265.462)"/>
+<rect x="-40.468" y="-40.468" width="248.418" height="80.936" rx="40.468" transform="translate(1179.238,477.709) rotate(227.308)"/>
+<rect x="-40.468" y="-40.468" width="236.716" height="80.936" rx="40.468" transform="translate(1065.676,354.608) rotate(287.324)"/>
+</svg>)svg";
+    CompiledLevel level;
+    compileOk(svg, "n.svg", level);
+    std::vector<SourceRegion> regions;
+    std::vector<std::string> warnings;
+    ASSERT_EQ(readSvg(svg, "n.svg", regions, warnings, nullptr, true), "");
+    int64_t solid2 = 0;
+    for (const SolidPolygon& p : uniteRegions(regions)) {
+        solid2 += std::llabs(int64_t(ringArea(p.outer)));
+        for (const Ring& h : p.holes) solid2 -= std::llabs(int64_t(ringArea(h)));
+    }
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solid2);
+    ASSERT_EQ(level.warnings.size(), 4u);
+    EXPECT_EQ(level.warnings[1], "n.svg:2: warning: rect has 2 corners on its curves or where it meets other shapes, "
+                                 "first near (962, 988), moved by at most 3.00 world units, so that its triangles are "
+                                 "thick enough");
+    EXPECT_NE(level.warnings[3].find("n.svg:7: warning: rect has 2 corners on its curves or where it meets other "
+                                     "shapes, first near (1020, 364), moved by at most 4.24 world units"),
+              std::string::npos);
+}
+
 TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
     // A worm that folds back on itself: as flattened, one piece of its
     // union cannot be meshed at all; mended, it meshes soundly. A try that

@@ -1,0 +1,141 @@
+// Corners off the author's own moved a whole point or two where the mesh
+// is a little too thin: greedily, each move kept only where it helps, and
+// only while the outline stays simple.
+#include "tools/shapes/corner_nudges.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include "tools/levels/level_check.h"
+#include "tools/levels/level_vanish.h"
+#include "tools/shapes/segments.h"
+#include "tools/shapes/shape_mesh.h"
+
+namespace {
+
+// How far a corner may move in all, squared, in file units: 4.5 world.
+constexpr int64_t kFarthest2 = 9;
+// Moves kept per polygon, at most.
+constexpr int kMoves = 16;
+// Triangles one mesh of a polygon may take.
+constexpr size_t kMeshLimit = 1000;
+
+// How far a mesh falls short: its triangles at fault, then by how much.
+struct Shortfall {
+    size_t faults = 0;
+    double depth = 0;  // world units lacking in all; a vanishing triangle counts as a thickness lacking
+    bool operator<(const Shortfall& o) const { return faults != o.faults ? faults < o.faults : depth < o.depth; }
+};
+
+Shortfall shortfall(const std::vector<FileTriangle>& mesh, std::vector<IPoint>* atFault) {
+    Shortfall s;
+    for (const FileTriangle& t : mesh) {
+        const double thickness = triangleThickness(t);
+        const bool thin = thickness < kMinThickness;
+        if (!thin && !triangleCanVanish(t)) continue;
+        ++s.faults;
+        s.depth += thin ? kMinThickness - thickness : kMinThickness;
+        if (atFault)
+            for (int k = 0; k < 3; ++k) atFault->push_back({t.c[2 * k], t.c[2 * k + 1]});
+    }
+    return s;
+}
+
+// The polygon meshed alone, or false where it does not mesh within the
+// limit; the triangles meshed are spent from the budget.
+bool meshAlone(const SolidPolygon& polygon, std::vector<FileTriangle>& mesh, size_t& budget) {
+    mesh.clear();
+    const size_t limit = std::min(budget, kMeshLimit);
+    const bool meshed = limit > 0 && meshSolid({polygon}, limit, mesh).empty();
+    budget -= std::min(budget, meshed ? mesh.size() : limit);
+    return meshed;
+}
+
+// The whole-point steps a corner may take, nearest first.
+std::vector<IPoint> steps() {
+    std::vector<IPoint> out;
+    for (int64_t dy = -3; dy <= 3; ++dy)
+        for (int64_t dx = -3; dx <= 3; ++dx)
+            if ((dx || dy) && dx * dx + dy * dy <= kFarthest2) out.push_back({dx, dy});
+    std::stable_sort(out.begin(), out.end(),
+                     [](IPoint a, IPoint b) { return a.x * a.x + a.y * a.y < b.x * b.x + b.y * b.y; });
+    return out;
+}
+
+// Whether corner v of a ring, between u and w, may move to `to`: no other
+// corner lies where its sides sweep, and the outlines cross nowhere after.
+bool moveKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, IPoint u, IPoint v, IPoint w, IPoint to) {
+    if (cross(u, to, w) == 0) return false;
+    const auto sweeps = [&](IPoint a, IPoint b, IPoint c, IPoint q) {
+        if (cross(a, b, c) < 0) std::swap(b, c);
+        return triangleHolds(a, b, c, q);
+    };
+    const auto clear = [&](const Ring& r) {
+        for (const IPoint& q : r)
+            if (q != u && q != v && q != w && (sweeps(u, v, to, q) || sweeps(v, w, to, q))) return false;
+        return true;
+    };
+    if (!clear(polygon.outer)) return false;
+    for (const Ring& h : polygon.holes)
+        if (!clear(h)) return false;
+    std::vector<Ring> rings{changed.outer};
+    rings.insert(rings.end(), changed.holes.begin(), changed.holes.end());
+    return !ringsCross(rings);
+}
+
+}  // namespace
+
+std::vector<CornerNudge> nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget) {
+    static const std::vector<IPoint> kSteps = steps();
+    std::vector<FileTriangle> mesh;
+    if (!meshAlone(polygon, mesh, budget)) return {};
+    std::vector<IPoint> atFault;
+    Shortfall now = shortfall(mesh, &atFault);
+    if (now.faults == 0) return {};
+    SolidPolygon current = polygon;
+    std::map<IPoint, IPoint> drawnAt;  // where each moved corner was drawn, by where it stands
+    for (int move = 0; move < kMoves && now.faults > 0; ++move) {
+        std::sort(atFault.begin(), atFault.end());
+        atFault.erase(std::unique(atFault.begin(), atFault.end()), atFault.end());
+        bool better = false;
+        std::vector<IPoint> nextAtFault;
+        for (size_t index = 0; index <= current.holes.size() && !better; ++index) {
+            const Ring& ring = index == 0 ? current.outer : current.holes[index - 1];
+            for (size_t i = 0; i < ring.size() && !better && budget > 0; ++i) {
+                const IPoint v = ring[i];
+                const auto moved = drawnAt.find(v);
+                const IPoint drawn = moved == drawnAt.end() ? v : moved->second;
+                if (!std::binary_search(atFault.begin(), atFault.end(), v) ||
+                    std::binary_search(fixed.begin(), fixed.end(), drawn))
+                    continue;
+                const size_t n = ring.size();
+                const IPoint u = ring[(i + n - 1) % n], w = ring[(i + 1) % n];
+                for (const IPoint& step : kSteps) {
+                    const IPoint to{v.x + step.x, v.y + step.y};
+                    if (length2(drawn, to) > kFarthest2 || budget == 0) continue;
+                    SolidPolygon changed = current;
+                    (index == 0 ? changed.outer : changed.holes[index - 1])[i] = to;
+                    if (!moveKeepsSimple(current, changed, u, v, w, to) || !meshAlone(changed, mesh, budget)) continue;
+                    nextAtFault.clear();
+                    const Shortfall after = shortfall(mesh, &nextAtFault);
+                    if (!(after < now)) continue;
+                    if (moved != drawnAt.end()) drawnAt.erase(moved);
+                    drawnAt[to] = drawn;
+                    current = std::move(changed);
+                    now = after;
+                    better = true;
+                    break;
+                }
+            }
+        }
+        if (!better) return {};
+        atFault = std::move(nextAtFault);
+    }
+    if (now.faults > 0) return {};
+    polygon = std::move(current);
+    std::vector<CornerNudge> nudges;
+    for (const auto& [at, drawn] : drawnAt)
+        if (at != drawn) nudges.push_back({drawn, at});
+    return nudges;
+}

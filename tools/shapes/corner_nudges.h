@@ -1,0 +1,23 @@
+// Near the thinnest a shape may be (80 units across, a round end of 40),
+// rounding to whole points and the flattening's chords leave triangles a
+// unit or two short of thick enough. A corner no author drew moved by a
+// whole point or two gives them the units they lack.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tools/shapes/shape_types.h"
+
+struct CornerNudge {
+    IPoint from, to;  // where the corner was drawn, and where it now stands
+};
+
+// Moves corners of the polygon's thin or vanishing triangles that are not
+// in `fixed` (sorted: the corners the author drew) by at most three whole
+// points, one move at a time while each leaves the polygon's mesh with
+// fewer or shallower faults, until it meshes soundly: then the polygon is
+// changed and the moves returned. Otherwise it is left as it was and none
+// are. budget counts the triangles that may yet be meshed, and is spent.
+std::vector<CornerNudge> nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget);
