@@ -165,11 +165,16 @@ std::string apiReadSvg(const std::vector<uint8_t>& source, const std::string& na
     std::stable_sort(warnings.begin(), warnings.end(),
                      [&](const std::string& a, const std::string& b) { return lineOf(a) < lineOf(b); });
     // The outlines are each element's own, joined by the compile: where it
-    // takes corners out of the join, polygons written from them are refused.
-    if (compiled.mended)
-        warnings.insert(warnings.begin(), name + ": warning: the compile takes corners out where the curves of its "
-                                                 "shapes meet, which the editor's outlines keep: edit them there "
-                                                 "should the editor's compile refuse them");
+    // takes corners out of the join or moves them, polygons written from
+    // them are refused.
+    if (compiled.mended || compiled.nudged)
+        warnings.insert(warnings.begin(),
+                        name + ": warning: the compile " +
+                            (compiled.mended ? "takes corners out where the curves of its shapes meet" : "") +
+                            (compiled.mended && compiled.nudged ? " and " : "") +
+                            (compiled.nudged ? "moves corners on its curves by a whole point or two" : "") +
+                            ", which the editor's outlines keep: edit them there should the editor's compile refuse "
+                            "them");
     words = {outlines, static_cast<int32_t>(warnings.size())};
     for (const std::string& w : warnings) words.push_back(lineOf(w));
     words.insert(words.end(), body.begin(), body.end());

@@ -82,7 +82,7 @@ test('ZUNO.compileLevel writes the bytes zuno-level compile writes', async () =>
   const root = ROOT;
   const sources = [path.join(root, 'tests/tools/shapes/course_shapes.txt'), path.join(root, 'data/example.svg'),
     path.join(DATA, 'bent_bar.txt'), path.join(DATA, 'stairs.txt'), path.join(DATA, 'tight_curves.svg'),
-    path.join(DATA, 'curves_meet.svg'),
+    path.join(DATA, 'curves_meet.svg'), path.join(DATA, 'just_over_80.svg'),
     ...fs.readdirSync(path.join(root, 'data/courses')).filter((f) => f.endsWith('.svg')).map((f) => path.join(root, 'data/courses', f))];
   for (const source of sources) {
     const out = path.join(dir, path.basename(source) + '.lev');
@@ -104,6 +104,9 @@ test('ZUNO.compileLevel writes the bytes zuno-level compile writes', async () =>
   const met = await page.evaluate((text) => ZUNO.readSvg({ source: text, name: 'm.svg' }),
     fs.readFileSync(path.join(DATA, 'curves_meet.svg'), 'utf8'));
   assert.match(met.warnings[0].message, /^m\.svg: warning: the compile takes corners out where the curves/);
+  const nudged = await page.evaluate((text) => ZUNO.readSvg({ source: text, name: 'n.svg' }),
+    fs.readFileSync(path.join(DATA, 'just_over_80.svg'), 'utf8'));
+  assert.match(nudged.warnings[0].message, /^n\.svg: warning: the compile takes corners out where .* meet and moves corners on its curves by a whole point/);
   await assert.rejects(page.evaluate(() => ZUNO.compileLevel({ source: 'shape 0 0 600 0 600 20 0 20\n', name: 'thin.txt' })),
     /thin\.txt:1: shape is \d+ world units thick near \(/);
 });

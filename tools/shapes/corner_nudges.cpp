@@ -16,6 +16,8 @@ namespace {
 
 // How far a corner may move in all, squared, in file units: 4.5 world.
 constexpr int64_t kFarthest2 = 9;
+// The likeliest moves meshed, at most, in looking for each move to keep.
+constexpr int kTriedPerMove = 6;
 // Moves kept per polygon, at most.
 constexpr int kMoves = 16;
 // Triangles one mesh of a polygon may take.
@@ -43,13 +45,12 @@ Shortfall shortfall(const std::vector<FileTriangle>& mesh, std::vector<IPoint>* 
 }
 
 // The polygon meshed alone, or false where it does not mesh within the
-// limit; the triangles meshed are spent from the budget.
+// limit; each mesh is spent from the budget.
 bool meshAlone(const SolidPolygon& polygon, std::vector<FileTriangle>& mesh, size_t& budget) {
     mesh.clear();
-    const size_t limit = std::min(budget, kMeshLimit);
-    const bool meshed = limit > 0 && meshSolid({polygon}, limit, mesh).empty();
-    budget -= std::min(budget, meshed ? mesh.size() : limit);
-    return meshed;
+    if (budget == 0) return false;
+    --budget;
+    return meshSolid({polygon}, kMeshLimit, mesh).empty();
 }
 
 // The whole-point steps a corner may take, nearest first.
@@ -92,42 +93,89 @@ std::vector<CornerNudge> nudgeThinCorners(SolidPolygon& polygon, const std::vect
     if (!meshAlone(polygon, mesh, budget)) return {};
     std::vector<IPoint> atFault;
     Shortfall now = shortfall(mesh, &atFault);
-    if (now.faults == 0) return {};
+    // A triangle that can vanish while thick enough needs more than moves.
+    if (now.faults == 0 || std::any_of(mesh.begin(), mesh.end(), [](const FileTriangle& t) {
+            return triangleThickness(t) >= kMinThickness && triangleCanVanish(t);
+        }))
+        return {};
     SolidPolygon current = polygon;
     std::map<IPoint, IPoint> drawnAt;  // where each moved corner was drawn, by where it stands
     for (int move = 0; move < kMoves && now.faults > 0; ++move) {
         std::sort(atFault.begin(), atFault.end());
         atFault.erase(std::unique(atFault.begin(), atFault.end()), atFault.end());
-        bool better = false;
-        std::vector<IPoint> nextAtFault;
-        for (size_t index = 0; index <= current.holes.size() && !better; ++index) {
-            const Ring& ring = index == 0 ? current.outer : current.holes[index - 1];
-            for (size_t i = 0; i < ring.size() && !better && budget > 0; ++i) {
+        // Each move of a corner at fault, weighed by the thinnest its own
+        // triangles would be with the mesh as it is: meshing is dear, so
+        // only the likeliest few are meshed.
+        struct Candidate {
+            double thinnest;
+            int64_t reach2;  // how far it moves, squared
+            size_t ring, index;
+            IPoint to;
+        };
+        std::vector<Candidate> candidates;
+        for (size_t r = 0; r <= current.holes.size(); ++r) {
+            const Ring& ring = r == 0 ? current.outer : current.holes[r - 1];
+            for (size_t i = 0; i < ring.size(); ++i) {
                 const IPoint v = ring[i];
                 const auto moved = drawnAt.find(v);
                 const IPoint drawn = moved == drawnAt.end() ? v : moved->second;
                 if (!std::binary_search(atFault.begin(), atFault.end(), v) ||
                     std::binary_search(fixed.begin(), fixed.end(), drawn))
                     continue;
-                const size_t n = ring.size();
-                const IPoint u = ring[(i + n - 1) % n], w = ring[(i + 1) % n];
+                std::vector<std::pair<FileTriangle, int>> own;  // its triangles, and which corner it is
+                for (const FileTriangle& t : mesh)
+                    for (int k = 0; k < 3; ++k)
+                        if (t.c[2 * k] == v.x && t.c[2 * k + 1] == v.y) own.push_back({t, k});
                 for (const IPoint& step : kSteps) {
                     const IPoint to{v.x + step.x, v.y + step.y};
-                    if (length2(drawn, to) > kFarthest2 || budget == 0) continue;
-                    SolidPolygon changed = current;
-                    (index == 0 ? changed.outer : changed.holes[index - 1])[i] = to;
-                    if (!moveKeepsSimple(current, changed, u, v, w, to) || !meshAlone(changed, mesh, budget)) continue;
-                    nextAtFault.clear();
-                    const Shortfall after = shortfall(mesh, &nextAtFault);
-                    if (!(after < now)) continue;
-                    if (moved != drawnAt.end()) drawnAt.erase(moved);
-                    drawnAt[to] = drawn;
-                    current = std::move(changed);
-                    now = after;
-                    better = true;
-                    break;
+                    if (length2(drawn, to) > kFarthest2) continue;
+                    double thinnest = 1e300;
+                    for (auto [t, k] : own) {
+                        const IPoint a{t.c[0], t.c[1]}, b{t.c[2], t.c[3]}, c{t.c[4], t.c[5]};
+                        t.c[2 * k] = int32_t(to.x), t.c[2 * k + 1] = int32_t(to.y);
+                        const IPoint a2{t.c[0], t.c[1]}, b2{t.c[2], t.c[3]}, c2{t.c[4], t.c[5]};
+                        // Folded over, it weighs as nothing.
+                        thinnest = std::min(thinnest, sign(cross(a, b, c)) == sign(cross(a2, b2, c2))
+                                                          ? triangleThickness(t) : 0.0);
+                    }
+                    candidates.push_back({thinnest, length2(v, to), r, i, to});
                 }
             }
+        }
+        // The least move that makes its triangles thick enough first, then
+        // the rest by how thick they would be.
+        std::stable_sort(candidates.begin(), candidates.end(), [&](const Candidate& a, const Candidate& b) {
+            const bool aEnough = a.thinnest >= kMinThickness, bEnough = b.thinnest >= kMinThickness;
+            if (aEnough != bEnough) return aEnough;
+            if (aEnough) return a.reach2 < b.reach2;
+            return a.thinnest > b.thinnest;
+        });
+        bool better = false;
+        std::vector<IPoint> nextAtFault;
+        int meshed = 0;
+        for (const Candidate& c : candidates) {
+            if (meshed == kTriedPerMove || budget == 0) break;
+            const Ring& ring = c.ring == 0 ? current.outer : current.holes[c.ring - 1];
+            const size_t n = ring.size();
+            const IPoint u = ring[(c.index + n - 1) % n], v = ring[c.index], w = ring[(c.index + 1) % n];
+            SolidPolygon changed = current;
+            (c.ring == 0 ? changed.outer : changed.holes[c.ring - 1])[c.index] = c.to;
+            if (!moveKeepsSimple(current, changed, u, v, w, c.to)) continue;
+            ++meshed;
+            std::vector<FileTriangle> after;
+            if (!meshAlone(changed, after, budget)) continue;
+            nextAtFault.clear();
+            const Shortfall less = shortfall(after, &nextAtFault);
+            if (!(less < now)) continue;
+            const auto moved = drawnAt.find(v);
+            const IPoint drawn = moved == drawnAt.end() ? v : moved->second;
+            if (moved != drawnAt.end()) drawnAt.erase(moved);
+            drawnAt[c.to] = drawn;
+            current = std::move(changed);
+            mesh = std::move(after);
+            now = less;
+            better = true;
+            break;
         }
         if (!better) return {};
         atFault = std::move(nextAtFault);

@@ -16,6 +16,7 @@ struct CompiledLevel {
     int64_t bentArea2 = 0;                // twice the area that bent sides cut off the solid
     bool evenCurves = false;              // the drawing's curves flattened again, as readSvg's evenCurves
     bool mended = false;                  // and corners taken out of the solid where curves of shapes meet
+    bool nudged = false;                  // and corners on curves moved a whole point or two
 };
 
 // Whether the source is an SVG drawing (by name, else by its first bytes).

@@ -530,10 +530,10 @@ TEST(ShapeCompile, ShapesJustOver80AcrossCompileWithCornersNudged) {
     EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solid2);
     ASSERT_EQ(level.warnings.size(), 4u);
     EXPECT_EQ(level.warnings[1], "n.svg:2: warning: rect has 2 corners on its curves or where it meets other shapes, "
-                                 "first near (962, 988), moved by at most 3.00 world units, so that its triangles are "
+                                 "first near (962, 988), moved by at most 1.50 world units, so that its triangles are "
                                  "thick enough");
-    EXPECT_NE(level.warnings[3].find("n.svg:7: warning: rect has 2 corners on its curves or where it meets other "
-                                     "shapes, first near (1020, 364), moved by at most 4.24 world units"),
+    EXPECT_NE(level.warnings[3].find("n.svg:7: warning: rect has 1 corner on its curves or where it meets other "
+                                     "shapes, first near (1124, 168), moved by at most 1.50 world units"),
               std::string::npos);
 }
 
