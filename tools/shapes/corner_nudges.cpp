@@ -20,8 +20,10 @@ constexpr int64_t kFarthest2 = 9;
 constexpr int kTriedPerMove = 6;
 // Moves kept per polygon, at most.
 constexpr int kMoves = 16;
-// Triangles one mesh of a polygon may take.
+// Triangles one mesh of a polygon may take, and the least a mesh costs of
+// the budget.
 constexpr size_t kMeshLimit = 1000;
+constexpr size_t kLeastCost = 40;
 
 // How far a mesh falls short: its triangles at fault, then by how much.
 struct Shortfall {
@@ -45,12 +47,15 @@ Shortfall shortfall(const std::vector<FileTriangle>& mesh, std::vector<IPoint>* 
 }
 
 // The polygon meshed alone, or false where it does not mesh within the
-// limit; each mesh is spent from the budget.
+// limit. A mesh costs its triangles, but a few dozen at least: meshing a
+// small polygon left thin is dear too.
 bool meshAlone(const SolidPolygon& polygon, std::vector<FileTriangle>& mesh, size_t& budget) {
     mesh.clear();
-    if (budget == 0) return false;
-    --budget;
-    return meshSolid({polygon}, kMeshLimit, mesh).empty();
+    const size_t limit = std::min(budget, kMeshLimit);
+    if (limit < kLeastCost) return false;
+    const bool meshed = meshSolid({polygon}, limit, mesh).empty();
+    budget -= std::min(budget, meshed ? std::max(kLeastCost, mesh.size()) : limit);
+    return meshed;
 }
 
 // The whole-point steps a corner may take, nearest first.
@@ -154,7 +159,7 @@ std::vector<CornerNudge> nudgeThinCorners(SolidPolygon& polygon, const std::vect
         std::vector<IPoint> nextAtFault;
         int meshed = 0;
         for (const Candidate& c : candidates) {
-            if (meshed == kTriedPerMove || budget == 0) break;
+            if (meshed == kTriedPerMove || budget < kLeastCost) break;
             const Ring& ring = c.ring == 0 ? current.outer : current.holes[c.ring - 1];
             const size_t n = ring.size();
             const IPoint u = ring[(c.index + n - 1) % n], v = ring[c.index], w = ring[(c.index + 1) % n];

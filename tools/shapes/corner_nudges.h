@@ -19,5 +19,6 @@ struct CornerNudge {
 // points, one move at a time while each leaves the polygon's mesh with
 // fewer or shallower faults, until it meshes soundly: then the polygon is
 // changed and the moves returned. Otherwise it is left as it was and none
-// are. budget counts the meshes that may yet be made, and is spent.
+// are. budget counts the triangles that may yet be meshed (a few dozen at
+// least a mesh), and is spent.
 std::vector<CornerNudge> nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget);

@@ -53,9 +53,10 @@ constexpr size_t kMoveTriangles = 2000;
 // Corners weighed, times the size of their polygon, in mending where
 // curves meet: a few thousand corners of a drawing's usual size.
 constexpr size_t kMendWork = 4000000;
-// Meshes made, at most, in moving corners where a little too thin: a mesh
-// of a polygon left thin can take a hundredth of a second.
-constexpr size_t kNudgeMeshes = 100;
+// Triangles meshed, at most, in moving corners where a little too thin: a
+// hundred meshes of a small polygon, fewer of a large one (a mesh of a
+// polygon left thin takes up to a hundredth of a second).
+constexpr size_t kNudgeTriangles = 4000;
 
 // The work the bends and moves may yet do in one compile, whichever
 // flattening of a drawing they work on.
@@ -64,7 +65,7 @@ struct Budget {
     size_t moveCorners = kMoveCorners;
     size_t moveTriangles = kMoveTriangles;
     size_t mendWork = kMendWork;
-    size_t nudgeMeshes = kNudgeMeshes;
+    size_t nudgeTriangles = kNudgeTriangles;
 };
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -552,7 +553,7 @@ bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const Refusal& ref
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
         const __int128 before = solidArea2(p);
-        const std::vector<CornerNudge> nudges = nudgeThinCorners(p, fixed, budget.nudgeMeshes);
+        const std::vector<CornerNudge> nudges = nudgeThinCorners(p, fixed, budget.nudgeTriangles);
         if (nudges.empty()) return false;
         out.bentArea2 += int64_t(before - solidArea2(p));
         double farthest = 0;
