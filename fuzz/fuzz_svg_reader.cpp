@@ -142,16 +142,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                        warnings.size());
         checkWithoutKept(regions, kept, all);
     }
-    // Flattened evenly, as a refused drawing is again: other points, the
-    // same rules for what is said.
-    std::vector<SourceRegion> even;
-    std::vector<std::string> evenWarnings;
-    const std::string evenFault = readSvg(bytes, kName, even, evenWarnings, nullptr, true);
-    checkRegions(even, lines);
+    // Flattened evenly, and balanced, as a refused drawing is again: other
+    // points, the same rules for what is said.
+    for (const Flattening flattening : {Flattening::even, Flattening::balanced}) {
+        std::vector<SourceRegion> even;
+        std::vector<std::string> evenWarnings;
+        const std::string evenFault = readSvg(bytes, kName, even, evenWarnings, nullptr, flattening);
+        checkRegions(even, lines);
+        for (const std::string& w : evenWarnings) checkMessage(w, lines);
+        if (!evenFault.empty()) checkMessage(evenFault, lines);
+    }
     for (const SourceRegion& r : regions)
         if (!r.onCurve.empty()) fuzz::fail("points on curves without the even flattening, line %d", r.line);
-    for (const std::string& w : evenWarnings) checkMessage(w, lines);
-    if (!evenFault.empty()) checkMessage(evenFault, lines);
     if (!fault.empty()) return 0;
 
     // Cut before its last ">": refused when that cuts the drawing short;

@@ -148,7 +148,7 @@ void checkShapeCompile(const uint8_t* data, std::size_t size, const std::string&
     if (isSvgSource(bytes, name)) {
         std::vector<std::string> warnings;
         KeptTriangles keep;
-        if (!readSvg(bytes, name, regions, warnings, &keep, level.evenCurves).empty())
+        if (!readSvg(bytes, name, regions, warnings, &keep, level.curves).empty())
             fail("the drawing reads differently the second time");
         kept = keep.triangles.size();
     } else {

@@ -133,8 +133,8 @@ std::string apiReadSvg(const std::vector<uint8_t>& source, const std::string& na
     // as they stand once it writes them as polygons.
     const std::string bytes(source.begin(), source.end());
     CompiledLevel compiled;
-    const bool even = compileLevelSource(bytes, name, true, compiled).empty() && compiled.evenCurves;
-    if (std::string fault = readSvg(bytes, name, regions, warnings, &kept, even); !fault.empty()) return fault;
+    const Flattening curves = compileLevelSource(bytes, name, true, compiled).empty() ? compiled.curves : Flattening::first;
+    if (std::string fault = readSvg(bytes, name, regions, warnings, &kept, curves); !fault.empty()) return fault;
     std::vector<int32_t> body;
     int32_t outlines = 0;
     size_t k = 0;

@@ -92,17 +92,20 @@ bool moveKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, I
 
 }  // namespace
 
-std::vector<CornerNudge> nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget) {
+bool nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget,
+                      std::vector<CornerNudge>& made) {
     static const std::vector<IPoint> kSteps = steps();
+    made.clear();
     std::vector<FileTriangle> mesh;
-    if (!meshAlone(polygon, mesh, budget)) return {};
+    if (!meshAlone(polygon, mesh, budget)) return false;
     std::vector<IPoint> atFault;
     Shortfall now = shortfall(mesh, &atFault);
+    if (now.faults == 0) return true;
     // A triangle that can vanish while thick enough needs more than moves.
-    if (now.faults == 0 || std::any_of(mesh.begin(), mesh.end(), [](const FileTriangle& t) {
+    if (std::any_of(mesh.begin(), mesh.end(), [](const FileTriangle& t) {
             return triangleThickness(t) >= kMinThickness && triangleCanVanish(t);
         }))
-        return {};
+        return false;
     SolidPolygon current = polygon;
     std::map<IPoint, IPoint> drawnAt;  // where each moved corner was drawn, by where it stands
     for (int move = 0; move < kMoves && now.faults > 0; ++move) {
@@ -182,13 +185,12 @@ std::vector<CornerNudge> nudgeThinCorners(SolidPolygon& polygon, const std::vect
             better = true;
             break;
         }
-        if (!better) return {};
+        if (!better) return false;
         atFault = std::move(nextAtFault);
     }
-    if (now.faults > 0) return {};
+    if (now.faults > 0) return false;
     polygon = std::move(current);
-    std::vector<CornerNudge> nudges;
     for (const auto& [at, drawn] : drawnAt)
-        if (at != drawn) nudges.push_back({drawn, at});
-    return nudges;
+        if (at != drawn) made.push_back({drawn, at});
+    return true;
 }

@@ -18,7 +18,9 @@ struct CornerNudge {
 // in `fixed` (sorted: the corners the author drew) by at most three whole
 // points, one move at a time while each leaves the polygon's mesh with
 // fewer or shallower faults, until it meshes soundly: then the polygon is
-// changed and the moves returned. Otherwise it is left as it was and none
-// are. budget counts the triangles that may yet be meshed (a few dozen at
-// least a mesh), and is spent.
-std::vector<CornerNudge> nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget);
+// changed, the moves are in `made` (none where it meshed soundly as it
+// was), and the result is true. Otherwise it is left as it was. budget
+// counts the triangles that may yet be meshed (a few dozen at least a
+// mesh), and is spent.
+bool nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget,
+                      std::vector<CornerNudge>& made);

@@ -457,11 +457,11 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, std::vector<So
 }
 
 // The drawing read into its regions, with its kept triangles and warnings.
-std::string readDrawing(const std::string& bytes, const std::string& name, bool evenCurves,
+std::string readDrawing(const std::string& bytes, const std::string& name, Flattening flattening,
                         std::vector<SourceRegion>& regions, CompiledLevel& out) {
     out = CompiledLevel{};
     KeptTriangles kept;
-    if (std::string e = readSvg(bytes, name, regions, out.warnings, &kept, evenCurves); !e.empty()) return e;
+    if (std::string e = readSvg(bytes, name, regions, out.warnings, &kept, flattening); !e.empty()) return e;
     out.triangles = std::move(kept.triangles);
     out.lines = std::move(kept.lines);
     return "";
@@ -553,8 +553,9 @@ bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const Refusal& ref
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
         const __int128 before = solidArea2(p);
-        const std::vector<CornerNudge> nudges = nudgeThinCorners(p, fixed, budget.nudgeTriangles);
-        if (nudges.empty()) return false;
+        std::vector<CornerNudge> nudges;
+        if (!nudgeThinCorners(p, fixed, budget.nudgeTriangles, nudges)) return false;
+        if (nudges.empty()) continue;
         out.bentArea2 += int64_t(before - solidArea2(p));
         double farthest = 0;
         for (const CornerNudge& n : nudges) farthest = std::max(farthest, std::sqrt(double(length2(n.from, n.to))));
@@ -568,6 +569,26 @@ bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const Refusal& ref
     }
     if (warnings.empty()) return false;
     out.warnings.insert(out.warnings.end(), warnings.begin(), warnings.end());
+    return true;
+}
+
+// The solid mended where curves meet, meshed, and where still refused,
+// with corners moved where a little too thin, meshed again: true, with the
+// level, where that compiles. The polygons `start` meshed soundly keep
+// their triangles.
+bool compileMended(const std::vector<SourceRegion>& regions, std::vector<SolidPolygon> solid, const Refusal& start,
+                   const std::string& name, Budget& budget, CompiledLevel& level) {
+    const Refusal* last = &start;
+    const bool mended = mendWhereCurvesMeet(regions, *last, name, solid, level, budget);
+    level.mended = mended;
+    Refusal mendedRefusal;
+    if (meshRegions(regions, solid, name, true, level, budget, mendedRefusal, last).empty()) return true;
+    if (mendedRefusal.lone) return false;
+    if (!mendedRefusal.atFault.empty()) last = &mendedRefusal;
+    if (!nudgeWhereThin(regions, *last, name, solid, level, budget)) return false;
+    Refusal nudgedRefusal;
+    if (!meshRegions(regions, std::move(solid), name, true, level, budget, nudgedRefusal, last).empty()) return false;
+    level.nudged = true;
     return true;
 }
 
@@ -586,7 +607,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         Refusal refusal;
         return meshRegions(text.shapes, uniteRegions(text.shapes), name, checked, out, budget, refusal);
     }
-    if (std::string e = readDrawing(bytes, name, false, regions, out); !e.empty()) return e;
+    if (std::string e = readDrawing(bytes, name, Flattening::first, regions, out); !e.empty()) return e;
     Budget budget;  // shared by both flattenings
     Refusal refusal;
     const std::string fault = meshRegions(regions, uniteRegions(regions), name, checked, out, budget, refusal);
@@ -598,7 +619,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     // a polygon at fault has no curve to flatten otherwise, is not helped.
     std::vector<SourceRegion> even;
     CompiledLevel again;
-    if (!readDrawing(bytes, name, true, even, again).empty()) return fault;
+    if (!readDrawing(bytes, name, Flattening::even, even, again).empty()) return fault;
     std::vector<SolidPolygon> evenSolid = uniteRegions(even);
     const Refusal* last = &refusal;
     Refusal evenRefusal;
@@ -608,7 +629,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         CompiledLevel trial = again;
         if (meshRegions(even, evenSolid, name, checked, trial, budget, evenRefusal, &refusal).empty()) {
             out = std::move(trial);
-            out.evenCurves = true;
+            out.curves = Flattening::even;
             return "";
         }
         if (evenRefusal.lone) return fault;
@@ -617,25 +638,29 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    const bool mended = mendWhereCurvesMeet(even, *last, name, evenSolid, again, budget);
-    Refusal mendedRefusal;
-    if (mended) {
-        if (meshRegions(even, evenSolid, name, checked, again, budget, mendedRefusal, last).empty()) {
+    if (mendWhereCurvesMeet(even, *last, name, evenSolid, again, budget)) {
+        Refusal mendedRefusal;
+        if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
             out = std::move(again);
-            out.evenCurves = out.mended = true;
+            out.curves = Flattening::even;
+            out.mended = true;
             return "";
         }
         if (mendedRefusal.lone) return fault;
-        if (!mendedRefusal.atFault.empty()) last = &mendedRefusal;
     }
-    // Still refused, at last: corners off the author's own moved a whole
-    // point or two where triangles are a little too thin.
-    if (!nudgeWhereThin(even, *last, name, evenSolid, again, budget)) return fault;
-    Refusal nudgedRefusal;
-    if (!meshRegions(even, std::move(evenSolid), name, checked, again, budget, nudgedRefusal, last).empty()) return fault;
-    out = std::move(again);
-    out.evenCurves = out.nudged = true;
-    out.mended = mended;
+    // Still refused, at last: each smooth run of curve is cut into equal
+    // chords along it (a small circle is then a pentagon, not a square),
+    // mended where curves meet, and where a little too thin, corners off
+    // the author's own are moved. Polygons with no curve mesh as at first.
+    std::vector<SourceRegion> balanced;
+    CompiledLevel level;
+    if (!readDrawing(bytes, name, Flattening::balanced, balanced, level).empty()) return fault;
+    Refusal start;
+    start.sound = refusal.sound;
+    start.firstFaults = SIZE_MAX;
+    if (!compileMended(balanced, uniteRegions(balanced), start, name, budget, level)) return fault;
+    out = std::move(level);
+    out.curves = Flattening::balanced;
     return "";
 }
 

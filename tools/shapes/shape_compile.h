@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "tools/levels/level_bytes.h"
+#include "tools/shapes/svg_path.h"
 
 struct CompiledLevel {
     std::vector<FileTriangle> triangles;  // triangle lines first, as written, then the solid's
     std::vector<int> lines;               // source line of each (a shape's line for its triangles)
     std::vector<std::string> warnings;    // what was skipped or bent, one line each
     int64_t bentArea2 = 0;                // twice the area that bent sides cut off the solid
-    bool evenCurves = false;              // the drawing's curves flattened again, as readSvg's evenCurves
+    Flattening curves = Flattening::first;  // how the drawing's curves were flattened, as readSvg's flattening
     bool mended = false;                  // and corners taken out of the solid where curves of shapes meet
     bool nudged = false;                  // and corners on curves moved a whole point or two
 };

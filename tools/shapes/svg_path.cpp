@@ -124,13 +124,14 @@ void OutlineBuilder::curveFrom(DPoint startDirection) {
 void OutlineBuilder::emitChords(const std::vector<DPoint>& user, DPoint end, DPoint endDirection) {
     std::vector<DPoint> kept;
     DPoint last = apply(m_, cur_);
+    // Balanced, the whole smooth run is cut once it is closed.
     for (const DPoint& u : user) {
         const DPoint q = apply(m_, u);
-        if (dist(last, q) < kShortestChord) continue;
+        if (!balanced_ && dist(last, q) < kShortestChord) continue;
         kept.push_back(u);
         last = q;
     }
-    if (!kept.empty() && dist(last, apply(m_, end)) < kShortestChord) kept.pop_back();
+    if (!balanced_ && !kept.empty() && dist(last, apply(m_, end)) < kShortestChord) kept.pop_back();
     const unsigned char along = even_ ? kOnCurve | kDroppable : kCorner;
     for (const DPoint& q : kept) emit(q, along);
     cur_ = end;
@@ -265,6 +266,58 @@ void OutlineBuilder::thinSmoothRuns() {
     kinds_.swap(kinds);
 }
 
+// Cuts each smooth run of curve, from one corner to the next (or a whole
+// closed loop, from its first point), into as many chords as fit at least
+// the shortest chord long, at the points nearest equal steps along it.
+// Where the points fall too unevenly for that, a chord fewer is tried, a
+// few times, and then the run is thinned as in even mode.
+void OutlineBuilder::balanceSmoothRuns() {
+    const size_t n = open_.size();
+    std::vector<size_t> corners;
+    for (size_t i = 0; i < n; ++i)
+        if (!(kinds_[i] & kDroppable)) corners.push_back(i);
+    if (corners.empty()) corners.push_back(0);
+    Outline ring;
+    std::vector<unsigned char> kinds;
+    std::vector<double> along;
+    std::vector<size_t> chosen;
+    for (size_t c = 0; c < corners.size(); ++c) {
+        const size_t from = corners[c], to = c + 1 < corners.size() ? corners[c + 1] : corners[0] + n;
+        ring.push_back(open_[from]);
+        kinds.push_back(kinds_[from] & ~kDroppable);
+        if (to - from < 2) continue;
+        const auto at = [&](size_t k) { return open_[(from + k) % n]; };
+        along.assign(1, 0.0);
+        for (size_t k = 1; k <= to - from; ++k) along.push_back(along.back() + dist(at(k - 1), at(k)));
+        const double most = std::min(std::floor(along.back() / kShortestChord), double(to - from));
+        bool cut = false;
+        for (int m = int(most), tries = 0; m > 1 && tries < 4 && !cut; --m, ++tries) {
+            chosen.clear();
+            size_t k = 0;
+            for (int j = 1; j < m; ++j) {
+                const double step = along.back() * j / m;
+                while (k + 1 < to - from && std::fabs(along[k + 1] - step) <= std::fabs(along[k] - step)) ++k;
+                if (k == 0 || k == to - from || (!chosen.empty() && chosen.back() == k)) break;
+                chosen.push_back(k);
+            }
+            if (chosen.size() != size_t(m - 1)) continue;
+            cut = dist(at(0), at(chosen.front())) >= kShortestChord && dist(at(chosen.back()), at(to - from)) >= kShortestChord;
+            for (size_t j = 1; cut && j < chosen.size(); ++j) cut = dist(at(chosen[j - 1]), at(chosen[j])) >= kShortestChord;
+        }
+        if (!cut) {
+            // As even mode thins: drop what is too near the last kept.
+            chosen.clear();
+            DPoint last = at(0);
+            for (size_t k = 1; k < to - from; ++k)
+                if (dist(last, at(k)) >= kShortestChord) chosen.push_back(k), last = at(k);
+            if (!chosen.empty() && dist(last, at(to - from)) < kShortestChord) chosen.pop_back();
+        }
+        for (const size_t k : chosen) ring.push_back(at(k)), kinds.push_back(kinds_[(from + k) % n]);
+    }
+    open_.swap(ring);
+    kinds_.swap(kinds);
+}
+
 // Joins each side under kShortestSide whose ends turn the same way (both
 // outwards, or both inwards as a small fillet), one of them on a curve, into
 // one corner: where the sides either side of it meet, when that is near,
@@ -315,7 +368,8 @@ void OutlineBuilder::close() {
             open_.pop_back();
             kinds_.pop_back();
         }
-        thinSmoothRuns();
+        if (balanced_) balanceSmoothRuns();
+        else thinSmoothRuns();
         if (open_.size() > 3) joinShortSides();
     }
     if (open_.size() >= 3) {

@@ -20,15 +20,22 @@ using Outline = std::vector<DPoint>;  // closed
 // Bounds the work one drawing may ask for.
 constexpr size_t kMaxSvgPoints = 200000;
 
+// How curves are cut into chords. First: as many as keep within the
+// tolerance, about the shortest chord long at least. Even: no chord shorter
+// than the shortest chord wherever the curve is that long, and a side under
+// kShortestSide between two corners that turn the same way, one of them on
+// a curve, joined into one corner: no triangle is thicker than its shortest
+// side, so a tight curve or a short side between curves could not be
+// meshed. Balanced: as even, but each smooth run of curve (a whole circle)
+// cut into chords of equal length along it, as many as fit, rather than
+// each curve on its own: a circle of radius 60 drawn as four arcs is then
+// five chords, not four.
+enum class Flattening { first, even, balanced };
+
 class OutlineBuilder {
 public:
-    // With even, curves are cut into chords of at least the shortest chord
-    // wherever the curve is that long, and a side under kShortestSide
-    // between two corners that turn the same way, one of them on a curve,
-    // is joined into one corner: no triangle is thicker than its shortest
-    // side, so a tight curve or a short side between curves could not be
-    // meshed.
-    explicit OutlineBuilder(const Affine& m, bool even = false) : m_(m), even_(even) {}
+    explicit OutlineBuilder(const Affine& m, Flattening f = Flattening::first)
+        : m_(m), even_(f != Flattening::first), balanced_(f == Flattening::balanced) {}
     void moveTo(double x, double y);
     void lineTo(double x, double y);
     void cubicTo(double x1, double y1, double x2, double y2, double x, double y);
@@ -51,9 +58,10 @@ private:
     void curveFrom(DPoint startDirection);
     void emitChords(const std::vector<DPoint>& userPoints, DPoint end, DPoint endDirection);
     void thinSmoothRuns();
+    void balanceSmoothRuns();
     void joinShortSides();
     Affine m_;
-    bool even_;
+    bool even_, balanced_;
     DPoint cur_{0, 0}, start_{0, 0};
     std::vector<Outline> done_;
     std::vector<std::vector<bool>> doneOnCurve_;  // by point of done_

@@ -38,8 +38,9 @@ bool isContainer(const char* name) {
 class Reader {
 public:
     Reader(const std::string& name, std::vector<SourceRegion>& regions, std::vector<std::string>& warnings,
-           KeptTriangles* kept, bool evenCurves)
-        : name_(name), regions_(regions), warnings_(warnings), kept_(kept), evenCurves_(evenCurves) {}
+           KeptTriangles* kept, Flattening flattening)
+        : name_(name), regions_(regions), warnings_(warnings), kept_(kept), flattening_(flattening),
+          evenCurves_(flattening != Flattening::first) {}
 
     std::string walk(const tinyxml2::XMLElement& e, const SvgStyle& parentStyle, const Affine& parentMatrix) {
         const char* tag = e.Name();
@@ -100,7 +101,7 @@ private:
             if (style.stroked || tag == "line") warn(e, "a stroke without fill is not solid");
             return "";
         }
-        OutlineBuilder b(m, evenCurves_);
+        OutlineBuilder b(m, flattening_);
         if (tag == "path") {
             const char* d = e.Attribute("d");
             if (!d) return "";
@@ -223,6 +224,7 @@ private:
     std::vector<SourceRegion>& regions_;
     std::vector<std::string>& warnings_;
     KeptTriangles* kept_;
+    Flattening flattening_;
     bool evenCurves_;
 };
 
@@ -234,14 +236,14 @@ std::string oneLine(const std::string& s) {
 }
 
 std::string readWhole(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
-                      std::vector<std::string>& warnings, KeptTriangles* kept, bool evenCurves);
+                      std::vector<std::string>& warnings, KeptTriangles* kept, Flattening flattening);
 
 }  // namespace
 
 std::string readSvg(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
-                    std::vector<std::string>& warnings, KeptTriangles* kept, bool evenCurves) {
+                    std::vector<std::string>& warnings, KeptTriangles* kept, Flattening flattening) {
     const size_t before = warnings.size();
-    const std::string fault = readWhole(bytes, name, regions, warnings, kept, evenCurves);
+    const std::string fault = readWhole(bytes, name, regions, warnings, kept, flattening);
     for (size_t i = before; i < warnings.size(); ++i) warnings[i] = oneLine(warnings[i]);
     return oneLine(fault);
 }
@@ -249,7 +251,7 @@ std::string readSvg(const std::string& bytes, const std::string& name, std::vect
 namespace {
 
 std::string readWhole(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
-                      std::vector<std::string>& warnings, KeptTriangles* kept, bool evenCurves) {
+                      std::vector<std::string>& warnings, KeptTriangles* kept, Flattening flattening) {
     regions.clear();
     if (bytes.size() > kMaxSvgBytes) return name + ": larger than " + std::to_string(kMaxSvgBytes >> 20) + " MB";
     // tinyxml2 takes a zero byte for the end of the text and would read a
@@ -278,7 +280,7 @@ std::string readWhole(const std::string& bytes, const std::string& name, std::ve
     // tinyxml2 lets more elements follow the first; only one is the drawing.
     if (const tinyxml2::XMLElement* second = root->NextSiblingElement())
         return name + ":" + std::to_string(second->GetLineNum()) + ": not well-formed XML (a second root element)";
-    Reader reader(name, regions, warnings, kept, evenCurves);
+    Reader reader(name, regions, warnings, kept, flattening);
     return reader.walk(*root, SvgStyle{}, Affine{});
 }
 

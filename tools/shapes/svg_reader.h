@@ -8,6 +8,7 @@
 
 #include "tools/levels/level_bytes.h"
 #include "tools/shapes/shape_types.h"
+#include "tools/shapes/svg_path.h"
 
 // A polygon of three points marked data-zuno="keep" is a triangle kept as
 // it is (as a triangle line of the text form), not joined into the solid.
@@ -17,7 +18,8 @@ struct KeptTriangles {
 };
 
 // Returns "" or "NAME:LINE: what is wrong"; warnings get one line each.
-// With evenCurves, curves are flattened as OutlineBuilder's even mode does,
-// with a warning for each element where short sides were joined.
+// Curves are flattened as `flattening` says (see OutlineBuilder), with a
+// warning for each element where short sides were joined.
 std::string readSvg(const std::string& bytes, const std::string& name, std::vector<SourceRegion>& regions,
-                    std::vector<std::string>& warnings, KeptTriangles* kept = nullptr, bool evenCurves = false);
+                    std::vector<std::string>& warnings, KeptTriangles* kept = nullptr,
+                    Flattening flattening = Flattening::first);

@@ -424,7 +424,7 @@ TEST(ShapeCompile, TightCurvesAreFlattenedAgainWhereRefused) {
     compileOk(svg, "t.svg", level);
     std::vector<SourceRegion> regions;
     std::vector<std::string> warnings;
-    ASSERT_EQ(readSvg(svg, "t.svg", regions, warnings, nullptr, true), "");
+    ASSERT_EQ(readSvg(svg, "t.svg", regions, warnings, nullptr, Flattening::even), "");
     int64_t area2 = 0;
     for (const SourceRegion& r : regions)
         for (const Ring& ring : r.outlines) {
@@ -464,10 +464,10 @@ TEST(ShapeCompile, CurvesOfShapesThatMeetAreMendedWhereRefused) {
 </svg>)svg";
     CompiledLevel level;
     compileOk(svg, "m.svg", level);
-    EXPECT_TRUE(level.evenCurves);
+    EXPECT_EQ(level.curves, Flattening::even);
     std::vector<SourceRegion> regions;
     std::vector<std::string> warnings;
-    ASSERT_EQ(readSvg(svg, "m.svg", regions, warnings, nullptr, true), "");
+    ASSERT_EQ(readSvg(svg, "m.svg", regions, warnings, nullptr, Flattening::even), "");
     const std::vector<SolidPolygon> solid = uniteRegions(regions);
     int64_t solid2 = 0;
     for (const SolidPolygon& p : solid) {
@@ -521,7 +521,7 @@ TEST(ShapeCompile, ShapesJustOver80AcrossCompileWithCornersNudged) {
     compileOk(svg, "n.svg", level);
     std::vector<SourceRegion> regions;
     std::vector<std::string> warnings;
-    ASSERT_EQ(readSvg(svg, "n.svg", regions, warnings, nullptr, true), "");
+    ASSERT_EQ(readSvg(svg, "n.svg", regions, warnings, nullptr, level.curves), "");
     int64_t solid2 = 0;
     for (const SolidPolygon& p : uniteRegions(regions)) {
         solid2 += std::llabs(int64_t(ringArea(p.outer)));
@@ -535,6 +535,33 @@ TEST(ShapeCompile, ShapesJustOver80AcrossCompileWithCornersNudged) {
     EXPECT_NE(level.warnings[3].find("n.svg:7: warning: rect has 1 corner on its curves or where it meets other "
                                      "shapes, first near (1124, 168), moved by at most 1.50 world units"),
               std::string::npos);
+}
+
+TEST(ShapeCompile, SmallCirclesAreCutIntoEqualChordsAtTheLastTry) {
+    // A circle drawn as four arcs, each cut on its own into chords of 60
+    // at least, is a square up to a radius of 76: three such overlapping
+    // leave a union no mesh can hold. Cut into equal chords along the
+    // whole circle, one of radius 60 is a pentagon, and mended where they
+    // meet, the cluster compiles.
+    std::vector<SourceRegion> regions;
+    std::vector<std::string> warnings;
+    const std::string circle = R"svg(<svg><circle cx="1000" cy="1000" r="60"/></svg>)svg";
+    ASSERT_EQ(readSvg(circle, "c.svg", regions, warnings, nullptr, Flattening::even), "");
+    EXPECT_EQ(regions.at(0).outlines.at(0).size(), 4u);
+    ASSERT_EQ(readSvg(circle, "c.svg", regions, warnings, nullptr, Flattening::balanced), "");
+    EXPECT_EQ(regions.at(0).outlines.at(0).size(), 5u);
+    const std::string svg = R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<circle cx="1500.000" cy="1500.000" r="58.928"/>
+<circle cx="1430.744" cy="1508.556" r="60.936"/>
+<circle cx="1492.939" cy="1492.582" r="62.288"/>
+</svg>)svg";
+    CompiledLevel level;
+    compileOk(svg, "s.svg", level);
+    EXPECT_EQ(level.curves, Flattening::balanced);
+    ASSERT_EQ(readSvg(svg, "s.svg", regions, warnings, nullptr, Flattening::balanced), "");
+    int64_t solid2 = 0;
+    for (const SolidPolygon& p : uniteRegions(regions)) solid2 += std::llabs(int64_t(ringArea(p.outer)));
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solid2);
 }
 
 TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
