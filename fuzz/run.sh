@@ -81,7 +81,9 @@ max_len() {
 # a mesh of thousands of triangles, a tenth of a second natively and some
 # seconds under the sanitizers on a loaded machine; a refused drawing with
 # curves is meshed up to twice more, flattened evenly and then mended where
-# curves meet, and one that then compiles is compiled twice by the checks.
+# curves meet, then read again with its curves cut into equal chords and
+# meshed with corners moved, and one that then compiles is compiled twice
+# by the checks.
 input_timeout() {
     case "$1" in
         shape_text) echo 30 ;;
