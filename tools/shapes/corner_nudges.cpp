@@ -16,6 +16,9 @@ namespace {
 
 // How far a corner may move in all, squared, in file units: 4.5 world.
 constexpr int64_t kFarthest2 = 9;
+// The most triangles at fault in a polygon's first mesh for its corners to
+// be moved: shapes just over 80 across leave one to six.
+constexpr size_t kMostFaults = 8;
 // The likeliest moves meshed, at most, in looking for each move to keep.
 constexpr int kTriedPerMove = 6;
 // Moves kept per polygon, at most.
@@ -101,8 +104,9 @@ bool nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, s
     std::vector<IPoint> atFault;
     Shortfall now = shortfall(mesh, &atFault);
     if (now.faults == 0) return true;
-    // A triangle that can vanish while thick enough needs more than moves.
-    if (std::any_of(mesh.begin(), mesh.end(), [](const FileTriangle& t) {
+    // Moves mend a few triangles; many, or one that can vanish while thick
+    // enough, need more, and are not tried (meshing again and again is dear).
+    if (now.faults > kMostFaults || std::any_of(mesh.begin(), mesh.end(), [](const FileTriangle& t) {
             return triangleThickness(t) >= kMinThickness && triangleCanVanish(t);
         }))
         return false;
