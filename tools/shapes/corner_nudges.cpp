@@ -80,17 +80,9 @@ bool moveKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, I
         if (cross(a, b, c) < 0) std::swap(b, c);
         return triangleHolds(a, b, c, q);
     };
-    const auto clear = [&](const Ring& r) {
-        for (const IPoint& q : r)
-            if (q != u && q != v && q != w && (sweeps(u, v, to, q) || sweeps(v, w, to, q))) return false;
-        return true;
-    };
-    if (!clear(polygon.outer)) return false;
-    for (const Ring& h : polygon.holes)
-        if (!clear(h)) return false;
-    std::vector<Ring> rings{changed.outer};
-    rings.insert(rings.end(), changed.holes.begin(), changed.holes.end());
-    return !ringsCross(rings);
+    return !anyCorner(polygon, [&](IPoint q) {
+        return q != u && q != v && q != w && (sweeps(u, v, to, q) || sweeps(v, w, to, q));
+    }) && !polygonCrosses(changed);
 }
 
 }  // namespace

@@ -101,15 +101,13 @@ bool cutKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, co
                     const std::vector<IPoint>& kept) {
     SolidPolygon region;
     region.outer = cut;
-    auto clear = [&](const Ring& r) {
-        for (const IPoint& q : r)
-            if (std::find(kept.begin(), kept.end(), q) == kept.end() && polygonHolds(region, q)) return false;
-        return true;
-    };
-    if (!clear(polygon.outer)) return false;
-    for (const Ring& h : polygon.holes)
-        if (!clear(h)) return false;
-    std::vector<Ring> rings{changed.outer};
-    rings.insert(rings.end(), changed.holes.begin(), changed.holes.end());
-    return !ringsCross(rings);
+    return !anyCorner(polygon, [&](IPoint q) {
+        return std::find(kept.begin(), kept.end(), q) == kept.end() && polygonHolds(region, q);
+    }) && !polygonCrosses(changed);
+}
+
+bool polygonCrosses(const SolidPolygon& polygon) {
+    std::vector<Ring> rings{polygon.outer};
+    rings.insert(rings.end(), polygon.holes.begin(), polygon.holes.end());
+    return ringsCross(rings);
 }

@@ -35,6 +35,20 @@ bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 // edge, or two run along each other: anything but touching at corners.
 bool ringsCross(const std::vector<Ring>& rings);
 
+// Whether some corner of the polygon's rings is one `pred` holds for.
+template <typename Pred>
+bool anyCorner(const SolidPolygon& polygon, Pred pred) {
+    for (const IPoint& q : polygon.outer)
+        if (pred(q)) return true;
+    for (const Ring& h : polygon.holes)
+        for (const IPoint& q : h)
+            if (pred(q)) return true;
+    return false;
+}
+
+// Whether the polygon's outline and holes cross, as ringsCross.
+bool polygonCrosses(const SolidPolygon& polygon);
+
 // Whether the polygon, changed only within the ring `cut` (whose corners
 // `kept` are the polygon's own), stays simple: no other corner of it lies
 // in the cut, and no edges of the changed rings cross.

@@ -41,6 +41,16 @@ int64_t checkedArea2(const std::vector<FileTriangle>& t) {
     return area2;
 }
 
+// Twice the area of a solid's polygons, less their holes.
+int64_t solidArea2(const std::vector<SolidPolygon>& solid) {
+    int64_t area2 = 0;
+    for (const SolidPolygon& p : solid) {
+        area2 += std::llabs(int64_t(ringArea(p.outer)));
+        for (const Ring& h : p.holes) area2 -= std::llabs(int64_t(ringArea(h)));
+    }
+    return area2;
+}
+
 bool covered(const std::vector<FileTriangle>& t, double x, double y) {
     for (const FileTriangle& a : t) {
         int pos = 0, neg = 0;
@@ -469,12 +479,7 @@ TEST(ShapeCompile, CurvesOfShapesThatMeetAreMendedWhereRefused) {
     std::vector<std::string> warnings;
     ASSERT_EQ(readSvg(svg, "m.svg", regions, warnings, nullptr, Flattening::even), "");
     const std::vector<SolidPolygon> solid = uniteRegions(regions);
-    int64_t solid2 = 0;
-    for (const SolidPolygon& p : solid) {
-        solid2 += std::llabs(int64_t(ringArea(p.outer)));
-        for (const Ring& h : p.holes) solid2 -= std::llabs(int64_t(ringArea(h)));
-    }
-    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solid2);
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(solid));
     EXPECT_NE(level.bentArea2, 0);
     ASSERT_EQ(level.warnings.size(), 4u);
     EXPECT_EQ(level.warnings[1], "m.svg:2: warning: rect id=arm has 2 short sides where it meets other shapes, first near "
@@ -522,12 +527,7 @@ TEST(ShapeCompile, ShapesJustOver80AcrossCompileWithCornersNudged) {
     std::vector<SourceRegion> regions;
     std::vector<std::string> warnings;
     ASSERT_EQ(readSvg(svg, "n.svg", regions, warnings, nullptr, level.curves), "");
-    int64_t solid2 = 0;
-    for (const SolidPolygon& p : uniteRegions(regions)) {
-        solid2 += std::llabs(int64_t(ringArea(p.outer)));
-        for (const Ring& h : p.holes) solid2 -= std::llabs(int64_t(ringArea(h)));
-    }
-    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solid2);
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(uniteRegions(regions)));
     ASSERT_EQ(level.warnings.size(), 4u);
     EXPECT_EQ(level.warnings[1], "n.svg:2: warning: rect has 2 corners on its curves or where it meets other shapes, "
                                  "first near (962, 988), moved by at most 1.50 world units, so that its triangles are "
@@ -559,9 +559,7 @@ TEST(ShapeCompile, SmallCirclesAreCutIntoEqualChordsAtTheLastTry) {
     compileOk(svg, "s.svg", level);
     EXPECT_EQ(level.curves, Flattening::balanced);
     ASSERT_EQ(readSvg(svg, "s.svg", regions, warnings, nullptr, Flattening::balanced), "");
-    int64_t solid2 = 0;
-    for (const SolidPolygon& p : uniteRegions(regions)) solid2 += std::llabs(int64_t(ringArea(p.outer)));
-    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solid2);
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(uniteRegions(regions)));
 }
 
 TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
