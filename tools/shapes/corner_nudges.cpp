@@ -73,9 +73,12 @@ std::vector<IPoint> steps() {
 }
 
 // Whether corner v of a ring, between u and w, may move to `to`: no other
-// corner lies where its sides sweep, and the outlines cross nowhere after.
-bool moveKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, IPoint u, IPoint v, IPoint w, IPoint to) {
+// corner, nor one of another polygon, lies where its sides sweep, and the
+// outlines cross nowhere after.
+bool moveKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, const std::vector<IPoint>& elsewhere,
+                     IPoint u, IPoint v, IPoint w, IPoint to) {
     if (cross(u, to, w) == 0) return false;
+    if (triangleHoldsAny(elsewhere, u, v, to) || triangleHoldsAny(elsewhere, v, w, to)) return false;
     const auto sweeps = [&](IPoint a, IPoint b, IPoint c, IPoint q) {
         if (cross(a, b, c) < 0) std::swap(b, c);
         return triangleHolds(a, b, c, q);
@@ -87,8 +90,8 @@ bool moveKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, I
 
 }  // namespace
 
-bool nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget,
-                      std::vector<CornerNudge>& made) {
+bool nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, const std::vector<IPoint>& elsewhere,
+                      size_t& budget, std::vector<CornerNudge>& made) {
     static const std::vector<IPoint> kSteps = steps();
     made.clear();
     std::vector<FileTriangle> mesh;
@@ -164,7 +167,7 @@ bool nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, s
             const IPoint u = ring[(c.index + n - 1) % n], v = ring[c.index], w = ring[(c.index + 1) % n];
             SolidPolygon changed = current;
             (c.ring == 0 ? changed.outer : changed.holes[c.ring - 1])[c.index] = c.to;
-            if (!moveKeepsSimple(current, changed, u, v, w, c.to)) continue;
+            if (!moveKeepsSimple(current, changed, elsewhere, u, v, w, c.to)) continue;
             ++meshed;
             std::vector<FileTriangle> after;
             if (!meshAlone(changed, after, budget)) continue;

@@ -25,10 +25,11 @@ double length(double x, double y) { return std::sqrt(x * x + y * y); }
 
 // Whether a corner of the polygon lies in the closed triangle uvw, other
 // than the ring's own corners `own` that the change moves or keeps, each
-// once: another ring touching at one counts.
-bool holdsCorner(const SolidPolygon& polygon, IPoint u, IPoint v, IPoint w, std::initializer_list<IPoint> own,
-                 size_t& budget) {
+// once: another ring touching at one counts; or a corner of another polygon.
+bool holdsCorner(const SolidPolygon& polygon, const std::vector<IPoint>& elsewhere, IPoint u, IPoint v, IPoint w,
+                 std::initializer_list<IPoint> own, size_t& budget) {
     if (cross(u, v, w) < 0) std::swap(v, w);
+    if (triangleHoldsAny(elsewhere, u, v, w)) return true;
     int seen[4] = {0, 0, 0, 0};
     const auto inside = [&](const Ring& r) {
         budget -= std::min(budget, r.size());
@@ -47,7 +48,8 @@ bool holdsCorner(const SolidPolygon& polygon, IPoint u, IPoint v, IPoint w, std:
 
 }  // namespace
 
-std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget) {
+std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
+                                      const std::vector<IPoint>& elsewhere, size_t& budget) {
     std::vector<CurveMend> mends;
     const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
     const auto magnitude = [](__int128 v) { return double(v < 0 ? -v : v); };
@@ -107,10 +109,10 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
                 if (!(o.depth <= kDeepest)) continue;
                 const IPoint u = ring[(o.gone + n - 1) % n], v = ring[o.gone], w = ring[(o.gone + 1) % n];
                 // Between the old path and the new: a fan from the new corner.
-                const bool clear = o.joined ? !holdsCorner(polygon, before, a, o.to, {before, a, b, after}, budget) &&
-                                                  !holdsCorner(polygon, a, b, o.to, {before, a, b, after}, budget) &&
-                                                  !holdsCorner(polygon, b, after, o.to, {before, a, b, after}, budget)
-                                            : !holdsCorner(polygon, u, v, w, {u, v, w}, budget);
+                const bool clear = o.joined ? !holdsCorner(polygon, elsewhere, before, a, o.to, {before, a, b, after}, budget) &&
+                                                  !holdsCorner(polygon, elsewhere, a, b, o.to, {before, a, b, after}, budget) &&
+                                                  !holdsCorner(polygon, elsewhere, b, after, o.to, {before, a, b, after}, budget)
+                                            : !holdsCorner(polygon, elsewhere, u, v, w, {u, v, w}, budget);
                 if (clear) {
                     chosen = &o;
                     break;
@@ -146,7 +148,12 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
             minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
         }
         const double across = length(double(maxX - minX), double(maxY - minY));
-        if (across * across >= kShortSide2 || std::any_of(h->begin(), h->end(), isFixed)) {
+        // Another polygon may be an island in it.
+        bool holdsIsland = false;
+        for (auto q = std::lower_bound(elsewhere.begin(), elsewhere.end(), IPoint{minX, INT64_MIN});
+             q != elsewhere.end() && q->x <= maxX && !holdsIsland; ++q)
+            holdsIsland = q->y >= minY && q->y <= maxY;
+        if (across * across >= kShortSide2 || std::any_of(h->begin(), h->end(), isFixed) || holdsIsland) {
             ++h;
             continue;
         }

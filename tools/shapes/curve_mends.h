@@ -20,5 +20,8 @@ struct CurveMend {
 // Takes out corners of short sides in the polygon's rings that are not in
 // `fixed` (sorted: the corners the author drew), while the polygon stays
 // simple, and fills holes under 50 world units across with none of those
-// corners. Each corner weighed costs the polygon's size of the budget.
-std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed, size_t& budget);
+// corners. Nothing is cut or filled over a point of `elsewhere` (sorted:
+// the corners of the solid's other polygons). Each corner weighed costs the
+// polygon's size of the budget.
+std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
+                                      const std::vector<IPoint>& elsewhere, size_t& budget);

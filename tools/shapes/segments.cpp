@@ -111,3 +111,12 @@ bool polygonCrosses(const SolidPolygon& polygon) {
     rings.insert(rings.end(), polygon.holes.begin(), polygon.holes.end());
     return ringsCross(rings);
 }
+
+bool triangleHoldsAny(const std::vector<IPoint>& points, IPoint a, IPoint b, IPoint c) {
+    if (cross(a, b, c) < 0) std::swap(b, c);
+    const int64_t x0 = std::min({a.x, b.x, c.x}), x1 = std::max({a.x, b.x, c.x});
+    const auto first = std::lower_bound(points.begin(), points.end(), IPoint{x0, INT64_MIN});
+    for (auto q = first; q != points.end() && q->x <= x1; ++q)
+        if (triangleHolds(a, b, c, *q)) return true;
+    return false;
+}

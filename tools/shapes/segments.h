@@ -22,6 +22,10 @@ inline bool triangleHolds(IPoint a, IPoint b, IPoint c, IPoint p) {
     return cross(a, b, p) >= 0 && cross(b, c, p) >= 0 && cross(c, a, p) >= 0;
 }
 
+// Some point of `points` (sorted) lies in the closed triangle abc, of
+// either winding.
+bool triangleHoldsAny(const std::vector<IPoint>& points, IPoint a, IPoint b, IPoint c);
+
 // p lies on the closed segment ab.
 bool liesOn(IPoint a, IPoint b, IPoint p);
 

@@ -12,6 +12,7 @@
 #include "tools/levels/level_vanish.h"
 #include "tools/shapes/corner_moves.h"
 #include "tools/shapes/corner_nudges.h"
+#include "tools/shapes/corner_origins.h"
 #include "tools/shapes/curve_mends.h"
 #include "tools/shapes/lone_sides.h"
 #include "tools/shapes/polygon_pieces.h"
@@ -57,6 +58,9 @@ constexpr size_t kMendWork = 4000000;
 // hundred meshes of a small polygon, fewer of a large one (a mesh of a
 // polygon left thin takes up to a hundredth of a second).
 constexpr size_t kNudgeTriangles = 4000;
+// Corners weighed against outline sides, at most, in finding where shapes
+// meet.
+constexpr size_t kMeetWork = 20000000;
 
 // The work the bends and moves may yet do in one compile, whichever
 // flattening of a drawing they work on.
@@ -66,6 +70,7 @@ struct Budget {
     size_t moveTriangles = kMoveTriangles;
     size_t mendWork = kMendWork;
     size_t nudgeTriangles = kNudgeTriangles;
+    size_t meetWork = kMeetWork;
 };
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -467,18 +472,6 @@ std::string readDrawing(const std::string& bytes, const std::string& name, Flatt
     return "";
 }
 
-// The corners the author drew, sorted: every point of the outlines not on
-// a curve.
-std::vector<IPoint> drawnCorners(const std::vector<SourceRegion>& regions) {
-    std::vector<IPoint> fixed;
-    for (const SourceRegion& r : regions)
-        for (const Ring& ring : r.outlines)
-            for (const IPoint& p : ring)
-                if (!std::binary_search(r.onCurve.begin(), r.onCurve.end(), p)) fixed.push_back(p);
-    std::sort(fixed.begin(), fixed.end());
-    return fixed;
-}
-
 // The region a corner of the solid came from: the first with a curve
 // through it, else the first that holds it, else the first with an outline
 // nearest to it (a corner where outlines cross lies on two, rounded).
@@ -502,6 +495,16 @@ const SourceRegion* regionOf(const std::vector<SourceRegion>& regions, IPoint at
     return nearest;
 }
 
+// The corners of the solid's polygons other than `own`, sorted: a change
+// to `own` must leave them outside it.
+std::vector<IPoint> cornersElsewhere(const std::vector<SolidPolygon>& solid, const SolidPolygon& own) {
+    std::vector<IPoint> corners;
+    for (const SolidPolygon& p : solid)
+        if (&p != &own) anyCorner(p, [&](IPoint q) { return corners.push_back(q), false; });
+    std::sort(corners.begin(), corners.end());
+    return corners;
+}
+
 // Twice the polygon's area of solid.
 __int128 solidArea2(const SolidPolygon& p) {
     const auto magnitude = [](__int128 v) { return v < 0 ? -v : v; };
@@ -513,13 +516,12 @@ __int128 solidArea2(const SolidPolygon& p) {
 // The polygons of the solid that were not sound before with the corners
 // of short sides where curves meet taken out, a warning for each polygon
 // so mended; false where none was.
-bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const Refusal& refusal, const std::string& name,
-                         std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
+bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const std::vector<IPoint>& fixed, const Refusal& refusal,
+                         const std::string& name, std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
     bool mended = false;
-    const std::vector<IPoint> fixed = drawnCorners(regions);
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
-        const std::vector<CurveMend> mends = mendCurveSides(p, fixed, budget.mendWork);
+        const std::vector<CurveMend> mends = mendCurveSides(p, fixed, cornersElsewhere(solid, p), budget.mendWork);
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
@@ -546,15 +548,14 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const Refusal
 // The polygons of the solid that were not sound before with corners off
 // the author's own moved until they mesh soundly, a warning for each;
 // false where some polygon at fault could not be so mended.
-bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const Refusal& refusal, const std::string& name,
-                    std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
-    const std::vector<IPoint> fixed = drawnCorners(regions);
+bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const std::vector<IPoint>& fixed, const Refusal& refusal,
+                    const std::string& name, std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
     std::vector<std::string> warnings;
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
         const __int128 before = solidArea2(p);
         std::vector<CornerNudge> nudges;
-        if (!nudgeThinCorners(p, fixed, budget.nudgeTriangles, nudges)) return false;
+        if (!nudgeThinCorners(p, fixed, cornersElsewhere(solid, p), budget.nudgeTriangles, nudges)) return false;
         if (nudges.empty()) continue;
         out.bentArea2 += int64_t(before - solidArea2(p));
         double farthest = 0;
@@ -576,16 +577,16 @@ bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const Refusal& ref
 // with corners moved where a little too thin, meshed again: true, with the
 // level, where that compiles. The polygons `start` meshed soundly keep
 // their triangles.
-bool compileMended(const std::vector<SourceRegion>& regions, std::vector<SolidPolygon> solid, const Refusal& start,
-                   const std::string& name, Budget& budget, CompiledLevel& level) {
+bool compileMended(const std::vector<SourceRegion>& regions, const std::vector<IPoint>& fixed, std::vector<SolidPolygon> solid,
+                   const Refusal& start, const std::string& name, Budget& budget, CompiledLevel& level) {
     const Refusal* last = &start;
-    const bool mended = mendWhereCurvesMeet(regions, *last, name, solid, level, budget);
+    const bool mended = mendWhereCurvesMeet(regions, fixed, *last, name, solid, level, budget);
     level.mended = mended;
     Refusal mendedRefusal;
     if (meshRegions(regions, solid, name, true, level, budget, mendedRefusal, last).empty()) return true;
     if (mendedRefusal.lone) return false;
     if (!mendedRefusal.atFault.empty()) last = &mendedRefusal;
-    if (!nudgeWhereThin(regions, *last, name, solid, level, budget)) return false;
+    if (!nudgeWhereThin(regions, fixed, *last, name, solid, level, budget)) return false;
     Refusal nudgedRefusal;
     if (!meshRegions(regions, std::move(solid), name, true, level, budget, nudgedRefusal, last).empty()) return false;
     level.nudged = true;
@@ -638,7 +639,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    if (mendWhereCurvesMeet(even, *last, name, evenSolid, again, budget)) {
+    if (mendWhereCurvesMeet(even, drawnCorners(even), *last, name, evenSolid, again, budget)) {
         Refusal mendedRefusal;
         if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
             out = std::move(again);
@@ -658,7 +659,18 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     Refusal start;
     start.sound = refusal.sound;
     start.firstFaults = SIZE_MAX;
-    if (!compileMended(balanced, uniteRegions(balanced), start, name, budget, level)) return fault;
+    if (compileMended(balanced, drawnCorners(balanced), uniteRegions(balanced), start, name, budget, level)) {
+        out = std::move(level);
+        out.curves = Flattening::balanced;
+        return "";
+    }
+    // Where shapes meet, one's corner may lie a step beside the other's
+    // side, leaving sides a few units long between two corners the author
+    // drew: such corners may then go or move as well.
+    if (!readDrawing(bytes, name, Flattening::balanced, balanced, level).empty()) return fault;
+    if (!compileMended(balanced, cornersAwayFromOthers(balanced, budget.meetWork), uniteRegions(balanced), start, name,
+                       budget, level))
+        return fault;
     out = std::move(level);
     out.curves = Flattening::balanced;
     return "";

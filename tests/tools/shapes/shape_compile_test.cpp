@@ -562,6 +562,35 @@ TEST(ShapeCompile, SmallCirclesAreCutIntoEqualChordsAtTheLastTry) {
     EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(uniteRegions(regions)));
 }
 
+TEST(ShapeCompile, StraightShapesMeetingAStepApartCompileWithoutOverlap) {
+    // Bars whose corners fall a few units beside each other's sides: the
+    // steps between those corners hold no triangle thick enough, so there
+    // the corners the author drew go too. In the second, filling a notch
+    // of the larger polygon would cover a corner of the lone bar beside it.
+    for (const char* svg : {R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect x="1457.970" y="1780.981" width="501.071" height="150.627" transform="rotate(73.119 1708.506 1856.295)"/>
+<rect x="1539.950" y="1689.732" width="225.883" height="152.784" transform="rotate(95.196 1652.891 1766.123)"/>
+<rect x="1543.247" y="1704.376" width="545.658" height="102.664" transform="rotate(167.114 1816.076 1755.708)"/>
+</svg>)svg",
+                            R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect x="982.168" y="1482.282" width="652.457" height="90.663" transform="rotate(137.337 1308.396 1527.613)"/>
+<rect x="1342.879" y="1656.358" width="585.441" height="136.181" transform="rotate(236.174 1635.599 1724.448)"/>
+<rect x="1517.815" y="1217.561" width="423.971" height="85.707" transform="rotate(306.036 1729.800 1260.415)"/>
+<rect x="1401.217" y="1481.122" width="586.471" height="149.447" transform="rotate(442.243 1694.452 1555.846)"/>
+<rect x="1596.656" y="1759.234" width="178.975" height="115.715" transform="rotate(503.059 1686.143 1817.091)"/>
+</svg>)svg"}) {
+        CompiledLevel level;
+        compileOk(svg, "b.svg", level);
+        EXPECT_TRUE(checkLevel(level.triangles).empty()) << svg;
+        std::vector<SourceRegion> regions;
+        std::vector<std::string> warnings;
+        ASSERT_EQ(readSvg(svg, "b.svg", regions, warnings, nullptr, level.curves), "");
+        EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(uniteRegions(regions)));
+        ASSERT_FALSE(level.warnings.empty());
+        EXPECT_NE(level.warnings[0].find("short sides where it meets other shapes"), std::string::npos) << level.warnings[0];
+    }
+}
+
 TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
     // A worm that folds back on itself: as flattened, one piece of its
     // union cannot be meshed at all; mended, it meshes soundly. A try that
