@@ -495,6 +495,17 @@ const SourceRegion* regionOf(const std::vector<SourceRegion>& regions, IPoint at
     return nearest;
 }
 
+constexpr const char* kWhereShapesMeet = " where it meets other shapes";
+constexpr const char* kOffDrawnCorners = " on its curves or where it meets other shapes";
+
+// Which corners a mend may take out or move, and how its warnings say
+// where they were.
+struct MendScope {
+    std::vector<IPoint> fixed;  // sorted: the corners kept as drawn
+    const char* sidesAt;        // where the short sides were
+    const char* cornersAt;      // where the moved corners were
+};
+
 // The corners of the solid's polygons other than `own`, sorted: a change
 // to `own` must leave them outside it.
 std::vector<IPoint> cornersElsewhere(const std::vector<SolidPolygon>& solid, const SolidPolygon& own) {
@@ -516,8 +527,9 @@ __int128 solidArea2(const SolidPolygon& p) {
 // The polygons of the solid that were not sound before with the corners
 // of short sides where curves meet taken out, a warning for each polygon
 // so mended; false where none was.
-bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const std::vector<IPoint>& fixed, const Refusal& refusal,
+bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendScope& scope, const Refusal& refusal,
                          const std::string& name, std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
+    const std::vector<IPoint>& fixed = scope.fixed;
     bool mended = false;
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
@@ -536,7 +548,7 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const std::ve
         const std::string gapsText = std::to_string(gaps) + (gaps == 1 ? " gap" : " gaps") + " under 50 world units across";
         out.warnings.push_back(sourcePlace(name, region, "warning: ") + " has " +
                                (sides && gaps ? sidesText + " and " + gapsText : sides ? sidesText : gapsText) +
-                               " where it meets other shapes, first near " + worldPoint(at) + ": " +
+                               scope.sidesAt + ", first near " + worldPoint(at) + ": " +
                                (sides ? "corners taken out" : "") + (sides && gaps ? " and " : "") +
                                (gaps ? (gaps == 1 ? "gap filled" : "gaps filled") : "") +
                                ", moving the outline by at most " + depth +
@@ -548,8 +560,9 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const std::ve
 // The polygons of the solid that were not sound before with corners off
 // the author's own moved until they mesh soundly, a warning for each;
 // false where some polygon at fault could not be so mended.
-bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const std::vector<IPoint>& fixed, const Refusal& refusal,
+bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const MendScope& scope, const Refusal& refusal,
                     const std::string& name, std::vector<SolidPolygon>& solid, CompiledLevel& out, Budget& budget) {
+    const std::vector<IPoint>& fixed = scope.fixed;
     std::vector<std::string> warnings;
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
@@ -565,7 +578,7 @@ bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const std::vector<
         std::snprintf(moved, sizeof moved, "%.2f", farthest * kFileToWorld);
         warnings.push_back(sourcePlace(name, regionOf(regions, at), "warning: ") + " has " +
                            std::to_string(nudges.size()) + (nudges.size() == 1 ? " corner" : " corners") +
-                           " on its curves or where it meets other shapes, first near " + worldPoint(at) + ", moved by at most " + moved +
+                           scope.cornersAt + ", first near " + worldPoint(at) + ", moved by at most " + moved +
                            " world units, so that its triangles are thick enough");
     }
     if (warnings.empty()) return false;
@@ -577,16 +590,16 @@ bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const std::vector<
 // with corners moved where a little too thin, meshed again: true, with the
 // level, where that compiles. The polygons `start` meshed soundly keep
 // their triangles.
-bool compileMended(const std::vector<SourceRegion>& regions, const std::vector<IPoint>& fixed, std::vector<SolidPolygon> solid,
+bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& scope, std::vector<SolidPolygon> solid,
                    const Refusal& start, const std::string& name, Budget& budget, CompiledLevel& level) {
     const Refusal* last = &start;
-    const bool mended = mendWhereCurvesMeet(regions, fixed, *last, name, solid, level, budget);
+    const bool mended = mendWhereCurvesMeet(regions, scope, *last, name, solid, level, budget);
     level.mended = mended;
     Refusal mendedRefusal;
     if (meshRegions(regions, solid, name, true, level, budget, mendedRefusal, last).empty()) return true;
     if (mendedRefusal.lone) return false;
     if (!mendedRefusal.atFault.empty()) last = &mendedRefusal;
-    if (!nudgeWhereThin(regions, fixed, *last, name, solid, level, budget)) return false;
+    if (!nudgeWhereThin(regions, scope, *last, name, solid, level, budget)) return false;
     Refusal nudgedRefusal;
     if (!meshRegions(regions, std::move(solid), name, true, level, budget, nudgedRefusal, last).empty()) return false;
     level.nudged = true;
@@ -639,7 +652,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    if (mendWhereCurvesMeet(even, drawnCorners(even), *last, name, evenSolid, again, budget)) {
+    if (mendWhereCurvesMeet(even, {drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners}, *last, name, evenSolid, again, budget)) {
         Refusal mendedRefusal;
         if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
             out = std::move(again);
@@ -659,21 +672,28 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     Refusal start;
     start.sound = refusal.sound;
     start.firstFaults = SIZE_MAX;
-    if (compileMended(balanced, drawnCorners(balanced), uniteRegions(balanced), start, name, budget, level)) {
+    if (compileMended(balanced, {drawnCorners(balanced), kWhereShapesMeet, kOffDrawnCorners}, uniteRegions(balanced), start,
+                      name, budget, level)) {
         out = std::move(level);
         out.curves = Flattening::balanced;
         return "";
     }
     // Where shapes meet, one's corner may lie a step beside the other's
     // side, leaving sides a few units long between two corners the author
-    // drew: such corners may then go or move as well.
-    if (!readDrawing(bytes, name, Flattening::balanced, balanced, level).empty()) return fault;
-    if (!compileMended(balanced, cornersAwayFromOthers(balanced, budget.meetWork), uniteRegions(balanced), start, name,
-                       budget, level))
-        return fault;
-    out = std::move(level);
-    out.curves = Flattening::balanced;
-    return "";
+    // drew: such corners may then go or move as well. Last, any corner may:
+    // a side shorter than 40 between two outward corners holds no triangle
+    // thick enough, however it is meshed.
+    const MendScope lastTries[] = {{cornersAwayFromOthers(balanced, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners},
+                                   {{}, "", ""}};
+    for (const MendScope& scope : lastTries) {
+        if (!readDrawing(bytes, name, Flattening::balanced, balanced, level).empty()) return fault;
+        if (compileMended(balanced, scope, uniteRegions(balanced), start, name, budget, level)) {
+            out = std::move(level);
+            out.curves = Flattening::balanced;
+            return "";
+        }
+    }
+    return fault;
 }
 
 std::string compileLevel(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
