@@ -672,8 +672,9 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     Refusal start;
     start.sound = refusal.sound;
     start.firstFaults = SIZE_MAX;
-    if (compileMended(balanced, {drawnCorners(balanced), kWhereShapesMeet, kOffDrawnCorners}, uniteRegions(balanced), start,
-                      name, budget, level)) {
+    std::vector<IPoint> drawn = drawnCorners(balanced);
+    if (compileMended(balanced, {drawn, kWhereShapesMeet, kOffDrawnCorners}, uniteRegions(balanced), start, name, budget,
+                      level)) {
         out = std::move(level);
         out.curves = Flattening::balanced;
         return "";
@@ -686,6 +687,9 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     const MendScope lastTries[] = {{cornersAwayFromOthers(balanced, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners},
                                    {{}, "", ""}};
     for (const MendScope& scope : lastTries) {
+        // Nothing more may move: the same try again.
+        if (scope.fixed == drawn) continue;
+        drawn = scope.fixed;
         if (!readDrawing(bytes, name, Flattening::balanced, balanced, level).empty()) return fault;
         if (compileMended(balanced, scope, uniteRegions(balanced), start, name, budget, level)) {
             out = std::move(level);
