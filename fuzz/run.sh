@@ -82,12 +82,12 @@ max_len() {
 # seconds under the sanitizers on a loaded machine; a refused drawing with
 # curves is meshed up to twice more, flattened evenly and then mended where
 # curves meet, then read again with its curves cut into equal chords and
-# meshed with corners moved, and one that then compiles is compiled twice
-# by the checks.
+# meshed with corners moved, and a refused source of either form is then
+# mended and meshed up to three times where its shapes meet; one that then
+# compiles is compiled twice by the checks.
 input_timeout() {
     case "$1" in
-        shape_text) echo 30 ;;
-        svg) echo 120 ;;
+        shape_text|svg) echo 120 ;;
         *) echo 3 ;;
     esac
 }

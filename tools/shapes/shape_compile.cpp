@@ -606,6 +606,39 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
     return true;
 }
 
+// The last tries at a refused source, each on the regions and kept
+// triangles `fresh` gives: mended where curves meet, with corners off the
+// author's own moved where a little too thin; then so again where shapes
+// meet, one's corner a step beside the other's side leaving sides a few
+// units long between two corners the author drew, with such corners free
+// to go or move as well; last with any corner free, since a side shorter
+// than 40 between two outward corners holds no triangle thick enough,
+// however it is meshed. True, with out, at the first that compiles. The
+// polygons the first try (refusal) meshed soundly keep their triangles.
+template <class Fresh>
+bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out) {
+    std::vector<SourceRegion> regions;
+    CompiledLevel level;
+    if (!fresh(regions, level)) return false;
+    Refusal start;
+    start.sound = refusal.sound;
+    start.firstFaults = SIZE_MAX;
+    std::vector<IPoint> drawn = drawnCorners(regions);
+    const MendScope tries[] = {{drawn, kWhereShapesMeet, kOffDrawnCorners},
+                               {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners},
+                               {{}, "", ""}};
+    for (size_t k = 0; k < std::size(tries); ++k) {
+        // Nothing more may move: the same try again.
+        if (k > 0 && tries[k].fixed == tries[k - 1].fixed) continue;
+        if (k > 0 && !fresh(regions, level)) return false;
+        if (compileMended(regions, tries[k], uniteRegions(regions), start, name, budget, level)) {
+            out = std::move(level);
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
@@ -619,7 +652,17 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         out.lines = text.triangles.lines;
         Budget budget;
         Refusal refusal;
-        return meshRegions(text.shapes, uniteRegions(text.shapes), name, checked, out, budget, refusal);
+        const std::string fault = meshRegions(text.shapes, uniteRegions(text.shapes), name, checked, out, budget, refusal);
+        if (fault.empty() || !checked || refusal.lone) return fault;
+        // Refused: mended where the shapes meet, as a drawing's last tries.
+        const auto asWritten = [&](std::vector<SourceRegion>& regions, CompiledLevel& level) {
+            regions = text.shapes;
+            level = CompiledLevel{};
+            level.triangles = text.triangles.triangles;
+            level.lines = text.triangles.lines;
+            return true;
+        };
+        return compileMendedTries(asWritten, refusal, name, budget, out) ? "" : fault;
     }
     if (std::string e = readDrawing(bytes, name, Flattening::first, regions, out); !e.empty()) return e;
     Budget budget;  // shared by both flattenings
@@ -666,38 +709,12 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     // chords along it (a small circle is then a pentagon, not a square),
     // mended where curves meet, and where a little too thin, corners off
     // the author's own are moved. Polygons with no curve mesh as at first.
-    std::vector<SourceRegion> balanced;
-    CompiledLevel level;
-    if (!readDrawing(bytes, name, Flattening::balanced, balanced, level).empty()) return fault;
-    Refusal start;
-    start.sound = refusal.sound;
-    start.firstFaults = SIZE_MAX;
-    std::vector<IPoint> drawn = drawnCorners(balanced);
-    if (compileMended(balanced, {drawn, kWhereShapesMeet, kOffDrawnCorners}, uniteRegions(balanced), start, name, budget,
-                      level)) {
-        out = std::move(level);
-        out.curves = Flattening::balanced;
-        return "";
-    }
-    // Where shapes meet, one's corner may lie a step beside the other's
-    // side, leaving sides a few units long between two corners the author
-    // drew: such corners may then go or move as well. Last, any corner may:
-    // a side shorter than 40 between two outward corners holds no triangle
-    // thick enough, however it is meshed.
-    const MendScope lastTries[] = {{cornersAwayFromOthers(balanced, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners},
-                                   {{}, "", ""}};
-    for (const MendScope& scope : lastTries) {
-        // Nothing more may move: the same try again.
-        if (scope.fixed == drawn) continue;
-        drawn = scope.fixed;
-        if (!readDrawing(bytes, name, Flattening::balanced, balanced, level).empty()) return fault;
-        if (compileMended(balanced, scope, uniteRegions(balanced), start, name, budget, level)) {
-            out = std::move(level);
-            out.curves = Flattening::balanced;
-            return "";
-        }
-    }
-    return fault;
+    const auto balanced = [&](std::vector<SourceRegion>& regions, CompiledLevel& level) {
+        return readDrawing(bytes, name, Flattening::balanced, regions, level).empty();
+    };
+    if (!compileMendedTries(balanced, refusal, name, budget, out)) return fault;
+    out.curves = Flattening::balanced;
+    return "";
 }
 
 std::string compileLevel(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {

@@ -14,6 +14,7 @@
 #include "tools/shapes/polygon_pieces.h"
 #include "tools/shapes/segments.h"
 #include "tools/shapes/shape_compile.h"
+#include "tools/shapes/shape_text.h"
 #include "tools/shapes/shape_union.h"
 #include "tools/shapes/svg_reader.h"
 
@@ -599,6 +600,18 @@ TEST(ShapeCompile, StraightShapesWithStepsOrShortSidesCompileWithoutOverlap) {
                   std::string::npos)
             << level.warnings[0];
     }
+    // The text form is mended where its shapes meet as a drawing is.
+    const std::string text = "shape 1139 1063  1236 1383  1139 1412  1042 1092\n"
+                             "shape 1159 1107  1146 1257  1044 1248  1058 1098\n"
+                             "shape 1396 1163  1041 1244  1026 1178  1380 1097\n";
+    CompiledLevel level;
+    compileOk(text, "b.txt", level);
+    ShapeText shapes;
+    std::istringstream in(text);
+    ASSERT_EQ(parseShapeText(in, "b.txt", shapes), "");
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(uniteRegions(shapes.shapes)));
+    ASSERT_FALSE(level.warnings.empty());
+    EXPECT_EQ(level.warnings[0].rfind("b.txt:2: warning: shape has 5 short sides where it meets other shapes", 0), 0u);
 }
 
 TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
