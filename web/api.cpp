@@ -170,9 +170,9 @@ std::string apiReadSvg(const std::vector<uint8_t>& source, const std::string& na
     if (compiled.mended || compiled.nudged)
         warnings.insert(warnings.begin(),
                         name + ": warning: the compile " +
-                            (compiled.mended ? "takes corners out where the curves of its shapes meet" : "") +
+                            (compiled.mended ? "takes corners out where its shapes meet" : "") +
                             (compiled.mended && compiled.nudged ? " and " : "") +
-                            (compiled.nudged ? "moves corners on its curves by a whole point or two" : "") +
+                            (compiled.nudged ? "moves corners where they meet or on its curves by a whole point or two" : "") +
                             ", which the editor's outlines keep: edit them there should the editor's compile refuse "
                             "them");
     words = {outlines, static_cast<int32_t>(warnings.size())};

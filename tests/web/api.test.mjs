@@ -103,10 +103,10 @@ test('ZUNO.compileLevel writes the bytes zuno-level compile writes', async () =>
   assert.match(read.warnings[0].message, /rect id=r has 4 sides under 50 world units/);
   const met = await page.evaluate((text) => ZUNO.readSvg({ source: text, name: 'm.svg' }),
     fs.readFileSync(path.join(DATA, 'curves_meet.svg'), 'utf8'));
-  assert.match(met.warnings[0].message, /^m\.svg: warning: the compile takes corners out where the curves/);
+  assert.match(met.warnings[0].message, /^m\.svg: warning: the compile takes corners out where its shapes meet, which the editor's outlines keep/);
   const nudged = await page.evaluate((text) => ZUNO.readSvg({ source: text, name: 'n.svg' }),
     fs.readFileSync(path.join(DATA, 'just_over_80.svg'), 'utf8'));
-  assert.match(nudged.warnings[0].message, /^n\.svg: warning: the compile takes corners out where .* meet and moves corners on its curves by a whole point/);
+  assert.match(nudged.warnings[0].message, /^n\.svg: warning: the compile takes corners out where its shapes meet and moves corners where they meet or on its curves by a whole point/);
   await assert.rejects(page.evaluate(() => ZUNO.compileLevel({ source: 'shape 0 0 600 0 600 20 0 20\n', name: 'thin.txt' })),
     /thin\.txt:1: shape is \d+ world units thick near \(/);
 });
