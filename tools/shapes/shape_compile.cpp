@@ -58,6 +58,9 @@ constexpr size_t kMendWork = 4000000;
 // hundred meshes of a small polygon, fewer of a large one (a mesh of a
 // polygon left thin takes up to a hundredth of a second).
 constexpr size_t kNudgeTriangles = 4000;
+// Of those, what each try after the first with corners moved may mesh: a
+// polygon with holes takes up to a hundredth of a second a triangle.
+constexpr size_t kLaterNudgeTriangles = 1000;
 // Corners weighed against outline sides, at most, in finding where shapes
 // meet.
 constexpr size_t kMeetWork = 20000000;
@@ -631,7 +634,13 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
         // Nothing more may move: the same try again.
         if (k > 0 && tries[k].fixed == tries[k - 1].fixed) continue;
         if (k > 0 && !fresh(regions, level)) return false;
-        if (compileMended(regions, tries[k], uniteRegions(regions), start, name, budget, level)) {
+        // A later try may move corners only within a share of what is left.
+        const size_t left = budget.nudgeTriangles;
+        const size_t share = k > 0 ? std::min(left, kLaterNudgeTriangles) : left;
+        budget.nudgeTriangles = share;
+        const bool compiled = compileMended(regions, tries[k], uniteRegions(regions), start, name, budget, level);
+        budget.nudgeTriangles = left - (share - budget.nudgeTriangles);
+        if (compiled) {
             out = std::move(level);
             return true;
         }
