@@ -16,9 +16,6 @@ namespace {
 // Sides shorter than 50 world units (in file units, squared) between two
 // outward corners hold no triangle thick enough.
 constexpr double kShortSide2 = (50 / 1.5) * (50 / 1.5);
-// How far the outline may move where a corner goes: 25 world units, as far
-// as the flattening's own joins move it.
-constexpr double kDeepest = 25 / 1.5;
 
 // sqrt rounds exactly everywhere, unlike hypot, so every build decides alike.
 double length(double x, double y) { return std::sqrt(x * x + y * y); }
@@ -49,7 +46,7 @@ bool holdsCorner(const SolidPolygon& polygon, const std::vector<IPoint>& elsewhe
 }  // namespace
 
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
-                                      const std::vector<IPoint>& elsewhere, size_t& budget) {
+                                      const std::vector<IPoint>& elsewhere, double deepest, size_t& budget) {
     std::vector<CurveMend> mends;
     const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
     const auto magnitude = [](__int128 v) { return double(v < 0 ? -v : v); };
@@ -93,7 +90,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
                 const double s = det != 0 ? (vx * dy - dx * vy) / det : -1, t = det != 0 ? (ux * dy - uy * dx) / det : -1;
                 const double mx = (double(a.x) + double(b.x)) / 2, my = (double(a.y) + double(b.y)) / 2;
                 double jx = double(before.x) + s * ux, jy = double(before.y) + s * uy;
-                if (!(s > 1) || !(t > 1) || !(length(jx - mx, jy - my) <= kDeepest)) jx = mx, jy = my;
+                if (!(s > 1) || !(t > 1) || !(length(jx - mx, jy - my) <= deepest)) jx = mx, jy = my;
                 const IPoint to{int64_t(std::llround(jx)), int64_t(std::llround(jy))};
                 const __int128 grown = cross(IPoint{0, 0}, before, to) + cross(IPoint{0, 0}, to, after) -
                                        cross(IPoint{0, 0}, before, a) - cross(IPoint{0, 0}, a, b) - cross(IPoint{0, 0}, b, after);
@@ -106,7 +103,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
                       [&](const Option& p, const Option& q) { return magnitude(p.grown2) < magnitude(q.grown2); });
             const Option* chosen = nullptr;
             for (const Option& o : options) {
-                if (!(o.depth <= kDeepest)) continue;
+                if (!(o.depth <= deepest)) continue;
                 const IPoint u = ring[(o.gone + n - 1) % n], v = ring[o.gone], w = ring[(o.gone + 1) % n];
                 // Between the old path and the new: a fan from the new corner.
                 const bool clear = o.joined ? !holdsCorner(polygon, elsewhere, before, a, o.to, {before, a, b, after}, budget) &&

@@ -507,7 +507,13 @@ struct MendScope {
     std::vector<IPoint> fixed;  // sorted: the corners kept as drawn
     const char* sidesAt;        // where the short sides were
     const char* cornersAt;      // where the moved corners were
+    double deepest;             // how far a mend may move the outline, in file units
 };
+
+// At the very last, a step up to 40 world units high where shapes meet may
+// go: its riser and the side above it hold no triangle thick enough where
+// the meshing cannot extend the riser into the solid.
+constexpr double kLastMendDeepest = 40 / kFileToWorld;
 
 // The corners of the solid's polygons other than `own`, sorted: a change
 // to `own` must leave them outside it.
@@ -536,7 +542,7 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
     bool mended = false;
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
-        const std::vector<CurveMend> mends = mendCurveSides(p, fixed, cornersElsewhere(solid, p), budget.mendWork);
+        const std::vector<CurveMend> mends = mendCurveSides(p, fixed, cornersElsewhere(solid, p), scope.deepest, budget.mendWork);
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
@@ -627,12 +633,13 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
     start.sound = refusal.sound;
     start.firstFaults = SIZE_MAX;
     std::vector<IPoint> drawn = drawnCorners(regions);
-    const MendScope tries[] = {{drawn, kWhereShapesMeet, kOffDrawnCorners},
-                               {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners},
-                               {{}, "", ""}};
+    const MendScope tries[] = {
+        {drawn, kWhereShapesMeet, kOffDrawnCorners, kMendDeepest},
+        {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest},
+        {{}, "", "", kLastMendDeepest}};
     for (size_t k = 0; k < std::size(tries); ++k) {
         // Nothing more may move: the same try again.
-        if (k > 0 && tries[k].fixed == tries[k - 1].fixed) continue;
+        if (k > 0 && tries[k].fixed == tries[k - 1].fixed && tries[k].deepest == tries[k - 1].deepest) continue;
         if (k > 0 && !fresh(regions, level)) return false;
         // A later try may move corners only within a share of what is left.
         const size_t left = budget.nudgeTriangles;
@@ -704,7 +711,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    if (mendWhereCurvesMeet(even, {drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners}, *last, name, evenSolid, again, budget)) {
+    if (mendWhereCurvesMeet(even, {drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest}, *last, name, evenSolid, again, budget)) {
         Refusal mendedRefusal;
         if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
             out = std::move(again);
