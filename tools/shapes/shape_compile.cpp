@@ -542,7 +542,8 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
     bool mended = false;
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
-        const std::vector<CurveMend> mends = mendCurveSides(p, fixed, cornersElsewhere(solid, p), scope.deepest, budget.mendWork);
+        const std::vector<CurveMend> mends =
+            mendCurveSides(p, fixed, cornersElsewhere(solid, p), scope.deepest, budget.mendWork);
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
@@ -632,9 +633,8 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
     Refusal start;
     start.sound = refusal.sound;
     start.firstFaults = SIZE_MAX;
-    std::vector<IPoint> drawn = drawnCorners(regions);
     const MendScope tries[] = {
-        {drawn, kWhereShapesMeet, kOffDrawnCorners, kMendDeepest},
+        {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest},
         {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest},
         {{}, "", "", kLastMendDeepest}};
     for (size_t k = 0; k < std::size(tries); ++k) {
@@ -711,7 +711,8 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    if (mendWhereCurvesMeet(even, {drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest}, *last, name, evenSolid, again, budget)) {
+    const MendScope curvesMeet{drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest};
+    if (mendWhereCurvesMeet(even, curvesMeet, *last, name, evenSolid, again, budget)) {
         Refusal mendedRefusal;
         if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
             out = std::move(again);
