@@ -10,6 +10,10 @@
 
 namespace {
 
+// Corner-to-side tests, at most, in finding corners a hair inside another
+// ring's side: many times a drawing's usual size.
+constexpr size_t kSnapWork = 20000000;
+
 ClipperLib::Path toPath(const Ring& r) {
     ClipperLib::Path p;
     p.reserve(r.size());
@@ -47,6 +51,111 @@ void collect(const ClipperLib::PolyNode& node, std::vector<SolidPolygon>& out) {
         }
         std::sort(poly.holes.begin(), poly.holes.end());
         if (!poly.outer.empty()) out.push_back(std::move(poly));
+    }
+}
+
+// Two shapes that all but touch can leave one ring's corner a hair inside
+// another's side once the crossings are rounded to whole points, and no
+// union finds a crossing to round there. Such a corner steps back to the
+// nearest whole point out of the other ring's solid, which moves it by a
+// unit at most and keeps the other's side as it is; where that still
+// leaves rings crossing, the sides are routed through such corners
+// instead. The corners' rings and places, and the sides they lie a hair
+// inside: none where there are none, or too many to weigh.
+struct NearCorner {
+    Ring* ring;
+    size_t at;
+    IPoint a, b;  // the side, the solid on its left
+};
+
+std::vector<NearCorner> cornersInsideSides(std::vector<SolidPolygon>& solid) {
+    struct Corner {
+        IPoint p;
+        Ring* ring;
+        size_t at;
+        bool operator<(const Corner& o) const { return p < o.p; }
+    };
+    std::vector<Corner> corners;
+    for (SolidPolygon& polygon : solid) {
+        for (size_t i = 0; i < polygon.outer.size(); ++i) corners.push_back({polygon.outer[i], &polygon.outer, i});
+        for (Ring& h : polygon.holes)
+            for (size_t i = 0; i < h.size(); ++i) corners.push_back({h[i], &h, i});
+    }
+    std::sort(corners.begin(), corners.end());
+    std::vector<NearCorner> near;
+    size_t work = kSnapWork;
+    for (SolidPolygon& polygon : solid) {
+        std::vector<Ring*> rings{&polygon.outer};
+        for (Ring& h : polygon.holes) rings.push_back(&h);
+        for (Ring* r : rings) {
+            const bool leftward = (twiceArea(*r) > 0) == (r == &polygon.outer);
+            for (size_t i = 0; i < r->size(); ++i) {
+                IPoint a = (*r)[i], b = (*r)[(i + 1) % r->size()];
+                if (!leftward) std::swap(a, b);
+                const int64_t x0 = std::min(a.x, b.x) - 1, x1 = std::max(a.x, b.x) + 1;
+                const int64_t y0 = std::min(a.y, b.y) - 1, y1 = std::max(a.y, b.y) + 1;
+                const double ex = double(b.x - a.x), ey = double(b.y - a.y), len2 = ex * ex + ey * ey;
+                for (auto q = std::lower_bound(corners.begin(), corners.end(), Corner{{x0, INT64_MIN}, nullptr, 0});
+                     q != corners.end() && q->p.x <= x1; ++q) {
+                    if (work-- == 0) return {};
+                    if (q->p.y < y0 || q->p.y > y1 || q->p == a || q->p == b) continue;
+                    // cross / |e| is the distance off the side's line, positive in its solid.
+                    const double off = double(cross(a, b, q->p));
+                    const double along = (double(q->p.x - a.x) * ex + double(q->p.y - a.y) * ey) / len2;
+                    if (off > 0 && off * off < 0.25 * len2 && along > 0 && along < 1) near.push_back({q->ring, q->at, a, b});
+                }
+            }
+        }
+    }
+    return near;
+}
+
+bool solidCrosses(const std::vector<SolidPolygon>& solid) {
+    std::vector<Ring> outlines;
+    for (const SolidPolygon& p : solid) {
+        outlines.push_back(p.outer);
+        outlines.insert(outlines.end(), p.holes.begin(), p.holes.end());
+    }
+    return ringsCross(outlines);
+}
+
+void settleNearCorners(std::vector<SolidPolygon>& solid) {
+    const std::vector<NearCorner> near = cornersInsideSides(solid);
+    if (near.empty()) return;
+    const std::vector<SolidPolygon> before = solid;
+    static const IPoint steps[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
+    for (const NearCorner& c : near) {
+        IPoint& q = (*c.ring)[c.at];
+        if (cross(c.a, c.b, q) <= 0) continue;  // already stepped back
+        for (const IPoint s : steps)
+            if (cross(c.a, c.b, IPoint{q.x + s.x, q.y + s.y}) <= 0) {
+                q = {q.x + s.x, q.y + s.y};
+                break;
+            }
+    }
+    if (!solidCrosses(solid)) return;
+    // Routed instead: each side through the corners a hair inside it, in
+    // order along it.
+    solid = before;
+    for (SolidPolygon& polygon : solid) {
+        std::vector<Ring*> rings{&polygon.outer};
+        for (Ring& h : polygon.holes) rings.push_back(&h);
+        for (Ring* r : rings) {
+            Ring routed;
+            for (size_t i = 0; i < r->size(); ++i) {
+                const IPoint a = (*r)[i], b = (*r)[(i + 1) % r->size()];
+                routed.push_back(a);
+                std::vector<std::pair<__int128, IPoint>> through;
+                for (const NearCorner& c : near) {
+                    const IPoint q = (*c.ring)[c.at];
+                    if ((c.a == a && c.b == b) || (c.a == b && c.b == a))
+                        through.push_back({__int128(q.x - a.x) * (b.x - a.x) + __int128(q.y - a.y) * (b.y - a.y), q});
+                }
+                std::sort(through.begin(), through.end(), [](const auto& p, const auto& q) { return p.first < q.first; });
+                for (const auto& t : through) routed.push_back(t.second);
+            }
+            r->swap(routed);
+        }
     }
 }
 
@@ -93,7 +202,9 @@ std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions)
     // at corners). But without it, intersections rounded to whole points
     // can leave edges crossing by a hair: then the strict mode's union.
     ClipperLib::PolyTree tree;
+    bool strictlySimple = false;
     for (const bool strict : {false, true}) {
+        strictlySimple = strict;
         ClipperLib::Clipper all;
         all.StrictlySimple(strict);
         all.AddPaths(joined, ClipperLib::ptSubject, true);
@@ -107,6 +218,7 @@ std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions)
     }
     std::vector<SolidPolygon> out;
     collect(tree, out);
+    if (strictlySimple && solidCrosses(out)) settleNearCorners(out);
     std::sort(out.begin(), out.end(), [](const SolidPolygon& a, const SolidPolygon& b) { return a.outer < b.outer; });
     return out;
 }

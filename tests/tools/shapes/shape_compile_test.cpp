@@ -625,6 +625,28 @@ TEST(ShapeCompile, StraightShapesWithStepsOrShortSidesCompileWithoutOverlap) {
     EXPECT_EQ(level.warnings[0].rfind("b.txt:2: warning: shape has 5 short sides where it meets other shapes", 0), 0u);
 }
 
+TEST(ShapeCompile, ShapesAHairApartStayApartOnceRounded) {
+    // Two bars' ends 0.22 world units apart: rounded to whole points, a
+    // corner of one falls a hair inside the other's side, where no union
+    // finds a crossing to round. It used to compile to overlapping
+    // triangles, which the level check refused.
+    const std::string svg = R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<polygon points="1280.75,657.79 1695.50,67.92 1599.02,0.09 1184.27,589.96"/>
+<polygon points="1698.83,56.02 1859.38,-229.20 1743.69,-294.33 1583.14,-9.10"/>
+</svg>)svg";
+    CompiledLevel level;
+    compileOk(svg, "h.svg", level);
+    EXPECT_TRUE(checkLevel(level.triangles).empty());
+    std::vector<SourceRegion> regions;
+    std::vector<std::string> warnings;
+    ASSERT_EQ(readSvg(svg, "h.svg", regions, warnings, nullptr, level.curves), "");
+    const std::vector<SolidPolygon> solid = uniteRegions(regions);
+    std::vector<Ring> rings;
+    for (const SolidPolygon& p : solid) rings.push_back(p.outer);
+    EXPECT_FALSE(ringsCross(rings));
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(solid));
+}
+
 TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
     // A worm that folds back on itself: as flattened, one piece of its
     // union cannot be meshed at all; mended, it meshes soundly. A try that
