@@ -142,9 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                        warnings.size());
         checkWithoutKept(regions, kept, all);
     }
-    // Flattened evenly, and balanced, as a refused drawing is again: other
-    // points, the same rules for what is said.
-    for (const Flattening flattening : {Flattening::even, Flattening::balanced}) {
+    // Flattened evenly, balanced, and apart, as a refused drawing is again:
+    // other points, the same rules for what is said.
+    for (const Flattening flattening : {Flattening::even, Flattening::balanced, Flattening::apart}) {
         std::vector<SourceRegion> even;
         std::vector<std::string> evenWarnings;
         const std::string evenFault = readSvg(bytes, kName, even, evenWarnings, nullptr, flattening);

@@ -120,3 +120,25 @@ bool triangleHoldsAny(const std::vector<IPoint>& points, IPoint a, IPoint b, IPo
         if (triangleHolds(a, b, c, *q)) return true;
     return false;
 }
+
+namespace {
+
+int winding(const Ring& r, double x, double y) {
+    int w = 0;
+    for (size_t i = 0; i < r.size(); ++i) {
+        const IPoint a = r[i], b = r[(i + 1) % r.size()];
+        const double ax = double(a.x), ay = double(a.y), bx = double(b.x), by = double(b.y);
+        const double side = (bx - ax) * (y - ay) - (by - ay) * (x - ax);
+        if (ay <= y && by > y && side > 0) ++w;
+        if (ay > y && by <= y && side < 0) --w;
+    }
+    return w;
+}
+
+}  // namespace
+
+bool regionHolds(const SourceRegion& r, double x, double y) {
+    int w = 0;
+    for (const Ring& ring : r.outlines) w += winding(ring, x, y);
+    return r.evenOdd ? (w % 2 != 0) : w != 0;
+}

@@ -29,6 +29,9 @@ bool triangleHoldsAny(const std::vector<IPoint>& points, IPoint a, IPoint b, IPo
 // p lies on the closed segment ab.
 bool liesOn(IPoint a, IPoint b, IPoint p);
 
+// The point lies in the region, under its fill rule.
+bool regionHolds(const SourceRegion& region, double x, double y);
+
 // p lies inside the polygon or on its outline.
 bool polygonHolds(const SolidPolygon& polygon, IPoint p);
 

@@ -86,24 +86,6 @@ bool endsWith(const std::string& s, const std::string& tail) {
     return true;
 }
 
-int winding(const Ring& r, double x, double y) {
-    int w = 0;
-    for (size_t i = 0; i < r.size(); ++i) {
-        const IPoint a = r[i], b = r[(i + 1) % r.size()];
-        const double ax = double(a.x), ay = double(a.y), bx = double(b.x), by = double(b.y);
-        const double side = (bx - ax) * (y - ay) - (by - ay) * (x - ax);
-        if (ay <= y && by > y && side > 0) ++w;
-        if (ay > y && by <= y && side < 0) --w;
-    }
-    return w;
-}
-
-bool regionHolds(const SourceRegion& r, double x, double y) {
-    int w = 0;
-    for (const Ring& ring : r.outlines) w += winding(ring, x, y);
-    return r.evenOdd ? (w % 2 != 0) : w != 0;
-}
-
 // The region a triangle of the solid came from: the first that holds its
 // centre, else the first.
 class RegionFinder {
@@ -729,8 +711,27 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     const auto balanced = [&](std::vector<SourceRegion>& regions, CompiledLevel& level) {
         return readDrawing(bytes, name, Flattening::balanced, regions, level).empty();
     };
-    if (!compileMendedTries(balanced, refusal, name, budget, out)) return fault;
-    out.curves = Flattening::balanced;
+    if (compileMendedTries(balanced, refusal, name, budget, out)) {
+        out.curves = Flattening::balanced;
+        return "";
+    }
+    // Still refused: read once more with short sides joined at their middle
+    // where the join would reach under another element (a rounded end's
+    // short straight side, joined to a point, can reach into a shape drawn
+    // just clear of it and leave a neck there); the same tries again, where
+    // that changed anything.
+    std::vector<SourceRegion> balancedRegions, apartRegions;
+    CompiledLevel unused;
+    if (!readDrawing(bytes, name, Flattening::balanced, balancedRegions, unused).empty() ||
+        !readDrawing(bytes, name, Flattening::apart, apartRegions, unused).empty() ||
+        std::equal(balancedRegions.begin(), balancedRegions.end(), apartRegions.begin(), apartRegions.end(),
+                   [](const SourceRegion& a, const SourceRegion& b) { return a.outlines == b.outlines; }))
+        return fault;
+    const auto apart = [&](std::vector<SourceRegion>& regions, CompiledLevel& level) {
+        return readDrawing(bytes, name, Flattening::apart, regions, level).empty();
+    };
+    if (!compileMendedTries(apart, refusal, name, budget, out)) return fault;
+    out.curves = Flattening::apart;
     return "";
 }
 

@@ -347,7 +347,11 @@ void OutlineBuilder::joinShortSides() {
         const double u = det != 0 ? (ux * dy - uy * dx) / det : -1;
         DPoint joint{before.x + s * ux, before.y + s * uy};
         const DPoint middle{(a.x + b.x) / 2, (a.y + b.y) / 2};
-        if (!(s > 1) || !(u > 1) || !(dist(joint, middle) <= kShortestSide / 2)) joint = middle;
+        // Apart, a joint that would reach under another element is at the
+        // middle: joined there, two outward corners cut into their own shape
+        // and reach no other.
+        if (!(s > 1) || !(u > 1) || !(dist(joint, middle) <= kShortestSide / 2) || (covered_ && (*covered_)(joint)))
+            joint = middle;
         if (joined_++ == 0) firstJoin_ = joint;
         ring[i] = joint;
         kinds_[i] = kOnCurve;

@@ -3,6 +3,7 @@
 // closed outlines of points in world units.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,13 +30,20 @@ constexpr size_t kMaxSvgPoints = 200000;
 // meshed. Balanced: as even, but each smooth run of curve (a whole circle)
 // cut into chords of equal length along it, as many as fit, rather than
 // each curve on its own: a circle of radius 60 drawn as four arcs is then
-// five chords, not four.
-enum class Flattening { first, even, balanced };
+// five chords, not four. Apart: as balanced, but a short side is joined at
+// its middle where the sides either side of it would meet under another
+// element of the drawing (as coveredBy tells): the join of a rounded end's
+// short straight side would otherwise reach into a shape drawn just clear
+// of it, leaving a neck where there was a gap.
+enum class Flattening { first, even, balanced, apart };
 
 class OutlineBuilder {
 public:
     explicit OutlineBuilder(const Affine& m, Flattening f = Flattening::first)
-        : m_(m), even_(f != Flattening::first), balanced_(f == Flattening::balanced) {}
+        : m_(m), even_(f != Flattening::first), balanced_(f == Flattening::balanced || f == Flattening::apart) {}
+    // Whether a point (world units) lies under another element of the
+    // drawing, for flattening apart.
+    void coveredBy(const std::function<bool(DPoint)>* covered) { covered_ = covered; }
     void moveTo(double x, double y);
     void lineTo(double x, double y);
     void cubicTo(double x1, double y1, double x2, double y2, double x, double y);
@@ -62,6 +70,7 @@ private:
     void joinShortSides();
     Affine m_;
     bool even_, balanced_;
+    const std::function<bool(DPoint)>* covered_ = nullptr;
     DPoint cur_{0, 0}, start_{0, 0};
     std::vector<Outline> done_;
     std::vector<std::vector<bool>> doneOnCurve_;  // by point of done_

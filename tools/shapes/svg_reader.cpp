@@ -9,15 +9,63 @@
 #include <cstdlib>
 #include <cstring>
 #include <cstdio>
+#include <functional>
 
 #include <tinyxml2.h>
 
+#include "tools/shapes/segments.h"
 #include "tools/shapes/svg_path.h"
 #include "tools/shapes/svg_style.h"
 
 namespace {
 
 constexpr size_t kMaxSvgBytes = 16u << 20;
+// Outline sides weighed, at most, in telling which joints of short sides
+// lie under a drawing's other elements: many times its usual size.
+constexpr size_t kCoverWork = 20000000;
+
+// Which of a drawing's regions, read before, hold a point: each with its
+// bounds, so that most are passed over at once.
+class CoverFinder {
+public:
+    explicit CoverFinder(const std::vector<SourceRegion>& regions) : regions_(regions) {
+        for (const SourceRegion& r : regions) {
+            Box b{INT64_MAX, INT64_MIN, INT64_MAX, INT64_MIN};
+            size_t sides = 0;
+            for (const Ring& ring : r.outlines) {
+                sides += ring.size();
+                for (const IPoint& p : ring)
+                    b = {std::min(b.minX, p.x), std::max(b.maxX, p.x), std::min(b.minY, p.y), std::max(b.maxY, p.y)};
+            }
+            boxes_.push_back(b);
+            sides_.push_back(sides);
+        }
+    }
+    // A region other than those from `line` holds the point (world units);
+    // none once the work allowed is spent.
+    bool covers(DPoint p, int line) {
+        const double x = p.x / 1.5, y = p.y / 1.5;
+        for (size_t i = 0; i < regions_.size(); ++i) {
+            const Box& b = boxes_[i];
+            if (regions_[i].line == line || x < double(b.minX) || x > double(b.maxX) || y < double(b.minY) ||
+                y > double(b.maxY))
+                continue;
+            if (sides_[i] > work_) return false;
+            work_ -= sides_[i];
+            if (regionHolds(regions_[i], x, y)) return true;
+        }
+        return false;
+    }
+
+private:
+    struct Box {
+        int64_t minX, maxX, minY, maxY;
+    };
+    const std::vector<SourceRegion>& regions_;
+    std::vector<Box> boxes_;
+    std::vector<size_t> sides_;
+    size_t work_ = kCoverWork;
+};
 
 // Elements whose content is never drawn where it stands.
 bool isResource(const char* name) {
@@ -38,9 +86,9 @@ bool isContainer(const char* name) {
 class Reader {
 public:
     Reader(const std::string& name, std::vector<SourceRegion>& regions, std::vector<std::string>& warnings,
-           KeptTriangles* kept, Flattening flattening)
+           KeptTriangles* kept, Flattening flattening, CoverFinder* cover = nullptr)
         : name_(name), regions_(regions), warnings_(warnings), kept_(kept), flattening_(flattening),
-          evenCurves_(flattening != Flattening::first) {}
+          evenCurves_(flattening != Flattening::first), cover_(cover) {}
 
     std::string walk(const tinyxml2::XMLElement& e, const SvgStyle& parentStyle, const Affine& parentMatrix) {
         const char* tag = e.Name();
@@ -102,6 +150,9 @@ private:
             return "";
         }
         OutlineBuilder b(m, flattening_);
+        const int line = e.GetLineNum();
+        const std::function<bool(DPoint)> covered = [this, line](DPoint p) { return cover_->covers(p, line); };
+        if (cover_) b.coveredBy(&covered);
         if (tag == "path") {
             const char* d = e.Attribute("d");
             if (!d) return "";
@@ -226,6 +277,7 @@ private:
     KeptTriangles* kept_;
     Flattening flattening_;
     bool evenCurves_;
+    CoverFinder* cover_;
 };
 
 // A message as one line: what came from the file may hold any bytes.
@@ -280,7 +332,18 @@ std::string readWhole(const std::string& bytes, const std::string& name, std::ve
     // tinyxml2 lets more elements follow the first; only one is the drawing.
     if (const tinyxml2::XMLElement* second = root->NextSiblingElement())
         return name + ":" + std::to_string(second->GetLineNum()) + ": not well-formed XML (a second root element)";
-    Reader reader(name, regions, warnings, kept, flattening);
+    if (flattening != Flattening::apart) {
+        Reader reader(name, regions, warnings, kept, flattening);
+        return reader.walk(*root, SvgStyle{}, Affine{});
+    }
+    // Apart: where another element lies is told by the drawing read balanced.
+    std::vector<SourceRegion> balanced;
+    std::vector<std::string> unused;
+    if (std::string fault = Reader(name, balanced, unused, nullptr, Flattening::balanced).walk(*root, SvgStyle{}, Affine{});
+        !fault.empty())
+        return fault;
+    CoverFinder cover(balanced);
+    Reader reader(name, regions, warnings, kept, flattening, &cover);
     return reader.walk(*root, SvgStyle{}, Affine{});
 }
 

@@ -647,6 +647,26 @@ TEST(ShapeCompile, ShapesAHairApartStayApartOnceRounded) {
     EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(solid));
 }
 
+TEST(ShapeCompile, ARoundedEndJoinedClearOfAShapeBesideIt) {
+    // A rectangle rounded almost to its ends, two units clear of a bar:
+    // joining its short straight end into a point reached into the bar and
+    // left a neck 30 units across, refused at every try before this one.
+    const std::string svg = R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect x="1005.68" y="927.28" width="566.04" height="116.50" rx="46.57" transform="rotate(22.9534 1005.68 985.53)"/>
+<polygon points="1521.14,1225.34 1853.97,1361.23 1897.76,1253.99 1564.92,1118.10"/>
+</svg>)svg";
+    CompiledLevel level;
+    compileOk(svg, "a.svg", level);
+    EXPECT_EQ(level.curves, Flattening::apart);
+    EXPECT_TRUE(checkLevel(level.triangles).empty());
+    std::vector<SourceRegion> regions;
+    std::vector<std::string> warnings;
+    ASSERT_EQ(readSvg(svg, "a.svg", regions, warnings, nullptr, Flattening::apart), "");
+    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(uniteRegions(regions)));
+    // Apart, the rectangle and the bar stay two polygons.
+    EXPECT_EQ(uniteRegions(regions).size(), 2u);
+}
+
 TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
     // A worm that folds back on itself: as flattened, one piece of its
     // union cannot be meshed at all; mended, it meshes soundly. A try that
