@@ -46,7 +46,8 @@ bool holdsCorner(const SolidPolygon& polygon, const std::vector<IPoint>& elsewhe
 }  // namespace
 
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
-                                      const std::vector<IPoint>& elsewhere, double deepest, size_t& budget) {
+                                      const std::vector<IPoint>& elsewhere, double deepest, bool cutsMayTouch,
+                                      size_t& budget) {
     std::vector<CurveMend> mends;
     const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
     const auto magnitude = [](__int128 v) { return double(v < 0 ? -v : v); };
@@ -102,6 +103,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
             std::stable_sort(options.begin(), options.end(),
                       [&](const Option& p, const Option& q) { return magnitude(p.grown2) < magnitude(q.grown2); });
             const Option* chosen = nullptr;
+            static const std::vector<IPoint> none;
             for (const Option& o : options) {
                 if (!(o.depth <= deepest)) continue;
                 const IPoint u = ring[(o.gone + n - 1) % n], v = ring[o.gone], w = ring[(o.gone + 1) % n];
@@ -109,7 +111,8 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
                 const bool clear = o.joined ? !holdsCorner(polygon, elsewhere, before, a, o.to, {before, a, b, after}, budget) &&
                                                   !holdsCorner(polygon, elsewhere, a, b, o.to, {before, a, b, after}, budget) &&
                                                   !holdsCorner(polygon, elsewhere, b, after, o.to, {before, a, b, after}, budget)
-                                            : !holdsCorner(polygon, elsewhere, u, v, w, {u, v, w}, budget);
+                                            : !holdsCorner(polygon, cutsMayTouch && o.grown2 * solidSide < 0 ? none : elsewhere, u, v, w,
+                                                           {u, v, w}, budget);
                 if (clear) {
                     chosen = &o;
                     break;

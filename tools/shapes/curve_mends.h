@@ -22,10 +22,13 @@ struct CurveMend {
 // simple, and fills holes under 50 world units across with none of those
 // corners. The outline moves by at most `deepest` (file units) at each,
 // and nothing is cut or filled over a point of `elsewhere` (sorted: the
-// corners of the solid's other polygons). Each corner weighed costs the
-// polygon's size of the budget.
+// corners of the solid's other polygons), except, where `cutsMayTouch`,
+// by a corner cut off: that takes away solid, so another polygon can only
+// touch it there. Each corner weighed costs the polygon's size of the
+// budget.
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
-                                      const std::vector<IPoint>& elsewhere, double deepest, size_t& budget);
+                                      const std::vector<IPoint>& elsewhere, double deepest, bool cutsMayTouch,
+                                      size_t& budget);
 
 // How far a mend moves the outline where curves meet, in file units: 25
 // world units, as far as the flattening's own joins move it.

@@ -490,6 +490,7 @@ struct MendScope {
     const char* sidesAt;        // where the short sides were
     const char* cornersAt;      // where the moved corners were
     double deepest;             // how far a mend may move the outline, in file units
+    bool cutsMayTouch;          // a corner cut off may leave another polygon touching there
 };
 
 // At the very last, a step up to 40 world units high where shapes meet may
@@ -525,7 +526,7 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
         const std::vector<CurveMend> mends =
-            mendCurveSides(p, fixed, cornersElsewhere(solid, p), scope.deepest, budget.mendWork);
+            mendCurveSides(p, fixed, cornersElsewhere(solid, p), scope.deepest, scope.cutsMayTouch, budget.mendWork);
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
@@ -605,7 +606,8 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // units long between two corners the author drew, with such corners free
 // to go or move as well; last with any corner free, since a side shorter
 // than 40 between two outward corners holds no triangle thick enough,
-// however it is meshed. True, with out, at the first that compiles. The
+// however it is meshed, and any corner cut off even where another polygon
+// touches it (two drawn a hair apart touch once rounded). True, with out, at the first that compiles. The
 // polygons the first try (refusal) meshed soundly keep their triangles.
 template <class Fresh>
 bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out) {
@@ -616,12 +618,14 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
     start.sound = refusal.sound;
     start.firstFaults = SIZE_MAX;
     const MendScope tries[] = {
-        {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest},
-        {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest},
-        {{}, "", "", kLastMendDeepest}};
+        {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false},
+        {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false},
+        {{}, "", "", kLastMendDeepest, true}};
     for (size_t k = 0; k < std::size(tries); ++k) {
         // Nothing more may move: the same try again.
-        if (k > 0 && tries[k].fixed == tries[k - 1].fixed && tries[k].deepest == tries[k - 1].deepest) continue;
+        if (k > 0 && tries[k].fixed == tries[k - 1].fixed && tries[k].deepest == tries[k - 1].deepest &&
+            tries[k].cutsMayTouch == tries[k - 1].cutsMayTouch)
+            continue;
         if (k > 0 && !fresh(regions, level)) return false;
         // A later try may move corners only within a share of what is left.
         const size_t left = budget.nudgeTriangles;
@@ -693,7 +697,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    const MendScope curvesMeet{drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest};
+    const MendScope curvesMeet{drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false};
     if (mendWhereCurvesMeet(even, curvesMeet, *last, name, evenSolid, again, budget)) {
         Refusal mendedRefusal;
         if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
@@ -715,11 +719,11 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         out.curves = Flattening::balanced;
         return "";
     }
-    // Still refused: read once more with short sides joined at their middle
-    // where the join would reach under another element (a rounded end's
-    // short straight side, joined to a point, can reach into a shape drawn
-    // just clear of it and leave a neck there); the same tries again, where
-    // that changed anything.
+    // Still refused: read once more with the chords and joins of each curve
+    // fitted to what other elements leave of it (a round end's chords, and
+    // its short straight side joined to a point, can cut into a joint or
+    // reach into a shape drawn just clear of it, and leave a neck there);
+    // the same tries again, where that changed anything.
     std::vector<SourceRegion> balancedRegions, apartRegions;
     CompiledLevel unused;
     if (!readDrawing(bytes, name, Flattening::balanced, balancedRegions, unused).empty() ||

@@ -266,6 +266,17 @@ void OutlineBuilder::thinSmoothRuns() {
     kinds_.swap(kinds);
 }
 
+// Where a smooth run passes under another element, its first and last
+// points there become corners: the chords outside then end under the other
+// element, each crossing its outline once, and fit the part that shows.
+void OutlineBuilder::breakRunsWhereCovered() {
+    const size_t n = open_.size();
+    std::vector<char> under(n);
+    for (size_t i = 0; i < n; ++i) under[i] = (kinds_[i] & kDroppable) && (*covered_)(open_[i]);
+    for (size_t i = 0; i < n; ++i)
+        if (under[i] && (!under[(i + n - 1) % n] || !under[(i + 1) % n])) kinds_[i] &= ~kDroppable;
+}
+
 // Cuts each smooth run of curve, from one corner to the next (or a whole
 // closed loop, from its first point), into as many chords as fit at least
 // the shortest chord long, at the points nearest equal steps along it.
@@ -347,10 +358,11 @@ void OutlineBuilder::joinShortSides() {
         const double u = det != 0 ? (ux * dy - uy * dx) / det : -1;
         DPoint joint{before.x + s * ux, before.y + s * uy};
         const DPoint middle{(a.x + b.x) / 2, (a.y + b.y) / 2};
-        // Apart, a joint that would reach under another element is at the
-        // middle: joined there, two outward corners cut into their own shape
-        // and reach no other.
-        if (!(s > 1) || !(u > 1) || !(dist(joint, middle) <= kShortestSide / 2) || (covered_ && (*covered_)(joint)))
+        // Apart, a joint that would reach under another element across a gap
+        // is at the middle: joined there, two outward corners cut into their
+        // own shape and reach no other.
+        if (!(s > 1) || !(u > 1) || !(dist(joint, middle) <= kShortestSide / 2) ||
+            (covered_ && (*covered_)(joint) && !(*covered_)(middle)))
             joint = middle;
         if (joined_++ == 0) firstJoin_ = joint;
         ring[i] = joint;
@@ -372,6 +384,7 @@ void OutlineBuilder::close() {
             open_.pop_back();
             kinds_.pop_back();
         }
+        if (covered_) breakRunsWhereCovered();
         if (balanced_) balanceSmoothRuns();
         else thinSmoothRuns();
         if (open_.size() > 3) joinShortSides();

@@ -30,11 +30,14 @@ constexpr size_t kMaxSvgPoints = 200000;
 // meshed. Balanced: as even, but each smooth run of curve (a whole circle)
 // cut into chords of equal length along it, as many as fit, rather than
 // each curve on its own: a circle of radius 60 drawn as four arcs is then
-// five chords, not four. Apart: as balanced, but a short side is joined at
-// its middle where the sides either side of it would meet under another
-// element of the drawing (as coveredBy tells): the join of a rounded end's
-// short straight side would otherwise reach into a shape drawn just clear
-// of it, leaving a neck where there was a gap.
+// five chords, not four. Apart: as balanced, with what lies under another
+// element of the drawing (as coveredBy tells) taken into account: a run is
+// also cut where it passes under another, so that its chords fit the part
+// that shows, and a short side is joined at its middle where the sides
+// either side of it would meet under another across a gap. A round end
+// overlapping the next shape then keeps its outside round, and one drawn
+// just clear of a shape does not reach into it, where coarse chords and
+// joins would leave a neck.
 enum class Flattening { first, even, balanced, apart };
 
 class OutlineBuilder {
@@ -66,6 +69,7 @@ private:
     void curveFrom(DPoint startDirection);
     void emitChords(const std::vector<DPoint>& userPoints, DPoint end, DPoint endDirection);
     void thinSmoothRuns();
+    void breakRunsWhereCovered();
     void balanceSmoothRuns();
     void joinShortSides();
     Affine m_;

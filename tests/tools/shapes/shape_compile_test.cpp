@@ -647,24 +647,45 @@ TEST(ShapeCompile, ShapesAHairApartStayApartOnceRounded) {
     EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(solid));
 }
 
-TEST(ShapeCompile, ARoundedEndJoinedClearOfAShapeBesideIt) {
+TEST(ShapeCompile, RoundEndsAreFittedToTheShapesBesideThem) {
     // A rectangle rounded almost to its ends, two units clear of a bar:
     // joining its short straight end into a point reached into the bar and
-    // left a neck 30 units across, refused at every try before this one.
-    const std::string svg = R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+    // left a neck 30 units across. Two such ends overlapping: their chords
+    // cut into the joint and left one 28 across. Last, round ends where a
+    // corner cut off touches another polygon, which once kept it. Each was
+    // refused at every try before.
+    const std::string drawings[] = {
+        R"svg(<svg xmlns="http://www.w3.org/2000/svg">
 <rect x="1005.68" y="927.28" width="566.04" height="116.50" rx="46.57" transform="rotate(22.9534 1005.68 985.53)"/>
 <polygon points="1521.14,1225.34 1853.97,1361.23 1897.76,1253.99 1564.92,1118.10"/>
-</svg>)svg";
-    CompiledLevel level;
-    compileOk(svg, "a.svg", level);
-    EXPECT_EQ(level.curves, Flattening::apart);
-    EXPECT_TRUE(checkLevel(level.triangles).empty());
-    std::vector<SourceRegion> regions;
-    std::vector<std::string> warnings;
-    ASSERT_EQ(readSvg(svg, "a.svg", regions, warnings, nullptr, Flattening::apart), "");
-    EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(uniteRegions(regions)));
-    // Apart, the rectangle and the bar stay two polygons.
-    EXPECT_EQ(uniteRegions(regions).size(), 2u);
+</svg>)svg",
+        R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect x="974.95" y="846.68" width="359.12" height="155.57" rx="67.87" transform="rotate(73.3678 974.95 924.47)"/>
+<rect x="1069.29" y="1177.39" width="354.94" height="137.77" rx="68.56" transform="rotate(63.3736 1069.29 1246.27)"/>
+<rect x="1254.48" y="1507.01" width="316.47" height="154.11" rx="55.76" transform="rotate(-172.1607 1254.48 1584.07)"/>
+<polygon points="939.40,1515.23 663.87,1898.43 730.98,1946.68 1006.51,1563.48"/>
+<circle cx="900.41" cy="1347.12" r="130.82"/>
+</svg>)svg",
+        R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect x="958.63" y="940.81" width="398.25" height="129.77" rx="45.77" transform="rotate(-6.3201 958.63 1005.70)"/>
+<rect x="1333.77" y="947.84" width="317.41" height="111.46" rx="46.56" transform="rotate(-73.8874 1333.77 1003.57)"/>
+<polygon points="1447.80,730.17 1552.41,215.14 1427.65,189.80 1323.05,704.83"/>
+<polygon points="1326.75,684.39 1308.60,361.51 1165.88,369.54 1184.03,692.41"/>
+</svg>)svg"};
+    for (const std::string& svg : drawings) {
+        CompiledLevel level;
+        compileOk(svg, "a.svg", level);
+        EXPECT_TRUE(checkLevel(level.triangles).empty());
+        std::vector<SourceRegion> regions;
+        std::vector<std::string> warnings;
+        ASSERT_EQ(readSvg(svg, "a.svg", regions, warnings, nullptr, level.curves), "");
+        EXPECT_EQ(checkedArea2(level.triangles) + level.bentArea2, solidArea2(uniteRegions(regions)));
+        if (&svg == &drawings[0]) {
+            // Apart, the rectangle and the bar stay two polygons.
+            EXPECT_EQ(level.curves, Flattening::apart);
+            EXPECT_EQ(uniteRegions(regions).size(), 2u);
+        }
+    }
 }
 
 TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
