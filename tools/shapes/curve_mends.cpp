@@ -46,7 +46,7 @@ bool holdsCorner(const SolidPolygon& polygon, const std::vector<IPoint>& elsewhe
 }  // namespace
 
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
-                                      const std::vector<IPoint>& elsewhere, double deepest, bool cutsMayTouch,
+                                      const std::vector<IPoint>& elsewhere, double deepest, bool lastTry,
                                       size_t& budget) {
     std::vector<CurveMend> mends;
     const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
@@ -58,7 +58,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
         __int128 area2 = 0;
         for (size_t i = 0; i < ring.size(); ++i) area2 += cross(IPoint{0, 0}, ring[i], ring[(i + 1) % ring.size()]);
         const int solidSide = (area2 > 0) == (index == 0) ? 1 : -1;
-        for (size_t i = 0; ring.size() > 4 && i < ring.size() && budget > 0;) {
+        for (size_t i = 0; ring.size() > (lastTry ? 3 : 4) && i < ring.size() && budget > 0;) {
             const size_t n = ring.size(), j = (i + 1) % n;
             const IPoint before = ring[(i + n - 1) % n], a = ring[i], b = ring[j], after = ring[(j + 1) % n];
             if (double(length2(a, b)) >= kShortSide2 || (isFixed(a) && isFixed(b))) {
@@ -107,12 +107,14 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
             for (const Option& o : options) {
                 if (!(o.depth <= deepest)) continue;
                 const IPoint u = ring[(o.gone + n - 1) % n], v = ring[o.gone], w = ring[(o.gone + 1) % n];
+                // A corner cut off takes away solid: at the last try, other
+                // polygons touching it there do not hold it.
+                const std::vector<IPoint>& others = lastTry && o.grown2 * solidSide < 0 ? none : elsewhere;
                 // Between the old path and the new: a fan from the new corner.
                 const bool clear = o.joined ? !holdsCorner(polygon, elsewhere, before, a, o.to, {before, a, b, after}, budget) &&
                                                   !holdsCorner(polygon, elsewhere, a, b, o.to, {before, a, b, after}, budget) &&
                                                   !holdsCorner(polygon, elsewhere, b, after, o.to, {before, a, b, after}, budget)
-                                            : !holdsCorner(polygon, cutsMayTouch && o.grown2 * solidSide < 0 ? none : elsewhere, u, v, w,
-                                                           {u, v, w}, budget);
+                                            : !holdsCorner(polygon, others, u, v, w, {u, v, w}, budget);
                 if (clear) {
                     chosen = &o;
                     break;

@@ -490,7 +490,7 @@ struct MendScope {
     const char* sidesAt;        // where the short sides were
     const char* cornersAt;      // where the moved corners were
     double deepest;             // how far a mend may move the outline, in file units
-    bool cutsMayTouch;          // a corner cut off may leave another polygon touching there
+    bool lastTry;               // rings may go down to three corners, and cuts touch other polygons
 };
 
 // At the very last, a step up to 40 world units high where shapes meet may
@@ -526,7 +526,7 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
         const std::vector<CurveMend> mends =
-            mendCurveSides(p, fixed, cornersElsewhere(solid, p), scope.deepest, scope.cutsMayTouch, budget.mendWork);
+            mendCurveSides(p, fixed, cornersElsewhere(solid, p), scope.deepest, scope.lastTry, budget.mendWork);
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
@@ -607,7 +607,8 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // to go or move as well; last with any corner free, since a side shorter
 // than 40 between two outward corners holds no triangle thick enough,
 // however it is meshed, and any corner cut off even where another polygon
-// touches it (two drawn a hair apart touch once rounded). True, with out, at the first that compiles. The
+// touches it (two drawn a hair apart touch once rounded), and down to a
+// ring of three (a frame's hole whose tip is a short side). True, with out, at the first that compiles. The
 // polygons the first try (refusal) meshed soundly keep their triangles.
 template <class Fresh>
 bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out) {
@@ -624,7 +625,7 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
     for (size_t k = 0; k < std::size(tries); ++k) {
         // Nothing more may move: the same try again.
         if (k > 0 && tries[k].fixed == tries[k - 1].fixed && tries[k].deepest == tries[k - 1].deepest &&
-            tries[k].cutsMayTouch == tries[k - 1].cutsMayTouch)
+            tries[k].lastTry == tries[k - 1].lastTry)
             continue;
         if (k > 0 && !fresh(regions, level)) return false;
         // A later try may move corners only within a share of what is left.

@@ -571,7 +571,8 @@ TEST(ShapeCompile, StraightShapesWithStepsOrShortSidesCompileWithoutOverlap) {
     // Last, a side shorter than 40 between two outward corners of one
     // polygon holds no triangle thick enough however it is meshed: a
     // corner of it goes, whoever drew it; and a frame's steps up to 40
-    // high go where the meshing cannot hold them.
+    // high go where the meshing cannot hold them, as does a short side at
+    // the tip of its hole, leaving a hole of three corners.
     const std::pair<const char*, const char*> drawings[] = {
         {R"svg(<svg xmlns="http://www.w3.org/2000/svg">
 <rect x="1457.970" y="1780.981" width="501.071" height="150.627" transform="rotate(73.119 1708.506 1856.295)"/>
@@ -599,7 +600,15 @@ TEST(ShapeCompile, StraightShapesWithStepsOrShortSidesCompileWithoutOverlap) {
 <rect x="1501.022" y="1424.001" width="508.095" height="135.272" transform="rotate(-60.108 1755.070 1491.637)"/>
 </svg>)svg",
          "b.svg:5: warning: rect has 8 short sides, first near (1604, 1605): corners taken out, moving the outline by at "
-         "most 27.68 world units"}};
+         "most 27.68 world units"},
+        // A frame whose hole is four corners, one side of them 20 long.
+        {R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<polygon points="1453.07,1097.49 542.57,579.92 463.62,718.81 1374.12,1236.38"/>
+<polygon points="723.14,767.73 505.54,456.81 388.42,538.77 606.02,849.70"/>
+<polygon points="436.27,641.29 1286.07,488.09 1267.45,384.85 417.66,538.04"/>
+<polygon points="1116.60,385.20 1319.24,1231.78 1413.41,1209.24 1210.77,362.66"/>
+</svg>)svg",
+         "b.svg:5: warning: polygon has 9 short sides, first near (1116, 386): corners taken out"}};
     for (const auto& [svg, warning] : drawings) {
         CompiledLevel level;
         compileOk(svg, "b.svg", level);
