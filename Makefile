@@ -148,7 +148,7 @@ test-platforms: test-i386 test-arm64 test-firefox
 test-i386: build deps-platforms
 	tests/platforms/x87-refusal.sh $(I386_BUILD)/x87-refusal
 	./scripts/cross-build i386 $(I386_BUILD) $(JOBS)
-	tests/platforms/replays.sh i386 $(BUILD) $(I386_BUILD)
+	tests/platforms/replays.sh i386 $(BUILD) $(I386_BUILD) $$(cat $(I386_BUILD)/runner)
 
 test-arm64: build deps-platforms
 	./scripts/cross-build arm64 $(ARM64_BUILD) $(JOBS)
