@@ -606,9 +606,10 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // units long between two corners the author drew, with such corners free
 // to go or move as well; last with any corner free, since a side shorter
 // than 40 between two outward corners holds no triangle thick enough,
-// however it is meshed, and any corner cut off even where another polygon
-// touches it (two drawn a hair apart touch once rounded), and down to a
-// ring of three (a frame's hole whose tip is a short side). True, with out, at the first that compiles. The
+// however it is meshed; and at the very last, also cutting off a corner
+// where another polygon touches it (two drawn a hair apart touch once
+// rounded) and down to a ring of three (a frame's hole whose tip is a
+// short side). True, with out, at the first that compiles. The
 // polygons the first try (refusal) meshed soundly keep their triangles.
 template <class Fresh>
 bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out) {
@@ -621,6 +622,7 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
     const MendScope tries[] = {
         {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false},
         {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false},
+        {{}, "", "", kLastMendDeepest, false},
         {{}, "", "", kLastMendDeepest, true}};
     for (size_t k = 0; k < std::size(tries); ++k) {
         // Nothing more may move: the same try again.
