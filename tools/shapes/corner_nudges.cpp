@@ -73,12 +73,14 @@ std::vector<IPoint> steps() {
 }
 
 // Whether corner v of a ring, between u and w, may move to `to`: no other
-// corner, nor one of another polygon, lies where its sides sweep, and the
-// outlines cross nowhere after.
+// corner, nor one of another polygon, lies where its sides sweep, no side
+// of another polygon crosses its new sides (one drawn a hair away has no
+// corner near), and the outlines cross nowhere after.
 bool moveKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, const std::vector<IPoint>& elsewhere,
-                     IPoint u, IPoint v, IPoint w, IPoint to) {
+                     const SideIndex& otherSides, IPoint u, IPoint v, IPoint w, IPoint to) {
     if (cross(u, to, w) == 0) return false;
     if (triangleHoldsAny(elsewhere, u, v, to) || triangleHoldsAny(elsewhere, v, w, to)) return false;
+    if (otherSides.crossedBy(u, to) || otherSides.crossedBy(to, w)) return false;
     const auto sweeps = [&](IPoint a, IPoint b, IPoint c, IPoint q) {
         if (cross(a, b, c) < 0) std::swap(b, c);
         return triangleHolds(a, b, c, q);
@@ -91,7 +93,7 @@ bool moveKeepsSimple(const SolidPolygon& polygon, const SolidPolygon& changed, c
 }  // namespace
 
 bool nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, const std::vector<IPoint>& elsewhere,
-                      size_t& budget, std::vector<CornerNudge>& made) {
+                      const SideIndex& otherSides, size_t& budget, std::vector<CornerNudge>& made) {
     static const std::vector<IPoint> kSteps = steps();
     made.clear();
     std::vector<FileTriangle> mesh;
@@ -167,7 +169,7 @@ bool nudgeThinCorners(SolidPolygon& polygon, const std::vector<IPoint>& fixed, c
             const IPoint u = ring[(c.index + n - 1) % n], v = ring[c.index], w = ring[(c.index + 1) % n];
             SolidPolygon changed = current;
             (c.ring == 0 ? changed.outer : changed.holes[c.ring - 1])[c.index] = c.to;
-            if (!moveKeepsSimple(current, changed, elsewhere, u, v, w, c.to)) continue;
+            if (!moveKeepsSimple(current, changed, elsewhere, otherSides, u, v, w, c.to)) continue;
             ++meshed;
             std::vector<FileTriangle> after;
             if (!meshAlone(changed, after, budget)) continue;

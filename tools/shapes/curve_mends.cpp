@@ -46,8 +46,8 @@ bool holdsCorner(const SolidPolygon& polygon, const std::vector<IPoint>& elsewhe
 }  // namespace
 
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
-                                      const std::vector<IPoint>& elsewhere, double deepest, bool lastTry,
-                                      size_t& budget) {
+                                      const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,
+                                      double deepest, bool lastTry, size_t& budget) {
     std::vector<CurveMend> mends;
     const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
     const auto magnitude = [](__int128 v) { return double(v < 0 ? -v : v); };
@@ -110,6 +110,11 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
                 // A corner cut off takes away solid: at the last try, other
                 // polygons touching it there do not hold it.
                 const std::vector<IPoint>& others = lastTry && o.grown2 * solidSide < 0 ? none : elsewhere;
+                // Solid gained must not reach over a side of another polygon
+                // drawn a hair away, which has no corner there.
+                const bool overSide = o.joined ? otherSides.crossedBy(before, o.to) || otherSides.crossedBy(o.to, after)
+                                               : o.grown2 * solidSide > 0 && otherSides.crossedBy(u, w);
+                if (overSide) continue;
                 // Between the old path and the new: a fan from the new corner.
                 const bool clear = o.joined ? !holdsCorner(polygon, elsewhere, before, a, o.to, {before, a, b, after}, budget) &&
                                                   !holdsCorner(polygon, elsewhere, a, b, o.to, {before, a, b, after}, budget) &&

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "tools/shapes/segments.h"
 #include "tools/shapes/shape_types.h"
 
 struct CurveMend {
@@ -22,14 +23,15 @@ struct CurveMend {
 // simple, and fills holes under 50 world units across with none of those
 // corners. The outline moves by at most `deepest` (file units) at each,
 // and nothing is cut or filled over a point of `elsewhere` (sorted: the
-// corners of the solid's other polygons). A ring keeps four corners at
+// corners of the solid's other polygons), nor filled across a side in
+// `otherSides`. A ring keeps four corners at
 // least, except at the last try (`lastTry`), where it may go down to three
 // and a corner may be cut off over a point of `elsewhere`: cutting takes
 // away solid, so another polygon can only touch it there. Each corner
 // weighed costs the polygon's size of the budget.
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
-                                      const std::vector<IPoint>& elsewhere, double deepest, bool lastTry,
-                                      size_t& budget);
+                                      const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,
+                                      double deepest, bool lastTry, size_t& budget);
 
 // How far a mend moves the outline where curves meet, in file units: 25
 // world units, as far as the flattening's own joins move it.

@@ -121,6 +121,27 @@ bool triangleHoldsAny(const std::vector<IPoint>& points, IPoint a, IPoint b, IPo
     return false;
 }
 
+SideIndex::SideIndex(const std::vector<const Ring*>& rings) {
+    for (const Ring* r : rings)
+        for (size_t i = 0; i < r->size(); ++i) {
+            const IPoint a = (*r)[i], b = (*r)[(i + 1) % r->size()];
+            sides_.push_back({std::min(a.x, b.x), a, b});
+            widest_ = std::max(widest_, std::max(a.x, b.x) - std::min(a.x, b.x));
+        }
+    std::sort(sides_.begin(), sides_.end(), [](const Side& p, const Side& q) { return p.minX < q.minX; });
+}
+
+bool SideIndex::crossedBy(IPoint a, IPoint b) const {
+    const int64_t x0 = std::min(a.x, b.x), x1 = std::max(a.x, b.x);
+    const auto first = std::lower_bound(sides_.begin(), sides_.end(), x0 - widest_,
+                                        [](const Side& s, int64_t x) { return s.minX < x; });
+    for (auto s = first; s != sides_.end() && s->minX <= x1; ++s)
+        if (sign(cross(s->a, s->b, a)) * sign(cross(s->a, s->b, b)) < 0 &&
+            sign(cross(a, b, s->a)) * sign(cross(a, b, s->b)) < 0)
+            return true;
+    return false;
+}
+
 namespace {
 
 int winding(const Ring& r, double x, double y) {

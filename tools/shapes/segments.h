@@ -26,6 +26,25 @@ inline bool triangleHolds(IPoint a, IPoint b, IPoint c, IPoint p) {
 // either winding.
 bool triangleHoldsAny(const std::vector<IPoint>& points, IPoint a, IPoint b, IPoint c);
 
+// The sides of some rings, for asking whether a segment would cross one:
+// a corner moved or a notch filled must not reach over another polygon.
+class SideIndex {
+public:
+    SideIndex() = default;
+    explicit SideIndex(const std::vector<const Ring*>& rings);
+    // Segment ab and some side cross where both are strictly inside:
+    // the solid either side would overlap.
+    bool crossedBy(IPoint a, IPoint b) const;
+
+private:
+    struct Side {
+        int64_t minX;
+        IPoint a, b;
+    };
+    std::vector<Side> sides_;  // by least x
+    int64_t widest_ = 0;       // the widest side in x, to bound the search
+};
+
 // p lies on the closed segment ab.
 bool liesOn(IPoint a, IPoint b, IPoint p);
 

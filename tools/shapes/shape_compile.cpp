@@ -508,6 +508,17 @@ std::vector<IPoint> cornersElsewhere(const std::vector<SolidPolygon>& solid, con
     return corners;
 }
 
+// The sides of the solid's polygons other than `own`.
+SideIndex sidesElsewhere(const std::vector<SolidPolygon>& solid, const SolidPolygon& own) {
+    std::vector<const Ring*> rings;
+    for (const SolidPolygon& p : solid)
+        if (&p != &own) {
+            rings.push_back(&p.outer);
+            for (const Ring& h : p.holes) rings.push_back(&h);
+        }
+    return SideIndex(rings);
+}
+
 // Twice the polygon's area of solid.
 __int128 solidArea2(const SolidPolygon& p) {
     const auto magnitude = [](__int128 v) { return v < 0 ? -v : v; };
@@ -526,7 +537,7 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
         const std::vector<CurveMend> mends =
-            mendCurveSides(p, fixed, cornersElsewhere(solid, p), scope.deepest, scope.lastTry, budget.mendWork);
+            mendCurveSides(p, fixed, cornersElsewhere(solid, p), sidesElsewhere(solid, p), scope.deepest, scope.lastTry, budget.mendWork);
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
@@ -561,7 +572,8 @@ bool nudgeWhereThin(const std::vector<SourceRegion>& regions, const MendScope& s
         if (soundMesh(refusal, p)) continue;
         const __int128 before = solidArea2(p);
         std::vector<CornerNudge> nudges;
-        if (!nudgeThinCorners(p, fixed, cornersElsewhere(solid, p), budget.nudgeTriangles, nudges)) return false;
+        if (!nudgeThinCorners(p, fixed, cornersElsewhere(solid, p), sidesElsewhere(solid, p), budget.nudgeTriangles,
+                              nudges)) return false;
         if (nudges.empty()) continue;
         out.bentArea2 += int64_t(before - solidArea2(p));
         double farthest = 0;

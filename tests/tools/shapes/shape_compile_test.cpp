@@ -660,6 +660,20 @@ TEST(ShapeCompile, ShapesAHairApartStayApartOnceRounded) {
     EXPECT_FALSE(ringsCross(rings));
 }
 
+TEST(ShapeCompile, AMoveNeverReachesOverAShapeDrawnAHairAway) {
+    // A rounded bar a few units clear of a chain of bars: a corner of the
+    // chain moved two points to thicken its triangles crossed the bar's
+    // side, which has no corner near, and the level had overlapping
+    // triangles.
+    compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect x="575.871" y="883.079" width="434.693" height="99.970" transform="rotate(197.937 793.218 933.064)"/>
+<rect x="451.157" y="769.433" width="254.171" height="95.978" transform="rotate(218.104 578.242 817.422)"/>
+<rect x="420.677" y="729.121" width="237.458" height="95.683" transform="rotate(221.906 539.407 776.962)"/>
+<rect x="266.904" y="856.430" width="407.524" height="158.054" rx="70.511" transform="rotate(218.410 470.666 935.457)"/>
+</svg>)svg",
+                        "c.svg");
+}
+
 TEST(ShapeCompile, RoundEndsAreFittedToTheShapesBesideThem) {
     // A rectangle rounded almost to its ends, two units clear of a bar:
     // joining its short straight end into a point reached into the bar and
