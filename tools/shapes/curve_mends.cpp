@@ -16,6 +16,10 @@ namespace {
 // Sides shorter than 50 world units (in file units, squared) between two
 // outward corners hold no triangle thick enough.
 constexpr double kShortSide2 = (50 / 1.5) * (50 / 1.5);
+// At the last try, a hole under 80 across is filled too: every triangle
+// around one so small is thin where its corners meet the sides near, and
+// a hole inside the solid is out of every ball's reach.
+constexpr double kLastHole2 = (80 / 1.5) * (80 / 1.5);
 
 // sqrt rounds exactly everywhere, unlike hypot, so every build decides alike.
 double length(double x, double y) { return std::sqrt(x * x + y * y); }
@@ -160,7 +164,8 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
         for (auto q = std::lower_bound(elsewhere.begin(), elsewhere.end(), IPoint{minX, INT64_MIN});
              q != elsewhere.end() && q->x <= maxX && !holdsIsland; ++q)
             holdsIsland = q->y >= minY && q->y <= maxY;
-        if (across * across >= kShortSide2 || std::any_of(h->begin(), h->end(), isFixed) || holdsIsland) {
+        if (across * across >= (lastTry ? kLastHole2 : kShortSide2) || std::any_of(h->begin(), h->end(), isFixed) ||
+            holdsIsland) {
             ++h;
             continue;
         }

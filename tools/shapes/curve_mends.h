@@ -26,8 +26,9 @@ struct CurveMend {
 // corners of the solid's other polygons), nor filled across a side in
 // `otherSides`. A ring keeps four corners at
 // least, except at the last try (`lastTry`), where it may go down to three
-// and a corner may be cut off over a point of `elsewhere`: cutting takes
-// away solid, so another polygon can only touch it there. Each corner
+// and a corner may be cut off over a point of `elsewhere` (cutting takes
+// away solid, so another polygon can only touch it there), and holes
+// under 80 across are filled. Each corner
 // weighed costs the polygon's size of the budget.
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
                                       const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,

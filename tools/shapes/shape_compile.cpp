@@ -490,7 +490,7 @@ struct MendScope {
     const char* sidesAt;        // where the short sides were
     const char* cornersAt;      // where the moved corners were
     double deepest;             // how far a mend may move the outline, in file units
-    bool lastTry;               // rings may go down to three corners, and cuts touch other polygons
+    bool lastTry;               // rings may go down to three corners, cuts touch other polygons, holes under 80 fill
 };
 
 // At the very last, a step up to 40 world units high where shapes meet may
@@ -549,7 +549,8 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
         char depth[32];
         std::snprintf(depth, sizeof depth, "%.2f", deepest * kFileToWorld);
         const std::string sidesText = std::to_string(sides) + (sides == 1 ? " short side" : " short sides");
-        const std::string gapsText = std::to_string(gaps) + (gaps == 1 ? " gap" : " gaps") + " under 50 world units across";
+        const std::string gapsText = std::to_string(gaps) + (gaps == 1 ? " gap" : " gaps") + " under " +
+                                     (scope.lastTry ? "80" : "50") + " world units across";
         out.warnings.push_back(sourcePlace(name, region, "warning: ") + " has " +
                                (sides && gaps ? sidesText + " and " + gapsText : sides ? sidesText : gapsText) +
                                scope.sidesAt + ", first near " + worldPoint(at) + ": " +
@@ -620,8 +621,9 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // than 40 between two outward corners holds no triangle thick enough,
 // however it is meshed; and at the very last, also cutting off a corner
 // where another polygon touches it (two drawn a hair apart touch once
-// rounded) and down to a ring of three (a frame's hole whose tip is a
-// short side). True, with out, at the first that compiles. The
+// rounded), down to a ring of three (a frame's hole whose tip is a short
+// side), and filling a hole under 80 across (no triangle around one is
+// thick enough where its corners meet the sides near). True, with out, at the first that compiles. The
 // polygons the first try (refusal) meshed soundly keep their triangles.
 template <class Fresh>
 bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out) {

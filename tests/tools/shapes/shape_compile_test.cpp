@@ -674,6 +674,23 @@ TEST(ShapeCompile, AMoveNeverReachesOverAShapeDrawnAHairAway) {
                         "c.svg");
 }
 
+TEST(ShapeCompile, AHoleTooSmallToMeshAroundIsFilledAtTheLastTry) {
+    // Three bars cross round a hole about 55 across: every triangle from
+    // its corners to the sides near is thin, and it was refused.
+    const CompiledLevel level = compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<rect x="463.447" y="1109.707" width="597.602" height="142.559" transform="rotate(142.720 762.248 1180.987)"/>
+<rect x="476.702" y="1489.423" width="628.672" height="83.832" transform="rotate(72.273 791.039 1531.339)"/>
+<rect x="49.643" y="1262.182" width="753.662" height="150.242" transform="rotate(202.390 426.474 1337.303)"/>
+<rect x="121.037" y="1470.165" width="571.478" height="82.551" transform="rotate(58.529 406.776 1511.440)"/>
+<rect x="51.821" y="1623.865" width="471.064" height="154.821" transform="rotate(117.094 287.353 1701.276)"/>
+<circle cx="812.482" cy="1401.757" r="55.986"/>
+</svg>)svg",
+                                                    "h.svg");
+    EXPECT_TRUE(std::any_of(level.warnings.begin(), level.warnings.end(), [](const std::string& w) {
+        return w.find("1 gap under 80 world units across") != std::string::npos;
+    }));
+}
+
 TEST(ShapeCompile, RoundEndsAreFittedToTheShapesBesideThem) {
     // A rectangle rounded almost to its ends, two units clear of a bar:
     // joining its short straight end into a point reached into the bar and
