@@ -16,7 +16,7 @@ namespace {
 // Sides shorter than 50 world units (in file units, squared) between two
 // outward corners hold no triangle thick enough.
 constexpr double kShortSide2 = (50 / 1.5) * (50 / 1.5);
-// At the last try, a hole under 80 across is filled too: every triangle
+// At the very last, a hole under 80 across is filled too: every triangle
 // around one so small is thin where its corners meet the sides near, and
 // a hole inside the solid is out of every ball's reach.
 constexpr double kLastHole2 = (80 / 1.5) * (80 / 1.5);
@@ -51,7 +51,7 @@ bool holdsCorner(const SolidPolygon& polygon, const std::vector<IPoint>& elsewhe
 
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
                                       const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,
-                                      double deepest, bool lastTry, size_t& budget) {
+                                      double deepest, bool lastTry, bool smallHoles, size_t& budget) {
     std::vector<CurveMend> mends;
     const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
     const auto magnitude = [](__int128 v) { return double(v < 0 ? -v : v); };
@@ -164,7 +164,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
         for (auto q = std::lower_bound(elsewhere.begin(), elsewhere.end(), IPoint{minX, INT64_MIN});
              q != elsewhere.end() && q->x <= maxX && !holdsIsland; ++q)
             holdsIsland = q->y >= minY && q->y <= maxY;
-        if (across * across >= (lastTry ? kLastHole2 : kShortSide2) || std::any_of(h->begin(), h->end(), isFixed) ||
+        if (across * across >= (smallHoles ? kLastHole2 : kShortSide2) || std::any_of(h->begin(), h->end(), isFixed) ||
             holdsIsland) {
             ++h;
             continue;

@@ -490,7 +490,8 @@ struct MendScope {
     const char* sidesAt;        // where the short sides were
     const char* cornersAt;      // where the moved corners were
     double deepest;             // how far a mend may move the outline, in file units
-    bool lastTry;               // rings may go down to three corners, cuts touch other polygons, holes under 80 fill
+    bool lastTry;               // rings may go down to three corners, and cuts touch other polygons
+    bool smallHoles;            // holes under 80 across are filled, not only those under 50
 };
 
 // At the very last, a step up to 40 world units high where shapes meet may
@@ -537,7 +538,8 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
         const std::vector<CurveMend> mends =
-            mendCurveSides(p, fixed, cornersElsewhere(solid, p), sidesElsewhere(solid, p), scope.deepest, scope.lastTry, budget.mendWork);
+            mendCurveSides(p, fixed, cornersElsewhere(solid, p), sidesElsewhere(solid, p), scope.deepest,
+                           scope.lastTry, scope.smallHoles, budget.mendWork);
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
@@ -550,7 +552,7 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
         std::snprintf(depth, sizeof depth, "%.2f", deepest * kFileToWorld);
         const std::string sidesText = std::to_string(sides) + (sides == 1 ? " short side" : " short sides");
         const std::string gapsText = std::to_string(gaps) + (gaps == 1 ? " gap" : " gaps") + " under " +
-                                     (scope.lastTry ? "80" : "50") + " world units across";
+                                     (scope.smallHoles ? "80" : "50") + " world units across";
         out.warnings.push_back(sourcePlace(name, region, "warning: ") + " has " +
                                (sides && gaps ? sidesText + " and " + gapsText : sides ? sidesText : gapsText) +
                                scope.sidesAt + ", first near " + worldPoint(at) + ": " +
@@ -619,36 +621,51 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // units long between two corners the author drew, with such corners free
 // to go or move as well; last with any corner free, since a side shorter
 // than 40 between two outward corners holds no triangle thick enough,
-// however it is meshed; and at the very last, also cutting off a corner
+// however it is meshed; and last of these, also cutting off a corner
 // where another polygon touches it (two drawn a hair apart touch once
-// rounded), down to a ring of three (a frame's hole whose tip is a short
-// side), and filling a hole under 80 across (no triangle around one is
-// thick enough where its corners meet the sides near). True, with out, at the first that compiles. The
-// polygons the first try (refusal) meshed soundly keep their triangles.
+// rounded) and down to a ring of three (a frame's hole whose tip is a
+// short side). Tries 0 to 3 are these; try 4, run apart where every
+// reading's other tries refused (so that what compiled before is written
+// as before), is the last again filling holes under 80 across too (no
+// triangle around one is thick enough where its corners meet the sides
+// near). Runs tries first to end - 1; true, with out, at the first that
+// compiles. The polygons the first try (refusal) meshed soundly keep
+// their triangles.
+constexpr size_t kTries = 4, kHoleTry = 4;
 template <class Fresh>
-bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out) {
+bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out,
+                        size_t first = 0, size_t end = kTries) {
     std::vector<SourceRegion> regions;
     CompiledLevel level;
     if (!fresh(regions, level)) return false;
     Refusal start;
     start.sound = refusal.sound;
     start.firstFaults = SIZE_MAX;
-    const MendScope tries[] = {
-        {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false},
-        {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false},
-        {{}, "", "", kLastMendDeepest, false},
-        {{}, "", "", kLastMendDeepest, true}};
-    for (size_t k = 0; k < std::size(tries); ++k) {
+    const auto scopeOf = [&](size_t k) -> MendScope {
+        switch (k) {
+            case 0: return {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false};
+            case 1:
+                return {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest,
+                        false, false};
+            case 2: return {{}, "", "", kLastMendDeepest, false, false};
+            case 3: return {{}, "", "", kLastMendDeepest, true, false};
+            default: return {{}, "", "", kLastMendDeepest, true, true};
+        }
+    };
+    MendScope previous{};
+    for (size_t k = first; k < end; ++k) {
+        const MendScope scope = scopeOf(k);
         // Nothing more may move: the same try again.
-        if (k > 0 && tries[k].fixed == tries[k - 1].fixed && tries[k].deepest == tries[k - 1].deepest &&
-            tries[k].lastTry == tries[k - 1].lastTry)
+        if (k > first && scope.fixed == previous.fixed && scope.deepest == previous.deepest &&
+            scope.lastTry == previous.lastTry && scope.smallHoles == previous.smallHoles)
             continue;
-        if (k > 0 && !fresh(regions, level)) return false;
+        previous = scope;
+        if (k > first && !fresh(regions, level)) return false;
         // A later try may move corners only within a share of what is left.
         const size_t left = budget.nudgeTriangles;
         const size_t share = k > 0 ? std::min(left, kLaterNudgeTriangles) : left;
         budget.nudgeTriangles = share;
-        const bool compiled = compileMended(regions, tries[k], uniteRegions(regions), start, name, budget, level);
+        const bool compiled = compileMended(regions, scope, uniteRegions(regions), start, name, budget, level);
         budget.nudgeTriangles = left - (share - budget.nudgeTriangles);
         if (compiled) {
             out = std::move(level);
@@ -681,7 +698,10 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
             level.lines = text.triangles.lines;
             return true;
         };
-        return compileMendedTries(asWritten, refusal, name, budget, out) ? "" : fault;
+        return compileMendedTries(asWritten, refusal, name, budget, out) ||
+                       compileMendedTries(asWritten, refusal, name, budget, out, kHoleTry, kHoleTry + 1)
+                   ? ""
+                   : fault;
     }
     if (std::string e = readDrawing(bytes, name, Flattening::first, regions, out); !e.empty()) return e;
     Budget budget;  // shared by both flattenings
@@ -714,7 +734,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    const MendScope curvesMeet{drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false};
+    const MendScope curvesMeet{drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false};
     if (mendWhereCurvesMeet(even, curvesMeet, *last, name, evenSolid, again, budget)) {
         Refusal mendedRefusal;
         if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
@@ -743,15 +763,24 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     // the same tries again, where that changed anything.
     std::vector<SourceRegion> balancedRegions, apartRegions;
     CompiledLevel unused;
-    if (!readDrawing(bytes, name, Flattening::balanced, balancedRegions, unused).empty() ||
-        !readDrawing(bytes, name, Flattening::apart, apartRegions, unused).empty() ||
-        std::equal(balancedRegions.begin(), balancedRegions.end(), apartRegions.begin(), apartRegions.end(),
-                   [](const SourceRegion& a, const SourceRegion& b) { return a.outlines == b.outlines; }))
-        return fault;
+    const bool apartDiffers =
+        readDrawing(bytes, name, Flattening::balanced, balancedRegions, unused).empty() &&
+        readDrawing(bytes, name, Flattening::apart, apartRegions, unused).empty() &&
+        !std::equal(balancedRegions.begin(), balancedRegions.end(), apartRegions.begin(), apartRegions.end(),
+                    [](const SourceRegion& a, const SourceRegion& b) { return a.outlines == b.outlines; });
     const auto apart = [&](std::vector<SourceRegion>& regions, CompiledLevel& level) {
         return readDrawing(bytes, name, Flattening::apart, regions, level).empty();
     };
-    if (!compileMendedTries(apart, refusal, name, budget, out)) return fault;
+    if (apartDiffers && compileMendedTries(apart, refusal, name, budget, out)) {
+        out.curves = Flattening::apart;
+        return "";
+    }
+    // At the very last, each reading again with small holes filled.
+    if (compileMendedTries(balanced, refusal, name, budget, out, kHoleTry, kHoleTry + 1)) {
+        out.curves = Flattening::balanced;
+        return "";
+    }
+    if (!apartDiffers || !compileMendedTries(apart, refusal, name, budget, out, kHoleTry, kHoleTry + 1)) return fault;
     out.curves = Flattening::apart;
     return "";
 }

@@ -689,6 +689,20 @@ TEST(ShapeCompile, AHoleTooSmallToMeshAroundIsFilledAtTheLastTry) {
     EXPECT_TRUE(std::any_of(level.warnings.begin(), level.warnings.end(), [](const std::string& w) {
         return w.find("1 gap under 80 world units across") != std::string::npos;
     }));
+    // Filling is a try of its own, after every other: this drawing's last
+    // try compiles with a small hole left open, as before, and must not
+    // fill it.
+    const CompiledLevel open = compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<g transform="translate(600 600)">
+<rect x="947.506" y="739.113" width="698.079" height="153.594" rx="55.926" transform="rotate(328.169 1296.546 815.910)"/>
+<rect x="1165.986" y="477.142" width="558.280" height="113.584" rx="45.400" transform="rotate(292.894 1445.126 533.934)"/>
+<rect x="1360.139" y="581.773" width="412.776" height="83.549" transform="rotate(427.594 1566.527 623.547)"/>
+<rect x="1403.324" y="699.718" width="543.236" height="94.466" transform="rotate(416.300 1674.942 746.951)"/>
+</g></svg>)svg",
+                                                    "a.svg");
+    EXPECT_TRUE(std::none_of(open.warnings.begin(), open.warnings.end(), [](const std::string& w) {
+        return w.find("under 80") != std::string::npos;
+    }));
 }
 
 TEST(ShapeCompile, RoundEndsAreFittedToTheShapesBesideThem) {
