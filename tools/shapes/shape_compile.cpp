@@ -628,10 +628,12 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // reading's other tries refused (so that what compiled before is written
 // as before), is the last again filling holes under 80 across too (no
 // triangle around one is thick enough where its corners meet the sides
-// near). Runs tries first to end - 1; true, with out, at the first that
+// near); try 5, after that, is try 4 again with shapes that overlap by a
+// hair once rounded parted instead of joined at a neck. Runs tries first
+// to end - 1; true, with out, at the first that
 // compiles. The polygons the first try (refusal) meshed soundly keep
 // their triangles.
-constexpr size_t kTries = 4, kHoleTry = 4;
+constexpr size_t kTries = 4, kHoleTry = 4, kPartedTry = 5;
 template <class Fresh>
 bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out,
                         size_t first = 0, size_t end = kTries) {
@@ -656,16 +658,29 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
     for (size_t k = first; k < end; ++k) {
         const MendScope scope = scopeOf(k);
         // Nothing more may move: the same try again.
-        if (k > first && scope.fixed == previous.fixed && scope.deepest == previous.deepest &&
+        if (k > first && k != kPartedTry && scope.fixed == previous.fixed && scope.deepest == previous.deepest &&
             scope.lastTry == previous.lastTry && scope.smallHoles == previous.smallHoles)
             continue;
         previous = scope;
         if (k > first && !fresh(regions, level)) return false;
+        std::vector<SolidPolygon> solid = uniteRegions(regions);
+        if (k == kPartedTry) {
+            std::vector<size_t> parted;
+            std::vector<SolidPolygon> apart = uniteRegionsParted(regions, parted);
+            if (parted.empty()) continue;
+            for (const SolidPolygon& p : solid) level.bentArea2 += int64_t(solidArea2(p));
+            for (const SolidPolygon& p : apart) level.bentArea2 -= int64_t(solidArea2(p));
+            for (size_t r : parted)
+                level.warnings.push_back(sourcePlace(name, &regions[r], "warning: ") +
+                                         " overlaps another shape by under two units once rounded: parted from it by "
+                                         "three world units, so that the two do not join at a neck");
+            solid = std::move(apart);
+        }
         // A later try may move corners only within a share of what is left.
         const size_t left = budget.nudgeTriangles;
         const size_t share = k > 0 ? std::min(left, kLaterNudgeTriangles) : left;
         budget.nudgeTriangles = share;
-        const bool compiled = compileMended(regions, scope, uniteRegions(regions), start, name, budget, level);
+        const bool compiled = compileMended(regions, scope, std::move(solid), start, name, budget, level);
         budget.nudgeTriangles = left - (share - budget.nudgeTriangles);
         if (compiled) {
             out = std::move(level);
@@ -699,7 +714,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
             return true;
         };
         return compileMendedTries(asWritten, refusal, name, budget, out) ||
-                       compileMendedTries(asWritten, refusal, name, budget, out, kHoleTry, kHoleTry + 1)
+                       compileMendedTries(asWritten, refusal, name, budget, out, kHoleTry, kPartedTry + 1)
                    ? ""
                    : fault;
     }
@@ -775,14 +790,19 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         out.curves = Flattening::apart;
         return "";
     }
-    // At the very last, each reading again with small holes filled.
-    if (compileMendedTries(balanced, refusal, name, budget, out, kHoleTry, kHoleTry + 1)) {
-        out.curves = Flattening::balanced;
-        return "";
+    // At the very last, each reading again with small holes filled, then
+    // with shapes that overlap by a hair parted.
+    for (const size_t k : {kHoleTry, kPartedTry}) {
+        if (compileMendedTries(balanced, refusal, name, budget, out, k, k + 1)) {
+            out.curves = Flattening::balanced;
+            return "";
+        }
+        if (apartDiffers && compileMendedTries(apart, refusal, name, budget, out, k, k + 1)) {
+            out.curves = Flattening::apart;
+            return "";
+        }
     }
-    if (!apartDiffers || !compileMendedTries(apart, refusal, name, budget, out, kHoleTry, kHoleTry + 1)) return fault;
-    out.curves = Flattening::apart;
-    return "";
+    return fault;
 }
 
 std::string compileLevel(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {

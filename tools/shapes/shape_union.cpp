@@ -185,17 +185,48 @@ Ring withoutStraightPoints(const Ring& ring) {
     return r;
 }
 
-std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions) {
+namespace {
+
+// The region resolved under its own fill rule.
+ClipperLib::Paths solvedRegion(const SourceRegion& region) {
+    ClipperLib::Clipper own;
+    for (const Ring& r : region.outlines)
+        if (r.size() >= 3) own.AddPath(toPath(r), ClipperLib::ptSubject, true);
+    ClipperLib::Paths solved;
+    const ClipperLib::PolyFillType rule = region.evenOdd ? ClipperLib::pftEvenOdd : ClipperLib::pftNonZero;
+    own.Execute(ClipperLib::ctUnion, solved, rule, rule);
+    return solved;
+}
+
+double pathsArea(const ClipperLib::Paths& paths) {
+    double a = 0;
+    for (const ClipperLib::Path& p : paths) a += ClipperLib::Area(p);
+    return a;
+}
+
+ClipperLib::Paths clipped(const ClipperLib::Paths& a, const ClipperLib::Paths& b, ClipperLib::ClipType type) {
+    ClipperLib::Clipper c;
+    c.AddPaths(a, ClipperLib::ptSubject, true);
+    c.AddPaths(b, ClipperLib::ptClip, true);
+    ClipperLib::Paths out;
+    c.Execute(type, out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+    return out;
+}
+
+ClipperLib::Paths grown(const ClipperLib::Paths& a, double by) {
+    ClipperLib::ClipperOffset o;
+    o.AddPaths(a, ClipperLib::jtMiter, ClipperLib::etClosedPolygon);
+    ClipperLib::Paths out;
+    o.Execute(out, by);
+    return out;
+}
+
+// Region pairs weighed, at most, in looking for overlaps of a hair.
+constexpr size_t kPartPairs = 50000;
+
+std::vector<SolidPolygon> uniteSolved(const std::vector<ClipperLib::Paths>& solved) {
     ClipperLib::Paths joined;
-    for (const SourceRegion& region : regions) {
-        ClipperLib::Clipper own;
-        for (const Ring& r : region.outlines)
-            if (r.size() >= 3) own.AddPath(toPath(r), ClipperLib::ptSubject, true);
-        ClipperLib::Paths solved;
-        const ClipperLib::PolyFillType rule = region.evenOdd ? ClipperLib::pftEvenOdd : ClipperLib::pftNonZero;
-        own.Execute(ClipperLib::ctUnion, solved, rule, rule);
-        joined.insert(joined.end(), solved.begin(), solved.end());
-    }
+    for (const ClipperLib::Paths& s : solved) joined.insert(joined.end(), s.begin(), s.end());
     // First not strictly simple: that mode can move a corner of one shape
     // by a unit where another has a corner on the next row, and the cover
     // would then differ from the drawing (the mesher takes rings that touch
@@ -222,3 +253,50 @@ std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions)
     std::sort(out.begin(), out.end(), [](const SolidPolygon& a, const SolidPolygon& b) { return a.outer < b.outer; });
     return out;
 }
+
+}  // namespace
+
+std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions) {
+    std::vector<ClipperLib::Paths> solved;
+    for (const SourceRegion& region : regions) solved.push_back(solvedRegion(region));
+    return uniteSolved(solved);
+}
+
+std::vector<SolidPolygon> uniteRegionsParted(const std::vector<SourceRegion>& regions, std::vector<size_t>& parted) {
+    parted.clear();
+    std::vector<ClipperLib::Paths> solved;
+    struct Box {
+        ClipperLib::cInt x0 = INT64_MAX, y0 = INT64_MAX, x1 = INT64_MIN, y1 = INT64_MIN;
+    };
+    std::vector<Box> boxes;
+    for (const SourceRegion& region : regions) {
+        solved.push_back(solvedRegion(region));
+        Box b;
+        for (const ClipperLib::Path& p : solved.back())
+            for (const ClipperLib::IntPoint& q : p)
+                b = {std::min(b.x0, q.X), std::min(b.y0, q.Y), std::max(b.x1, q.X), std::max(b.y1, q.Y)};
+        boxes.push_back(b);
+    }
+    size_t pairs = 0;
+    for (size_t i = 0; i < solved.size(); ++i)
+        for (size_t j = i + 1; j < solved.size() && pairs < kPartPairs; ++j) {
+            const Box &a = boxes[i], &b = boxes[j];
+            if (a.x0 > b.x1 || b.x0 > a.x1 || a.y0 > b.y1 || b.y0 > a.y1) continue;
+            ++pairs;
+            const ClipperLib::Paths overlap = clipped(solved[i], solved[j], ClipperLib::ctIntersection);
+            // A hair: under two units across, so that nothing is left of it
+            // shrunk by one.
+            if (overlap.empty() || !grown(overlap, -1).empty()) continue;
+            // The one that loses less parts from the other grown by two.
+            ClipperLib::Paths fromI = clipped(solved[i], grown(solved[j], 2), ClipperLib::ctDifference);
+            ClipperLib::Paths fromJ = clipped(solved[j], grown(solved[i], 2), ClipperLib::ctDifference);
+            const double lossI = pathsArea(solved[i]) - pathsArea(fromI), lossJ = pathsArea(solved[j]) - pathsArea(fromJ);
+            const size_t k = lossI < lossJ ? i : j;
+            solved[k] = std::move(k == i ? fromI : fromJ);
+            if (parted.empty() || parted.back() != k) parted.push_back(k);
+        }
+    std::sort(parted.begin(), parted.end());
+    parted.erase(std::unique(parted.begin(), parted.end()), parted.end());
+    return uniteSolved(solved);
+}
+

@@ -10,6 +10,12 @@
 
 std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions);
 
+// As uniteRegions, but where two regions drawn apart overlap by a hair
+// once rounded (under two units across), the one that loses less is parted
+// from the other by two units, so that they do not join at a neck no mesh
+// can hold. `parted` gets the indices of the regions so cut.
+std::vector<SolidPolygon> uniteRegionsParted(const std::vector<SourceRegion>& regions, std::vector<size_t>& parted);
+
 // Drops repeated points and points on a straight line between their
 // neighbours; a ring with no area left comes back empty.
 Ring withoutStraightPoints(const Ring& ring);

@@ -674,6 +674,22 @@ TEST(ShapeCompile, AMoveNeverReachesOverAShapeDrawnAHairAway) {
                         "c.svg");
 }
 
+TEST(ShapeCompile, ShapesThatOverlapByAHairOnceRoundedArePartedAtTheLastTry) {
+    // A bar drawn a unit clear of another's side overlaps it by a hair
+    // once rounded: the two joined at a neck no mesh can hold.
+    const CompiledLevel level = compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<g transform="translate(600 600)">
+<rect x="673.008" y="1041.697" width="369.749" height="153.091" transform="rotate(140.239 857.883 1118.242)"/>
+<rect x="287.860" y="1204.690" width="554.767" height="122.728" rx="50.092" transform="rotate(155.614 565.243 1266.054)"/>
+<rect x="787.586" y="1264.945" width="258.578" height="111.040" transform="rotate(172.939 916.875 1320.465)"/>
+</g></svg>)svg",
+                                                    "p.svg");
+    EXPECT_NE(std::find(level.warnings.begin(), level.warnings.end(),
+                        "p.svg:5: warning: rect overlaps another shape by under two units once rounded: parted from "
+                        "it by three world units, so that the two do not join at a neck"),
+              level.warnings.end());
+}
+
 TEST(ShapeCompile, AHoleTooSmallToMeshAroundIsFilledAtTheLastTry) {
     // Three bars cross round a hole about 55 across: every triangle from
     // its corners to the sides near is thin, and it was refused.
