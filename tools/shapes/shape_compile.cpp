@@ -628,8 +628,8 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // reading's other tries refused (so that what compiled before is written
 // as before), is the last again filling holes under 80 across too (no
 // triangle around one is thick enough where its corners meet the sides
-// near); try 5, after that, is try 4 again with shapes that overlap by a
-// hair once rounded parted instead of joined at a neck. Runs tries first
+// near); try 5, after that, is try 4 again with shapes that all but touch
+// once rounded parted instead of joined at a neck. Runs tries first
 // to end - 1; true, with out, at the first that
 // compiles. The polygons the first try (refusal) meshed soundly keep
 // their triangles.
@@ -672,7 +672,7 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
             for (const SolidPolygon& p : apart) level.bentArea2 -= int64_t(solidArea2(p));
             for (size_t r : parted)
                 level.warnings.push_back(sourcePlace(name, &regions[r], "warning: ") +
-                                         " overlaps another shape by under two units once rounded: parted from it by "
+                                         " all but touches another shape once rounded: parted from it by "
                                          "three world units, so that the two do not join at a neck");
             solid = std::move(apart);
         }

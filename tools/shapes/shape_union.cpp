@@ -283,10 +283,11 @@ std::vector<SolidPolygon> uniteRegionsParted(const std::vector<SourceRegion>& re
             const Box &a = boxes[i], &b = boxes[j];
             if (a.x0 > b.x1 || b.x0 > a.x1 || a.y0 > b.y1 || b.y0 > a.y1) continue;
             ++pairs;
-            const ClipperLib::Paths overlap = clipped(solved[i], solved[j], ClipperLib::ctIntersection);
-            // A hair: under two units across, so that nothing is left of it
-            // shrunk by one.
-            if (overlap.empty() || !grown(overlap, -1).empty()) continue;
+            // With one grown by a unit, so that two that touch once rounded
+            // count too. A hair: under three units across, so that nothing
+            // is left of it shrunk by one and a half.
+            const ClipperLib::Paths overlap = clipped(solved[i], grown(solved[j], 1), ClipperLib::ctIntersection);
+            if (overlap.empty() || !grown(overlap, -1.5).empty()) continue;
             // The one that loses less parts from the other grown by two.
             ClipperLib::Paths fromI = clipped(solved[i], grown(solved[j], 2), ClipperLib::ctDifference);
             ClipperLib::Paths fromJ = clipped(solved[j], grown(solved[i], 2), ClipperLib::ctDifference);

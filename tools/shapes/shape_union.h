@@ -10,10 +10,10 @@
 
 std::vector<SolidPolygon> uniteRegions(const std::vector<SourceRegion>& regions);
 
-// As uniteRegions, but where two regions drawn apart overlap by a hair
-// once rounded (under two units across), the one that loses less is parted
-// from the other by two units, so that they do not join at a neck no mesh
-// can hold. `parted` gets the indices of the regions so cut.
+// As uniteRegions, but where two regions drawn apart touch or overlap by a
+// hair once rounded (within a unit, under three units across), the one
+// that loses less is parted from the other by two units, so that they do
+// not join at a neck no mesh can hold. `parted` gets the indices of the regions so cut.
 std::vector<SolidPolygon> uniteRegionsParted(const std::vector<SourceRegion>& regions, std::vector<size_t>& parted);
 
 // Drops repeated points and points on a straight line between their
