@@ -24,12 +24,12 @@ struct CurveMend {
 // corners. The outline moves by at most `deepest` (file units) at each,
 // and nothing is cut or filled over a point of `elsewhere` (sorted: the
 // corners of the solid's other polygons), nor filled across a side in
-// `otherSides`. A ring keeps four corners at
-// least, except at the last try (`lastTry`), where it may go down to three
-// and a corner may be cut off over a point of `elsewhere` (cutting takes
-// away solid, so another polygon can only touch it there); with
-// `smallHoles`, holes under 80 across are filled. Each corner
-// weighed costs the polygon's size of the budget.
+// `otherSides`. A ring keeps four corners at least, except at the last try
+// (`lastTry`), where it may go down to three and a corner may be cut off
+// over a point of `elsewhere` (cutting takes away solid, so another
+// polygon can only touch it there); with `smallHoles`, holes under 80
+// across are filled. Each corner weighed costs the polygon's size of the
+// budget.
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
                                       const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,
                                       double deepest, bool lastTry, bool smallHoles, size_t& budget);

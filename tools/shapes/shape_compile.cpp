@@ -492,6 +492,7 @@ struct MendScope {
     double deepest;             // how far a mend may move the outline, in file units
     bool lastTry;               // rings may go down to three corners, and cuts touch other polygons
     bool smallHoles;            // holes under 80 across are filled, not only those under 50
+    bool partHairs;             // shapes that all but touch once rounded are parted, not joined
 };
 
 // At the very last, a step up to 40 world units high where shapes meet may
@@ -629,10 +630,9 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // as before), is the last again filling holes under 80 across too (no
 // triangle around one is thick enough where its corners meet the sides
 // near); try 5, after that, is try 4 again with shapes that all but touch
-// once rounded parted instead of joined at a neck. Runs tries first
-// to end - 1; true, with out, at the first that
-// compiles. The polygons the first try (refusal) meshed soundly keep
-// their triangles.
+// once rounded parted instead of joined at a neck. Runs tries first to
+// end - 1; true, with out, at the first that compiles. The polygons the
+// first try (refusal) meshed soundly keep their triangles.
 constexpr size_t kTries = 4, kHoleTry = 4, kPartedTry = 5;
 template <class Fresh>
 bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out,
@@ -645,26 +645,28 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
     start.firstFaults = SIZE_MAX;
     const auto scopeOf = [&](size_t k) -> MendScope {
         switch (k) {
-            case 0: return {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false};
+            case 0: return {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false, false};
             case 1:
                 return {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest,
-                        false, false};
-            case 2: return {{}, "", "", kLastMendDeepest, false, false};
-            case 3: return {{}, "", "", kLastMendDeepest, true, false};
-            default: return {{}, "", "", kLastMendDeepest, true, true};
+                        false, false, false};
+            case 2: return {{}, "", "", kLastMendDeepest, false, false, false};
+            case 3: return {{}, "", "", kLastMendDeepest, true, false, false};
+            case kHoleTry: return {{}, "", "", kLastMendDeepest, true, true, false};
+            default: return {{}, "", "", kLastMendDeepest, true, true, true};
         }
     };
     MendScope previous{};
     for (size_t k = first; k < end; ++k) {
         const MendScope scope = scopeOf(k);
         // Nothing more may move: the same try again.
-        if (k > first && k != kPartedTry && scope.fixed == previous.fixed && scope.deepest == previous.deepest &&
-            scope.lastTry == previous.lastTry && scope.smallHoles == previous.smallHoles)
+        if (k > first && scope.fixed == previous.fixed && scope.deepest == previous.deepest &&
+            scope.lastTry == previous.lastTry && scope.smallHoles == previous.smallHoles &&
+            scope.partHairs == previous.partHairs)
             continue;
         previous = scope;
         if (k > first && !fresh(regions, level)) return false;
         std::vector<SolidPolygon> solid = uniteRegions(regions);
-        if (k == kPartedTry) {
+        if (scope.partHairs) {
             std::vector<size_t> parted;
             std::vector<SolidPolygon> apart = uniteRegionsParted(regions, parted);
             if (parted.empty()) continue;
@@ -749,7 +751,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    const MendScope curvesMeet{drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false};
+    const MendScope curvesMeet{drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false, false};
     if (mendWhereCurvesMeet(even, curvesMeet, *last, name, evenSolid, again, budget)) {
         Refusal mendedRefusal;
         if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
