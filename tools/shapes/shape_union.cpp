@@ -287,7 +287,11 @@ std::vector<SolidPolygon> uniteRegionsParted(const std::vector<SourceRegion>& re
             // count too. A hair: under three units across, so that nothing
             // is left of it shrunk by one and a half.
             const ClipperLib::Paths overlap = clipped(solved[i], grown(solved[j], 1), ClipperLib::ctIntersection);
-            if (overlap.empty() || !grown(overlap, -1.5).empty()) continue;
+            // Clipper drops an overlap of less than a unit's area, yet the
+            // union may still join the two there: a touch as well.
+            const bool touch = overlap.empty() && clipped(solved[i], solved[j], ClipperLib::ctUnion).size() <
+                                                      solved[i].size() + solved[j].size();
+            if (!touch && (overlap.empty() || !grown(overlap, -1.5).empty())) continue;
             // The one that loses less parts from the other grown by two.
             ClipperLib::Paths fromI = clipped(solved[i], grown(solved[j], 2), ClipperLib::ctDifference);
             ClipperLib::Paths fromJ = clipped(solved[j], grown(solved[i], 2), ClipperLib::ctDifference);

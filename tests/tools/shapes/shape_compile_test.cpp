@@ -695,6 +695,20 @@ TEST(ShapeCompile, ShapesThatAllButTouchOnceRoundedArePartedAtTheVeryLast) {
                         "p.svg:5: warning: rect all but touches another shape once rounded: parted from it by three "
                         "world units, so that the two do not join at a neck"),
               level.warnings.end());
+    // A bar's corner a tenth of a unit into another's side, at 12°: their
+    // overlap is too small to come out of the clipping at all, yet the
+    // union joins them there.
+    const CompiledLevel corner = compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<g transform="translate(600 600)">
+<rect x="227.460" y="929.881" width="772.775" height="113.288" transform="rotate(181.999 613.847 986.525)"/>
+<rect x="61.071" y="966.484" width="583.729" height="140.643" transform="rotate(170.266 352.936 1036.805)"/>
+<rect x="-369.146" y="947.591" width="567.977" height="139.921" transform="rotate(189.392 -85.157 1017.552)"/>
+<rect x="-845.337" y="958.146" width="650.338" height="151.761" transform="rotate(173.829 -520.168 1034.027)"/>
+<rect x="489.803" y="1092.232" width="347.583" height="81.837" transform="rotate(2.593 663.595 1133.150)"/>
+</g></svg>)svg",
+                                                     "c.svg");
+    EXPECT_EQ(corner.warnings.front(), "c.svg:7: warning: rect all but touches another shape once rounded: parted from it "
+                                       "by three world units, so that the two do not join at a neck");
 }
 
 TEST(ShapeCompile, AHoleTooSmallToMeshAroundIsFilledAtTheLastTry) {
