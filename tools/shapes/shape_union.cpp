@@ -296,7 +296,18 @@ std::vector<SolidPolygon> uniteRegionsParted(const std::vector<SourceRegion>& re
             ClipperLib::Paths fromI = clipped(solved[i], grown(solved[j], 2), ClipperLib::ctDifference);
             ClipperLib::Paths fromJ = clipped(solved[j], grown(solved[i], 2), ClipperLib::ctDifference);
             const double lossI = pathsArea(solved[i]) - pathsArea(fromI), lossJ = pathsArea(solved[j]) - pathsArea(fromJ);
-            const size_t k = lossI < lossJ ? i : j;
+            // Two that lose alike (tiles side by side) choose by their own
+            // outlines, not by the order they were drawn in.
+            const auto before = [](const ClipperLib::Paths& a, const ClipperLib::Paths& b) {
+                return std::lexicographical_compare(
+                    a.begin(), a.end(), b.begin(), b.end(), [](const ClipperLib::Path& p, const ClipperLib::Path& q) {
+                        return std::lexicographical_compare(p.begin(), p.end(), q.begin(), q.end(),
+                                                            [](const ClipperLib::IntPoint& u, const ClipperLib::IntPoint& v) {
+                                                                return u.X < v.X || (u.X == v.X && u.Y < v.Y);
+                                                            });
+                    });
+            };
+            const size_t k = lossI < lossJ ? i : lossJ < lossI ? j : before(solved[j], solved[i]) ? j : i;
             solved[k] = std::move(k == i ? fromI : fromJ);
             if (parted.empty() || parted.back() != k) parted.push_back(k);
         }

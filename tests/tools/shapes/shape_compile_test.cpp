@@ -711,6 +711,19 @@ TEST(ShapeCompile, ShapesThatAllButTouchOnceRoundedArePartedAtTheVeryLast) {
                                        "by three world units, so that the two do not join at a neck");
 }
 
+TEST(ShapeCompile, TilesThatTouchArePartedAlikeWhateverTheOrderTheyComeIn) {
+    // Side by side, each loses as much as the other in parting.
+    const SourceRegion a{{{{0, 0}, {300, 0}, {300, 100}, {0, 100}}}, false, 1, "rect", {}};
+    const SourceRegion b{{{{0, 100}, {300, 100}, {300, 200}, {0, 200}}}, false, 2, "rect", {}};
+    std::vector<size_t> parted;
+    const std::vector<SolidPolygon> ab = uniteRegionsParted({a, b}, parted);
+    EXPECT_EQ(parted.size(), 1u);
+    const std::vector<SolidPolygon> ba = uniteRegionsParted({b, a}, parted);
+    ASSERT_EQ(ab.size(), 2u);
+    ASSERT_EQ(ba.size(), 2u);
+    EXPECT_TRUE(ab[0].outer == ba[0].outer && ab[1].outer == ba[1].outer);
+}
+
 TEST(ShapeCompile, AHoleTooSmallToMeshAroundIsFilledAtTheLastTry) {
     // Three bars cross round a hole about 55 across: every triangle from
     // its corners to the sides near is thin, and it was refused.
