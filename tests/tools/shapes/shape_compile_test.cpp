@@ -711,6 +711,25 @@ TEST(ShapeCompile, ShapesThatAllButTouchOnceRoundedArePartedAtTheVeryLast) {
                                        "by three world units, so that the two do not join at a neck");
 }
 
+TEST(ShapeCompile, ASlitWhereChordsAlmostMeetIsFilledLikeAHole) {
+    // Two bars meet at 1° under a disc as wide: the disc's chords leave a
+    // slit a unit wide, pinched off the outline at one point, which no
+    // triangle beside can be thick around.
+    const CompiledLevel level = compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<g transform="translate(600 600)">
+<rect x="1096.395" y="1012.689" width="375.643" height="87.692" transform="rotate(384.507 1284.217 1056.535)"/>
+<circle cx="1455.118" cy="1134.444" r="43.846"/>
+<rect x="1436.781" y="1141.242" width="158.210" height="87.692" transform="rotate(399.807 1515.886 1185.088)"/>
+<circle cx="1576.654" cy="1235.732" r="43.846"/>
+<rect x="1556.976" y="1244.572" width="160.735" height="87.692" transform="rotate(400.962 1637.343 1288.418)"/>
+<circle cx="1698.032" cy="1341.104" r="43.846"/>
+</g></svg>)svg",
+                                                    "w.svg");
+    EXPECT_TRUE(std::any_of(level.warnings.begin(), level.warnings.end(), [](const std::string& w) {
+        return w.find("1 gap under 50 world units across") != std::string::npos;
+    }));
+}
+
 TEST(ShapeCompile, TilesThatTouchArePartedAlikeWhateverTheOrderTheyComeIn) {
     // Side by side, each loses as much as the other in parting.
     const SourceRegion a{{{{0, 0}, {300, 0}, {300, 100}, {0, 100}}}, false, 1, "rect", {}};
