@@ -21,7 +21,7 @@ struct CurveMend {
 // Takes out corners of short sides in the polygon's rings that are not in
 // `fixed` (sorted: the corners the author drew), while the polygon stays
 // simple, and fills holes under 50 world units across with none of those
-// corners. The outline moves by at most `deepest` (file units) at each,
+// corners, as well as such gaps pinched off a ring where it touches itself. The outline moves by at most `deepest` (file units) at each,
 // and nothing is cut or filled over a point of `elsewhere` (sorted: the
 // corners of the solid's other polygons), nor filled across a side in
 // `otherSides`. A ring keeps four corners at least, except at the last try
