@@ -95,7 +95,9 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
         __int128 area2 = 0;
         for (size_t i = 0; i < ring.size(); ++i) area2 += cross(IPoint{0, 0}, ring[i], ring[(i + 1) % ring.size()]);
         const int solidSide = (area2 > 0) == (index == 0) ? 1 : -1;
-        fillPinchedGaps(ring, solidSide, isFixed, elsewhere, smallHoles ? kLastHole2 : kShortSide2, mends, budget);
+        // With the small holes only, so that what compiled before is
+        // written as before.
+        if (smallHoles) fillPinchedGaps(ring, solidSide, isFixed, elsewhere, kLastHole2, mends, budget);
         for (size_t i = 0; ring.size() > (lastTry ? 3 : 4) && i < ring.size() && budget > 0;) {
             const size_t n = ring.size(), j = (i + 1) % n;
             const IPoint before = ring[(i + n - 1) % n], a = ring[i], b = ring[j], after = ring[(j + 1) % n];

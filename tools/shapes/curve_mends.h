@@ -21,14 +21,15 @@ struct CurveMend {
 // Takes out corners of short sides in the polygon's rings that are not in
 // `fixed` (sorted: the corners the author drew), while the polygon stays
 // simple, and fills holes under 50 world units across with none of those
-// corners, as well as such gaps pinched off a ring where it touches itself. The outline moves by at most `deepest` (file units) at each,
+// corners. The outline moves by at most `deepest` (file units) at each,
 // and nothing is cut or filled over a point of `elsewhere` (sorted: the
 // corners of the solid's other polygons), nor filled across a side in
 // `otherSides`. A ring keeps four corners at least, except at the last try
 // (`lastTry`), where it may go down to three and a corner may be cut off
 // over a point of `elsewhere` (cutting takes away solid, so another
 // polygon can only touch it there); with `smallHoles`, holes under 80
-// across are filled. Each corner weighed costs the polygon's size of the
+// across are filled, and so are such gaps pinched off a ring where it
+// touches itself. Each corner weighed costs the polygon's size of the
 // budget.
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
                                       const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,

@@ -726,7 +726,7 @@ TEST(ShapeCompile, ASlitWhereChordsAlmostMeetIsFilledLikeAHole) {
 </g></svg>)svg",
                                                     "w.svg");
     EXPECT_TRUE(std::any_of(level.warnings.begin(), level.warnings.end(), [](const std::string& w) {
-        return w.find("1 gap under 50 world units across") != std::string::npos;
+        return w.find("1 gap under 80 world units across") != std::string::npos;
     }));
 }
 
