@@ -61,6 +61,9 @@ constexpr size_t kNudgeTriangles = 4000;
 // Of those, what each try after the first with corners moved may mesh: a
 // polygon with holes takes up to a hundredth of a second a triangle.
 constexpr size_t kLaterNudgeTriangles = 1000;
+// Kept apart for the very last tries, which the others would leave none:
+// a share for each of them, in either reading.
+constexpr size_t kLastNudgeTriangles = 4000;
 // Corners weighed against outline sides, at most, in finding where shapes
 // meet.
 constexpr size_t kMeetWork = 20000000;
@@ -73,6 +76,7 @@ struct Budget {
     size_t moveTriangles = kMoveTriangles;
     size_t mendWork = kMendWork;
     size_t nudgeTriangles = kNudgeTriangles;
+    size_t lastNudgeTriangles = kLastNudgeTriangles;
     size_t meetWork = kMeetWork;
 };
 
@@ -678,12 +682,17 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
                                          "three world units, so that the two do not join at a neck");
             solid = std::move(apart);
         }
-        // A later try may move corners only within a share of what is left.
-        const size_t left = budget.nudgeTriangles;
+        // A later try may move corners only within a share of what is
+        // left; the very last tries, of what is kept for them.
+        const size_t kept = budget.nudgeTriangles;
+        size_t& pool = k >= kHoleTry ? budget.lastNudgeTriangles : budget.nudgeTriangles;
+        const size_t left = pool;
         const size_t share = k > 0 ? std::min(left, kLaterNudgeTriangles) : left;
         budget.nudgeTriangles = share;
         const bool compiled = compileMended(regions, scope, std::move(solid), start, name, budget, level);
-        budget.nudgeTriangles = left - (share - budget.nudgeTriangles);
+        const size_t spent = share - budget.nudgeTriangles;
+        budget.nudgeTriangles = kept;
+        pool = left - spent;
         if (compiled) {
             out = std::move(level);
             return true;

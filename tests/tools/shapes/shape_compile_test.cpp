@@ -709,6 +709,21 @@ TEST(ShapeCompile, ShapesThatAllButTouchOnceRoundedArePartedAtTheVeryLast) {
                                                      "c.svg");
     EXPECT_EQ(corner.warnings.front(), "c.svg:7: warning: rect all but touches another shape once rounded: parted from it "
                                        "by three world units, so that the two do not join at a neck");
+    // Once parted, a round end 80 across is a unit short of thick enough:
+    // the tries before had spent every move of a corner, and the last must
+    // still have some.
+    const CompiledLevel moved = compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<g transform="translate(600 600)">
+<rect x="602.857" y="837.006" width="435.221" height="80.041" rx="40.003" transform="rotate(214.410 820.468 877.026)"/>
+<rect x="38.016" y="597.876" width="753.890" height="104.659" transform="rotate(208.009 414.961 650.206)"/>
+<rect x="8.662" y="551.320" width="522.664" height="155.117" rx="44.571" transform="rotate(197.146 269.994 628.878)"/>
+<rect x="-461.755" y="626.355" width="762.488" height="97.728" transform="rotate(174.366 -80.511 675.219)"/>
+<rect x="-342.885" y="636.812" width="275.881" height="134.602" transform="rotate(167.480 -204.945 704.113)"/>
+<rect x="-211.744" y="486.209" width="203.999" height="111.920" transform="rotate(13.424 -109.744 542.169)"/>
+</g></svg>)svg",
+                                                    "m.svg");
+    EXPECT_EQ(moved.warnings.back(), "m.svg:3: warning: rect has 1 corner, first near (1590, 1545), moved by at most 1.50 "
+                                     "world units, so that its triangles are thick enough");
 }
 
 TEST(ShapeCompile, ASlitWhereChordsAlmostMeetIsFilledLikeAHole) {
