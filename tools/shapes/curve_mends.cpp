@@ -84,7 +84,7 @@ void fillPinchedGaps(Ring& ring, int solidSide, const std::function<bool(IPoint)
 
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
                                       const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,
-                                      double deepest, bool lastTry, bool smallHoles, size_t& budget) {
+                                      double deepest, bool lastTry, bool smallHoles, bool pinched, size_t& budget) {
     std::vector<CurveMend> mends;
     const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
     const auto magnitude = [](__int128 v) { return double(v < 0 ? -v : v); };
@@ -95,9 +95,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
         __int128 area2 = 0;
         for (size_t i = 0; i < ring.size(); ++i) area2 += cross(IPoint{0, 0}, ring[i], ring[(i + 1) % ring.size()]);
         const int solidSide = (area2 > 0) == (index == 0) ? 1 : -1;
-        // With the small holes only, so that what compiled before is
-        // written as before.
-        if (smallHoles) fillPinchedGaps(ring, solidSide, isFixed, elsewhere, kLastHole2, mends, budget);
+        if (pinched) fillPinchedGaps(ring, solidSide, isFixed, elsewhere, kLastHole2, mends, budget);
         for (size_t i = 0; ring.size() > (lastTry ? 3 : 4) && i < ring.size() && budget > 0;) {
             const size_t n = ring.size(), j = (i + 1) % n;
             const IPoint before = ring[(i + n - 1) % n], a = ring[i], b = ring[j], after = ring[(j + 1) % n];

@@ -28,12 +28,12 @@ struct CurveMend {
 // (`lastTry`), where it may go down to three and a corner may be cut off
 // over a point of `elsewhere` (cutting takes away solid, so another
 // polygon can only touch it there); with `smallHoles`, holes under 80
-// across are filled, and so are such gaps pinched off a ring where it
-// touches itself. Each corner weighed costs the polygon's size of the
-// budget.
+// across are filled, and with `pinched`, so are such gaps pinched off a
+// ring where it touches itself. Each corner weighed costs the polygon's
+// size of the budget.
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
                                       const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,
-                                      double deepest, bool lastTry, bool smallHoles, size_t& budget);
+                                      double deepest, bool lastTry, bool smallHoles, bool pinched, size_t& budget);
 
 // How far a mend moves the outline where curves meet, in file units: 25
 // world units, as far as the flattening's own joins move it.

@@ -496,6 +496,7 @@ struct MendScope {
     double deepest;             // how far a mend may move the outline, in file units
     bool lastTry;               // rings may go down to three corners, and cuts touch other polygons
     bool smallHoles;            // holes under 80 across are filled, not only those under 50
+    bool pinched;               // so are gaps under 80 pinched off an outline where it touches itself
     bool partHairs;             // shapes that all but touch once rounded are parted, not joined
 };
 
@@ -525,6 +526,15 @@ SideIndex sidesElsewhere(const std::vector<SolidPolygon>& solid, const SolidPoly
     return SideIndex(rings);
 }
 
+// Some ring of the polygon passes twice through one point.
+bool touchesItself(const SolidPolygon& p) {
+    const auto twice = [](Ring r) {
+        std::sort(r.begin(), r.end());
+        return std::adjacent_find(r.begin(), r.end()) != r.end();
+    };
+    return twice(p.outer) || std::any_of(p.holes.begin(), p.holes.end(), twice);
+}
+
 // Twice the polygon's area of solid.
 __int128 solidArea2(const SolidPolygon& p) {
     const auto magnitude = [](__int128 v) { return v < 0 ? -v : v; };
@@ -544,7 +554,7 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
         if (soundMesh(refusal, p)) continue;
         const std::vector<CurveMend> mends =
             mendCurveSides(p, fixed, cornersElsewhere(solid, p), sidesElsewhere(solid, p), scope.deepest,
-                           scope.lastTry, scope.smallHoles, budget.mendWork);
+                           scope.lastTry, scope.smallHoles, scope.pinched, budget.mendWork);
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
@@ -634,10 +644,12 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // as before), is the last again filling holes under 80 across too (no
 // triangle around one is thick enough where its corners meet the sides
 // near); try 5, after that, is try 4 again with shapes that all but touch
-// once rounded parted instead of joined at a neck. Runs tries first to
+// once rounded parted instead of joined at a neck; tries 6 and 7 are 4
+// and 5 again also filling gaps pinched off an outline where it touches
+// itself (a slit where chords almost meet). Runs tries first to
 // end - 1; true, with out, at the first that compiles. The polygons the
 // first try (refusal) meshed soundly keep their triangles.
-constexpr size_t kTries = 4, kHoleTry = 4, kPartedTry = 5;
+constexpr size_t kTries = 4, kHoleTry = 4, kPartedTry = 5, kPinchedTry = 6, kPinchedPartedTry = 7;
 template <class Fresh>
 bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out,
                         size_t first = 0, size_t end = kTries) {
@@ -649,14 +661,17 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
     start.firstFaults = SIZE_MAX;
     const auto scopeOf = [&](size_t k) -> MendScope {
         switch (k) {
-            case 0: return {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false, false};
+            case 0:
+                return {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false, false, false};
             case 1:
                 return {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest,
-                        false, false, false};
-            case 2: return {{}, "", "", kLastMendDeepest, false, false, false};
-            case 3: return {{}, "", "", kLastMendDeepest, true, false, false};
-            case kHoleTry: return {{}, "", "", kLastMendDeepest, true, true, false};
-            default: return {{}, "", "", kLastMendDeepest, true, true, true};
+                        false, false, false, false};
+            case 2: return {{}, "", "", kLastMendDeepest, false, false, false, false};
+            case 3: return {{}, "", "", kLastMendDeepest, true, false, false, false};
+            case kHoleTry: return {{}, "", "", kLastMendDeepest, true, true, false, false};
+            case kPartedTry: return {{}, "", "", kLastMendDeepest, true, true, false, true};
+            case kPinchedTry: return {{}, "", "", kLastMendDeepest, true, true, true, false};
+            default: return {{}, "", "", kLastMendDeepest, true, true, true, true};
         }
     };
     MendScope previous{};
@@ -664,12 +679,13 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
         const MendScope scope = scopeOf(k);
         // Nothing more may move: the same try again.
         if (k > first && scope.fixed == previous.fixed && scope.deepest == previous.deepest &&
-            scope.lastTry == previous.lastTry && scope.smallHoles == previous.smallHoles &&
+            scope.lastTry == previous.lastTry && scope.smallHoles == previous.smallHoles && scope.pinched == previous.pinched &&
             scope.partHairs == previous.partHairs)
             continue;
         previous = scope;
         if (k > first && !fresh(regions, level)) return false;
         std::vector<SolidPolygon> solid = uniteRegions(regions);
+        if (scope.pinched && std::none_of(solid.begin(), solid.end(), touchesItself)) continue;
         if (scope.partHairs) {
             std::vector<size_t> parted;
             std::vector<SolidPolygon> apart = uniteRegionsParted(regions, parted);
@@ -725,7 +741,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
             return true;
         };
         return compileMendedTries(asWritten, refusal, name, budget, out) ||
-                       compileMendedTries(asWritten, refusal, name, budget, out, kHoleTry, kPartedTry + 1)
+                       compileMendedTries(asWritten, refusal, name, budget, out, kHoleTry, kPinchedPartedTry + 1)
                    ? ""
                    : fault;
     }
@@ -760,7 +776,8 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
-    const MendScope curvesMeet{drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false, false};
+    const MendScope curvesMeet{
+        drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false, false, false};
     if (mendWhereCurvesMeet(even, curvesMeet, *last, name, evenSolid, again, budget)) {
         Refusal mendedRefusal;
         if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
@@ -803,7 +820,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     }
     // At the very last, each reading again with small holes filled, then
     // with shapes that overlap by a hair parted.
-    for (const size_t k : {kHoleTry, kPartedTry}) {
+    for (const size_t k : {kHoleTry, kPartedTry, kPinchedTry, kPinchedPartedTry}) {
         if (compileMendedTries(balanced, refusal, name, budget, out, k, k + 1)) {
             out.curves = Flattening::balanced;
             return "";
