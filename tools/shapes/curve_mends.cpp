@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <initializer_list>
 
 #include "tools/shapes/segments.h"
@@ -48,31 +47,42 @@ bool holdsCorner(const SolidPolygon& polygon, const std::vector<IPoint>& elsewhe
     return false;
 }
 
+// How far across the gap with corners [first, last) is (the diagonal of
+// their bounds), and whether another polygon may be an island in it.
+template <class It>
+double gapAcross(It first, It last, const std::vector<IPoint>& elsewhere, bool& holdsIsland) {
+    int64_t minX = first->x, maxX = minX, minY = first->y, maxY = minY;
+    for (It p = first; p != last; ++p) {
+        minX = std::min(minX, p->x), maxX = std::max(maxX, p->x);
+        minY = std::min(minY, p->y), maxY = std::max(maxY, p->y);
+    }
+    holdsIsland = false;
+    for (auto q = std::lower_bound(elsewhere.begin(), elsewhere.end(), IPoint{minX, INT64_MIN});
+         q != elsewhere.end() && q->x <= maxX && !holdsIsland; ++q)
+        holdsIsland = q->y >= minY && q->y <= maxY;
+    return length(double(maxX - minX), double(maxY - minY));
+}
+
 // An outline that touches itself can pinch off a gap where shapes meet (a
 // slit a unit wide between chords that almost meet): that loop, under
-// `limit2` across squared and with no corner an author drew nor another
-// polygon in it, is filled as a hole would be.
-void fillPinchedGaps(Ring& ring, int solidSide, const std::function<bool(IPoint)>& isFixed,
-                     const std::vector<IPoint>& elsewhere, double limit2, std::vector<CurveMend>& mends, size_t& budget) {
+// `limit2` across squared and with no corner of `fixed` (sorted) nor
+// another polygon in it, is filled as a hole would be.
+void fillPinchedGaps(Ring& ring, int solidSide, const std::vector<IPoint>& fixed, const std::vector<IPoint>& elsewhere,
+                     double limit2, std::vector<CurveMend>& mends, size_t& budget) {
+    const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
     for (size_t i = 0; i < ring.size() && budget > 0; ++i)
         for (size_t k = i + 1; k < ring.size(); ++k) {
             if (ring[k] != ring[i]) continue;
             budget -= std::min(budget, k - i);
             __int128 area2 = 0;
-            int64_t minX = ring[i].x, maxX = minX, minY = ring[i].y, maxY = minY;
-            for (size_t m = i; m < k; ++m) {
-                area2 += cross(IPoint{0, 0}, ring[m], ring[m + 1]);
-                minX = std::min(minX, ring[m].x), maxX = std::max(maxX, ring[m].x);
-                minY = std::min(minY, ring[m].y), maxY = std::max(maxY, ring[m].y);
-            }
-            const double across = length(double(maxX - minX), double(maxY - minY));
+            for (size_t m = i; m < k; ++m) area2 += cross(IPoint{0, 0}, ring[m], ring[m + 1]);
+            bool holdsIsland = false;
+            const double across = gapAcross(ring.begin() + long(i), ring.begin() + long(k), elsewhere, holdsIsland);
             // Solid lies on the same side of the loop as of the ring: the
             // loop is empty where it turns the other way round.
             const bool empty = area2 != 0 && (area2 > 0) != (solidSide > 0);
-            const auto inLoop = [&](IPoint q) { return q.x >= minX && q.x <= maxX && q.y >= minY && q.y <= maxY; };
-            if (!empty || across * across >= limit2 || std::any_of(ring.begin() + long(i) + 1, ring.begin() + long(k), isFixed) ||
-                std::any_of(std::lower_bound(elsewhere.begin(), elsewhere.end(), IPoint{minX, INT64_MIN}), elsewhere.end(),
-                            [&](IPoint q) { return q.x <= maxX && inLoop(q); }))
+            if (!empty || across * across >= limit2 || holdsIsland ||
+                std::any_of(ring.begin() + long(i) + 1, ring.begin() + long(k), isFixed))
                 continue;
             mends.push_back({ring[i + 1], -int64_t(area2 < 0 ? -area2 : area2), across / 2, true});
             ring.erase(ring.begin() + long(i) + 1, ring.begin() + long(k) + 1);
@@ -95,7 +105,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
         __int128 area2 = 0;
         for (size_t i = 0; i < ring.size(); ++i) area2 += cross(IPoint{0, 0}, ring[i], ring[(i + 1) % ring.size()]);
         const int solidSide = (area2 > 0) == (index == 0) ? 1 : -1;
-        if (pinched) fillPinchedGaps(ring, solidSide, isFixed, elsewhere, kLastHole2, mends, budget);
+        if (pinched) fillPinchedGaps(ring, solidSide, fixed, elsewhere, kLastHole2, mends, budget);
         for (size_t i = 0; ring.size() > (lastTry ? 3 : 4) && i < ring.size() && budget > 0;) {
             const size_t n = ring.size(), j = (i + 1) % n;
             const IPoint before = ring[(i + n - 1) % n], a = ring[i], b = ring[j], after = ring[(j + 1) % n];
@@ -187,17 +197,8 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
             h = polygon.holes.erase(h);
             continue;
         }
-        int64_t minX = h->front().x, maxX = minX, minY = h->front().y, maxY = minY;
-        for (const IPoint& p : *h) {
-            minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
-            minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
-        }
-        const double across = length(double(maxX - minX), double(maxY - minY));
-        // Another polygon may be an island in it.
         bool holdsIsland = false;
-        for (auto q = std::lower_bound(elsewhere.begin(), elsewhere.end(), IPoint{minX, INT64_MIN});
-             q != elsewhere.end() && q->x <= maxX && !holdsIsland; ++q)
-            holdsIsland = q->y >= minY && q->y <= maxY;
+        const double across = gapAcross(h->begin(), h->end(), elsewhere, holdsIsland);
         if (across * across >= (smallHoles ? kLastHole2 : kShortSide2) || std::any_of(h->begin(), h->end(), isFixed) ||
             holdsIsland) {
             ++h;

@@ -298,16 +298,12 @@ std::vector<SolidPolygon> uniteRegionsParted(const std::vector<SourceRegion>& re
             const double lossI = pathsArea(solved[i]) - pathsArea(fromI), lossJ = pathsArea(solved[j]) - pathsArea(fromJ);
             // Two that lose alike (tiles side by side) choose by their own
             // outlines, not by the order they were drawn in.
-            const auto before = [](const ClipperLib::Paths& a, const ClipperLib::Paths& b) {
-                return std::lexicographical_compare(
-                    a.begin(), a.end(), b.begin(), b.end(), [](const ClipperLib::Path& p, const ClipperLib::Path& q) {
-                        return std::lexicographical_compare(p.begin(), p.end(), q.begin(), q.end(),
-                                                            [](const ClipperLib::IntPoint& u, const ClipperLib::IntPoint& v) {
-                                                                return u.X < v.X || (u.X == v.X && u.Y < v.Y);
-                                                            });
-                    });
+            const auto outlines = [](const ClipperLib::Paths& paths) {
+                std::vector<Ring> rings;
+                for (const ClipperLib::Path& p : paths) rings.push_back(toRing(p));
+                return rings;
             };
-            const size_t k = lossI < lossJ ? i : lossJ < lossI ? j : before(solved[j], solved[i]) ? j : i;
+            const size_t k = lossI < lossJ ? i : lossJ < lossI ? j : outlines(solved[j]) < outlines(solved[i]) ? j : i;
             solved[k] = std::move(k == i ? fromI : fromJ);
             if (parted.empty() || parted.back() != k) parted.push_back(k);
         }
