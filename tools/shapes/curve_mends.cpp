@@ -20,6 +20,9 @@ constexpr double kShortSide2 = (50 / 1.5) * (50 / 1.5);
 // around one so small is thin where its corners meet the sides near, and
 // a hole inside the solid is out of every ball's reach.
 constexpr double kLastHole2 = (80 / 1.5) * (80 / 1.5);
+// A corner this near the line between its neighbours, in file units, is
+// all but straight: rounding alone bends a line by up to half a point.
+constexpr double kStraightDepth = 1.0;
 
 // sqrt rounds exactly everywhere, unlike hypot, so every build decides alike.
 double length(double x, double y) { return std::sqrt(x * x + y * y); }
@@ -90,11 +93,39 @@ void fillPinchedGaps(Ring& ring, int solidSide, const std::vector<IPoint>& fixed
         }
 }
 
+// A corner within a point of the line between its neighbours (where a cut
+// joined two sides that were all but in line) splits a long side that a
+// triangle could otherwise run along whole: taken out, though neither
+// side is short. Never two side by side, so the outline moves by under a
+// point: a gentle curve is not worn away corner by corner.
+template <class IsFixed>
+void straightenCorners(const SolidPolygon& polygon, Ring& ring, int solidSide, IsFixed isFixed,
+                       const std::vector<IPoint>& elsewhere, const SideIndex& otherSides, std::vector<CurveMend>& mends,
+                       size_t& budget) {
+    bool firstGone = false;  // then the last corner is the first's neighbour
+    for (size_t i = 0; ring.size() > 3 && i + firstGone < ring.size() && budget > 0; ++i) {
+        const size_t n = ring.size();
+        const IPoint u = ring[(i + n - 1) % n], v = ring[i], w = ring[(i + 1) % n];
+        const __int128 c = cross(u, v, w);
+        const double depth = double(c < 0 ? -c : c) / std::sqrt(double(length2(u, w)));
+        const bool grows = -c * solidSide > 0;
+        if (isFixed(v) || !(depth < kStraightDepth) || (grows && otherSides.crossedBy(u, w)) ||
+            holdsCorner(polygon, elsewhere, u, v, w, {u, v, w}, budget))
+            continue;
+        mends.push_back({v, int64_t(c * solidSide), depth, false, true});
+        ring.erase(ring.begin() + long(i));
+        firstGone = firstGone || i == 0;
+        // The next corner's neighbours are no longer those drawn: kept.
+    }
+}
+
 }  // namespace
 
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
                                       const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,
-                                      double deepest, bool lastTry, bool smallHoles, bool pinched, size_t& budget) {
+                                      const MendLimits& limits, size_t& budget) {
+    const double deepest = limits.deepest;
+    const bool lastTry = limits.lastTry;
     std::vector<CurveMend> mends;
     const auto isFixed = [&](IPoint p) { return std::binary_search(fixed.begin(), fixed.end(), p); };
     const auto magnitude = [](__int128 v) { return double(v < 0 ? -v : v); };
@@ -105,7 +136,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
         __int128 area2 = 0;
         for (size_t i = 0; i < ring.size(); ++i) area2 += cross(IPoint{0, 0}, ring[i], ring[(i + 1) % ring.size()]);
         const int solidSide = (area2 > 0) == (index == 0) ? 1 : -1;
-        if (pinched) fillPinchedGaps(ring, solidSide, fixed, elsewhere, kLastHole2, mends, budget);
+        if (limits.pinched) fillPinchedGaps(ring, solidSide, fixed, elsewhere, kLastHole2, mends, budget);
         for (size_t i = 0; ring.size() > (lastTry ? 3 : 4) && i < ring.size() && budget > 0;) {
             const size_t n = ring.size(), j = (i + 1) % n;
             const IPoint before = ring[(i + n - 1) % n], a = ring[i], b = ring[j], after = ring[(j + 1) % n];
@@ -186,6 +217,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
             i = gone > 0 ? gone - 1 : 0;
             if (i >= ring.size()) i = 0;
         }
+        if (limits.straighten) straightenCorners(polygon, ring, solidSide, isFixed, elsewhere, otherSides, mends, budget);
         ring = withoutStraightPoints(ring);
         if (!ring.empty()) std::rotate(ring.begin(), std::min_element(ring.begin(), ring.end()), ring.end());
     }
@@ -199,7 +231,7 @@ std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<I
         }
         bool holdsIsland = false;
         const double across = gapAcross(h->begin(), h->end(), elsewhere, holdsIsland);
-        if (across * across >= (smallHoles ? kLastHole2 : kShortSide2) || std::any_of(h->begin(), h->end(), isFixed) ||
+        if (across * across >= (limits.smallHoles ? kLastHole2 : kShortSide2) || std::any_of(h->begin(), h->end(), isFixed) ||
             holdsIsland) {
             ++h;
             continue;

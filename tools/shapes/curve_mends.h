@@ -16,6 +16,20 @@ struct CurveMend {
     int64_t cut2;  // twice the area it cut off the solid (less than 0 where it filled a notch)
     double depth;  // how far the outline moved there, in file units
     bool gap;      // a hole filled, not a corner taken out
+    bool straight = false;  // a corner all but in line with its neighbours, not of a short side
+};
+
+// How far a mend may go.
+struct MendLimits {
+    double deepest;   // how far the outline may move at a corner taken out, in file units
+    bool lastTry;     // rings may go down to three corners, and cuts touch other polygons
+    bool smallHoles;  // holes under 80 across are filled, not only those under 50
+    bool pinched;     // so are gaps under 80 pinched off an outline where it touches itself
+    bool straighten;  // corners within a point of their neighbours' line are taken out too
+    bool operator==(const MendLimits& o) const {
+        return deepest == o.deepest && lastTry == o.lastTry && smallHoles == o.smallHoles && pinched == o.pinched &&
+               straighten == o.straighten;
+    }
 };
 
 // Takes out corners of short sides in the polygon's rings that are not in
@@ -29,11 +43,13 @@ struct CurveMend {
 // over a point of `elsewhere` (cutting takes away solid, so another
 // polygon can only touch it there); with `smallHoles`, holes under 80
 // across are filled, and with `pinched`, so are such gaps pinched off a
-// ring where it touches itself. Each corner weighed costs the polygon's
-// size of the budget.
+// ring where it touches itself; with `straighten`, a corner bent by under
+// a point (a kink a cut leaves on a long side) goes whatever its sides'
+// length, no two side by side, so the outline moves by under a point
+// there. Each corner weighed costs the polygon's size of the budget.
 std::vector<CurveMend> mendCurveSides(SolidPolygon& polygon, const std::vector<IPoint>& fixed,
                                       const std::vector<IPoint>& elsewhere, const SideIndex& otherSides,
-                                      double deepest, bool lastTry, bool smallHoles, bool pinched, size_t& budget);
+                                      const MendLimits& limits, size_t& budget);
 
 // How far a mend moves the outline where curves meet, in file units: 25
 // world units, as far as the flattening's own joins move it.

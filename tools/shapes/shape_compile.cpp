@@ -22,6 +22,7 @@
 #include "tools/shapes/shape_union.h"
 #include "tools/shapes/side_bends.h"
 #include "tools/shapes/svg_reader.h"
+#include "tools/shapes/thin_patches.h"
 
 namespace {
 
@@ -67,6 +68,9 @@ constexpr size_t kLastNudgeTriangles = 4000;
 // Corners weighed against outline sides, at most, in finding where shapes
 // meet.
 constexpr size_t kMeetWork = 20000000;
+// Triangle pairs weighed, at most, in growing patches round thin
+// triangles: some milliseconds.
+constexpr size_t kRepatchWork = 2000000;
 
 // The work the bends and moves may yet do in one compile, whichever
 // flattening of a drawing they work on.
@@ -78,6 +82,9 @@ struct Budget {
     size_t nudgeTriangles = kNudgeTriangles;
     size_t lastNudgeTriangles = kLastNudgeTriangles;
     size_t meetWork = kMeetWork;
+    // Triangle pairs weighed in meshing thin triangles' patches again:
+    // none at first, so that what compiled before is written as before.
+    size_t repatchWork = 0;
 };
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -366,6 +373,7 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, std::vector<So
     std::vector<FileTriangle> solid;
     std::vector<size_t> owners;
     const std::string fault = meshSolid(polygons, room, solid, &owners);
+    if (fault.empty() && budget.repatchWork > 0) repatchThin(solid, owners, budget.repatchWork);
     // A mesh past the limit may be a long side's triangle split without end.
     const bool overflow = fault.rfind("more than ", 0) == 0;
     if (!fault.empty() && !overflow) {
@@ -493,10 +501,7 @@ struct MendScope {
     std::vector<IPoint> fixed;  // sorted: the corners kept as drawn
     const char* sidesAt;        // where the short sides were
     const char* cornersAt;      // where the moved corners were
-    double deepest;             // how far a mend may move the outline, in file units
-    bool lastTry;               // rings may go down to three corners, and cuts touch other polygons
-    bool smallHoles;            // holes under 80 across are filled, not only those under 50
-    bool pinched;               // so are gaps under 80 pinched off an outline where it touches itself
+    MendLimits limits;          // how far a mend may go
     bool partHairs;             // shapes that all but touch once rounded are parted, not joined
 };
 
@@ -553,25 +558,31 @@ bool mendWhereCurvesMeet(const std::vector<SourceRegion>& regions, const MendSco
     for (SolidPolygon& p : solid) {
         if (soundMesh(refusal, p)) continue;
         const std::vector<CurveMend> mends =
-            mendCurveSides(p, fixed, cornersElsewhere(solid, p), sidesElsewhere(solid, p), scope.deepest,
-                           scope.lastTry, scope.smallHoles, scope.pinched, budget.mendWork);
+            mendCurveSides(p, fixed, cornersElsewhere(solid, p), sidesElsewhere(solid, p), scope.limits, budget.mendWork);
         if (mends.empty()) continue;
         mended = true;
         double deepest = 0;
-        size_t gaps = 0;
-        for (const CurveMend& m : mends) deepest = std::max(deepest, m.depth), out.bentArea2 += m.cut2, gaps += m.gap;
-        const size_t sides = mends.size() - gaps;
+        size_t gaps = 0, straight = 0;
+        for (const CurveMend& m : mends)
+            deepest = std::max(deepest, m.depth), out.bentArea2 += m.cut2, gaps += m.gap, straight += m.straight;
+        const size_t sides = mends.size() - gaps - straight;
         const IPoint at = mends.front().at;
         const SourceRegion* region = regionOf(regions, at);
         char depth[32];
         std::snprintf(depth, sizeof depth, "%.2f", deepest * kFileToWorld);
-        const std::string sidesText = std::to_string(sides) + (sides == 1 ? " short side" : " short sides");
-        const std::string gapsText = std::to_string(gaps) + (gaps == 1 ? " gap" : " gaps") + " under " +
-                                     (scope.smallHoles ? "80" : "50") + " world units across";
-        out.warnings.push_back(sourcePlace(name, region, "warning: ") + " has " +
-                               (sides && gaps ? sidesText + " and " + gapsText : sides ? sidesText : gapsText) +
-                               scope.sidesAt + ", first near " + worldPoint(at) + ": " +
-                               (sides ? "corners taken out" : "") + (sides && gaps ? " and " : "") +
+        std::vector<std::string> found;
+        if (sides) found.push_back(std::to_string(sides) + (sides == 1 ? " short side" : " short sides"));
+        if (straight)
+            found.push_back(std::to_string(straight) + (straight == 1 ? " corner" : " corners") + " all but in line");
+        if (gaps)
+            found.push_back(std::to_string(gaps) + (gaps == 1 ? " gap" : " gaps") + " under " +
+                            (scope.limits.smallHoles ? "80" : "50") + " world units across");
+        std::string listed;
+        for (size_t i = 0; i < found.size(); ++i)
+            listed += (i == 0 ? "" : i + 1 == found.size() ? " and " : ", ") + found[i];
+        out.warnings.push_back(sourcePlace(name, region, "warning: ") + " has " + listed + scope.sidesAt +
+                               ", first near " + worldPoint(at) + ": " + (sides || straight ? "corners taken out" : "") +
+                               (sides + straight && gaps ? " and " : "") +
                                (gaps ? (gaps == 1 ? "gap filled" : "gaps filled") : "") +
                                ", moving the outline by at most " + depth +
                                " world units, so that its triangles are thick enough");
@@ -646,10 +657,12 @@ bool compileMended(const std::vector<SourceRegion>& regions, const MendScope& sc
 // near); try 5, after that, is try 4 again with shapes that all but touch
 // once rounded parted instead of joined at a neck; tries 6 and 7 are 4
 // and 5 again also filling gaps pinched off an outline where it touches
-// itself (a slit where chords almost meet). Runs tries first to
+// itself (a slit where chords almost meet); try 8 is 4 again also taking
+// out corners all but in line with their neighbours (a kink a cut leaves
+// where it joins two sides). Runs tries first to
 // end - 1; true, with out, at the first that compiles. The polygons the
 // first try (refusal) meshed soundly keep their triangles.
-constexpr size_t kTries = 4, kHoleTry = 4, kPartedTry = 5, kPinchedTry = 6, kPinchedPartedTry = 7;
+constexpr size_t kTries = 4, kHoleTry = 4, kPartedTry = 5, kPinchedTry = 6, kPinchedPartedTry = 7, kStraightTry = 8;
 template <class Fresh>
 bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& name, Budget& budget, CompiledLevel& out,
                         size_t first = 0, size_t end = kTries) {
@@ -662,30 +675,31 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
     const auto scopeOf = [&](size_t k) -> MendScope {
         switch (k) {
             case 0:
-                return {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false, false, false};
+                return {drawnCorners(regions), kWhereShapesMeet, kOffDrawnCorners, {kMendDeepest, false, false, false, false},
+                        false};
             case 1:
-                return {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest,
-                        false, false, false, false};
-            case 2: return {{}, "", "", kLastMendDeepest, false, false, false, false};
-            case 3: return {{}, "", "", kLastMendDeepest, true, false, false, false};
-            case kHoleTry: return {{}, "", "", kLastMendDeepest, true, true, false, false};
-            case kPartedTry: return {{}, "", "", kLastMendDeepest, true, true, false, true};
-            case kPinchedTry: return {{}, "", "", kLastMendDeepest, true, true, true, false};
-            default: return {{}, "", "", kLastMendDeepest, true, true, true, true};
+                return {cornersAwayFromOthers(regions, budget.meetWork), kWhereShapesMeet, kOffDrawnCorners,
+                        {kMendDeepest, false, false, false, false}, false};
+            case 2: return {{}, "", "", {kLastMendDeepest, false, false, false, false}, false};
+            case 3: return {{}, "", "", {kLastMendDeepest, true, false, false, false}, false};
+            case kHoleTry: return {{}, "", "", {kLastMendDeepest, true, true, false, false}, false};
+            case kPartedTry: return {{}, "", "", {kLastMendDeepest, true, true, false, false}, true};
+            case kPinchedTry: return {{}, "", "", {kLastMendDeepest, true, true, true, false}, false};
+            case kPinchedPartedTry: return {{}, "", "", {kLastMendDeepest, true, true, true, false}, true};
+            default: return {{}, "", "", {kLastMendDeepest, true, true, false, true}, false};
         }
     };
     MendScope previous{};
     for (size_t k = first; k < end; ++k) {
         const MendScope scope = scopeOf(k);
         // Nothing more may move: the same try again.
-        if (k > first && scope.fixed == previous.fixed && scope.deepest == previous.deepest &&
-            scope.lastTry == previous.lastTry && scope.smallHoles == previous.smallHoles && scope.pinched == previous.pinched &&
+        if (k > first && scope.fixed == previous.fixed && scope.limits == previous.limits &&
             scope.partHairs == previous.partHairs)
             continue;
         previous = scope;
         if (k > first && !fresh(regions, level)) return false;
         std::vector<SolidPolygon> solid = uniteRegions(regions);
-        if (scope.pinched && std::none_of(solid.begin(), solid.end(), touchesItself)) continue;
+        if (scope.limits.pinched && std::none_of(solid.begin(), solid.end(), touchesItself)) continue;
         if (scope.partHairs) {
             std::vector<size_t> parted;
             std::vector<SolidPolygon> apart = uniteRegionsParted(regions, parted);
@@ -719,7 +733,12 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
 
 }  // namespace
 
-std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
+namespace {
+
+// The source compiled with patches round thin triangles meshed again, in
+// triangle pairs weighed, at most, or none.
+std::string compileSource(const std::string& bytes, const std::string& name, bool checked, size_t repatchWork,
+                          CompiledLevel& out) {
     std::vector<SourceRegion> regions;
     if (!isSvgSource(bytes, name)) {
         out = CompiledLevel{};
@@ -729,6 +748,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         out.triangles = text.triangles.triangles;
         out.lines = text.triangles.lines;
         Budget budget;
+        budget.repatchWork = repatchWork;
         Refusal refusal;
         const std::string fault = meshRegions(text.shapes, uniteRegions(text.shapes), name, checked, out, budget, refusal);
         if (fault.empty() || !checked || refusal.lone) return fault;
@@ -741,12 +761,13 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
             return true;
         };
         return compileMendedTries(asWritten, refusal, name, budget, out) ||
-                       compileMendedTries(asWritten, refusal, name, budget, out, kHoleTry, kPinchedPartedTry + 1)
+                       compileMendedTries(asWritten, refusal, name, budget, out, kHoleTry, kStraightTry + 1)
                    ? ""
                    : fault;
     }
     if (std::string e = readDrawing(bytes, name, Flattening::first, regions, out); !e.empty()) return e;
     Budget budget;  // shared by both flattenings
+    budget.repatchWork = repatchWork;
     Refusal refusal;
     const std::string fault = meshRegions(regions, uniteRegions(regions), name, checked, out, budget, refusal);
     if (fault.empty() || !checked || refusal.lone) return fault;
@@ -777,7 +798,7 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
     // Still refused: where the curves of two elements meet, the corners of
     // short sides that neither drew are taken out, and that is meshed.
     const MendScope curvesMeet{
-        drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, kMendDeepest, false, false, false, false};
+        drawnCorners(even), kWhereShapesMeet, kOffDrawnCorners, {kMendDeepest, false, false, false, false}, false};
     if (mendWhereCurvesMeet(even, curvesMeet, *last, name, evenSolid, again, budget)) {
         Refusal mendedRefusal;
         if (meshRegions(even, std::move(evenSolid), name, checked, again, budget, mendedRefusal, last).empty()) {
@@ -819,8 +840,9 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         return "";
     }
     // At the very last, each reading again with small holes filled, then
-    // with shapes that overlap by a hair parted.
-    for (const size_t k : {kHoleTry, kPartedTry, kPinchedTry, kPinchedPartedTry}) {
+    // with shapes that overlap by a hair parted, pinched gaps filled, and
+    // kinks straightened.
+    for (const size_t k : {kHoleTry, kPartedTry, kPinchedTry, kPinchedPartedTry, kStraightTry}) {
         if (compileMendedTries(balanced, refusal, name, budget, out, k, k + 1)) {
             out.curves = Flattening::balanced;
             return "";
@@ -831,6 +853,20 @@ std::string compileLevelSource(const std::string& bytes, const std::string& name
         }
     }
     return fault;
+}
+
+}  // namespace
+
+std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
+    const std::string fault = compileSource(bytes, name, checked, 0, out);
+    if (fault.empty() || !checked) return fault;
+    // Refused: every try again, where the meshing leaves a thin triangle
+    // also meshing the triangles round it again as one. Not before, so
+    // that what compiled before is written as before.
+    CompiledLevel again;
+    if (!compileSource(bytes, name, checked, kRepatchWork, again).empty()) return fault;
+    out = std::move(again);
+    return "";
 }
 
 std::string compileLevel(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {

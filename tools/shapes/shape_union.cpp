@@ -13,6 +13,8 @@ namespace {
 // Corner-to-side tests, at most, in finding corners a hair inside another
 // ring's side: many times a drawing's usual size.
 constexpr size_t kSnapWork = 20000000;
+// Times a union whose rounded outlines still cross is joined again.
+constexpr int kJoinAgain = 3;
 
 ClipperLib::Path toPath(const Ring& r) {
     ClipperLib::Path p;
@@ -110,13 +112,13 @@ std::vector<NearCorner> cornersInsideSides(std::vector<SolidPolygon>& solid) {
     return near;
 }
 
-bool solidCrosses(const std::vector<SolidPolygon>& solid) {
+bool solidCrosses(const std::vector<SolidPolygon>& solid, bool properly = false) {
     std::vector<Ring> outlines;
     for (const SolidPolygon& p : solid) {
         outlines.push_back(p.outer);
         outlines.insert(outlines.end(), p.holes.begin(), p.holes.end());
     }
-    return ringsCross(outlines);
+    return ringsCross(outlines, properly);
 }
 
 void settleNearCorners(std::vector<SolidPolygon>& solid) {
@@ -250,6 +252,22 @@ std::vector<SolidPolygon> uniteSolved(const std::vector<ClipperLib::Paths>& solv
     std::vector<SolidPolygon> out;
     collect(tree, out);
     if (strictlySimple && solidCrosses(out)) settleNearCorners(out);
+    // Still crossing, where two outlines that touch at a corner leave each
+    // other at a hair's angle and rounding tips one over the other: the
+    // rounded outlines are joined again, now whole points throughout.
+    // Outlines that only touch are meshed as they are.
+    for (int again = 0; again < kJoinAgain && solidCrosses(out, true); ++again) {
+        ClipperLib::Clipper all;
+        all.StrictlySimple(true);
+        for (const SolidPolygon& p : out) {
+            all.AddPath(toPath(p.outer), ClipperLib::ptSubject, true);
+            for (const Ring& h : p.holes) all.AddPath(toPath(h), ClipperLib::ptSubject, true);
+        }
+        all.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        out.clear();
+        collect(tree, out);
+        if (solidCrosses(out)) settleNearCorners(out);
+    }
     std::sort(out.begin(), out.end(), [](const SolidPolygon& a, const SolidPolygon& b) { return a.outer < b.outer; });
     return out;
 }

@@ -843,3 +843,48 @@ TEST(ShapeCompile, AnOutlineThatCannotBeMeshedDoesNotStopTheNextTry) {
     EXPECT_TRUE(level.mended);
     EXPECT_GT(checkedArea2(level.triangles), 0);
 }
+
+TEST(ShapeCompile, AKinkACutLeavesOnALongSideIsTakenOutAtTheVeryLast) {
+    // Where two bars' ends cross under a frame's corner, cutting a short
+    // side leaves a corner a third of a unit off the bar's side: the side
+    // split there holds no thick triangle beside the stub of the other end.
+    const CompiledLevel level = compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<g transform="translate(600 600)">
+<rect x="712.435" y="704.335" width="440.155" height="99.905" transform="rotate(-9.322 932.512 754.287)"/>
+<rect x="995.552" y="784.396" width="432.305" height="113.235" transform="rotate(45.754 1211.705 841.014)"/>
+<rect x="1078.650" y="1016.751" width="428.061" height="149.236" transform="rotate(102.569 1292.681 1091.369)"/>
+<rect x="914.987" y="1218.675" width="405.996" height="104.473" transform="rotate(163.241 1117.985 1270.911)"/>
+<rect x="662.634" y="1168.654" width="394.157" height="90.100" transform="rotate(-138.530 859.712 1213.704)"/>
+<rect x="519.904" y="877.981" width="470.623" height="138.906" transform="rotate(-86.745 755.216 947.434)"/>
+</g></svg>)svg",
+                                                    "k.svg");
+    EXPECT_TRUE(std::any_of(level.warnings.begin(), level.warnings.end(), [](const std::string& w) {
+        return w.find(" and 2 corners all but in line, first near") != std::string::npos;
+    }));
+}
+
+TEST(ShapeCompile, WhatNoTryMeshesSoundlyIsPatchedOrJoinedAgain) {
+    // Mended, a circle over two bars' junction leaves one triangle 25
+    // thick that the meshing's cuts cannot avoid, though the triangles
+    // round it hold a sound mesh of their own.
+    compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<g transform="translate(600 600)">
+<rect x="998.307" y="983.319" width="476.479" height="90.073" transform="rotate(6.836 1236.546 1028.355)"/>
+<rect x="392.378" y="1019.615" width="764.716" height="101.415" transform="rotate(172.196 774.736 1070.322)"/>
+<rect x="457.526" y="860.909" width="477.484" height="89.755" transform="rotate(305.526 696.267 905.787)"/>
+<rect x="682.573" y="896.563" width="304.323" height="154.195" transform="rotate(394.380 834.734 973.660)"/>
+<circle cx="1120.638" cy="946.889" r="67.473"/>
+</g></svg>)svg",
+                        "c.svg");
+    // Two outlines touch at a corner and leave it at under a degree:
+    // rounded, one tips over the other there, and the union must be
+    // joined again or its polygons overlap.
+    compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<g transform="translate(600 600)">
+<rect x="706.777" y="695.529" width="513.941" height="100.140" transform="rotate(261.890 963.748 745.599)"/>
+<rect x="717.161" y="322.993" width="695.454" height="135.440" transform="rotate(287.480 1064.888 390.714)"/>
+<rect x="921.107" y="261.614" width="351.178" height="128.373" transform="rotate(291.020 1096.696 325.800)"/>
+<rect x="827.552" y="206.869" width="202.339" height="98.532" transform="rotate(16.170 928.721 256.135)"/>
+</g></svg>)svg",
+                        "o.svg");
+}
