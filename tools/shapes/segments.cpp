@@ -33,7 +33,7 @@ bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at) {
     return false;
 }
 
-bool ringsCross(const std::vector<Ring>& rings, bool properly) {
+bool ringsCross(const std::vector<Ring>& rings) {
     struct Edge {
         int64_t minX, maxX;
         IPoint a, b;
@@ -50,8 +50,7 @@ bool ringsCross(const std::vector<Ring>& rings, bool properly) {
             const IPoint a = edges[s].a, b = edges[s].b, c = edges[t].a, d = edges[t].b;
             if (sign(cross(c, d, a)) * sign(cross(c, d, b)) < 0 && sign(cross(a, b, c)) * sign(cross(a, b, d)) < 0)
                 return true;
-            if (!properly &&
-                (insideSegment(c, d, a) || insideSegment(c, d, b) || insideSegment(a, b, c) || insideSegment(a, b, d)))
+            if (insideSegment(c, d, a) || insideSegment(c, d, b) || insideSegment(a, b, c) || insideSegment(a, b, d))
                 return true;
         }
     return false;

@@ -59,8 +59,7 @@ bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 
 // Whether edges of the rings cross, or one's corner lies inside another's
 // edge, or two run along each other: anything but touching at corners.
-// With `properly`, only edges that cross where both are strictly inside.
-bool ringsCross(const std::vector<Ring>& rings, bool properly = false);
+bool ringsCross(const std::vector<Ring>& rings);
 
 // Whether some corner of the polygon's rings is one `pred` holds for.
 template <typename Pred>

@@ -112,13 +112,43 @@ std::vector<NearCorner> cornersInsideSides(std::vector<SolidPolygon>& solid) {
     return near;
 }
 
-bool solidCrosses(const std::vector<SolidPolygon>& solid, bool properly = false) {
+bool solidCrosses(const std::vector<SolidPolygon>& solid) {
     std::vector<Ring> outlines;
     for (const SolidPolygon& p : solid) {
         outlines.push_back(p.outer);
         outlines.insert(outlines.end(), p.holes.begin(), p.holes.end());
     }
-    return ringsCross(outlines, properly);
+    return ringsCross(outlines);
+}
+
+// Whether a side of one polygon crosses a side of another where both are
+// strictly inside: the two then overlap. A ring that crosses itself by a
+// hair meshes as it is.
+bool polygonsCross(const std::vector<SolidPolygon>& solid) {
+    struct Side {
+        int64_t minX, maxX;
+        IPoint a, b;
+        size_t polygon;
+    };
+    std::vector<Side> sides;
+    for (size_t k = 0; k < solid.size(); ++k) {
+        std::vector<const Ring*> rings{&solid[k].outer};
+        for (const Ring& h : solid[k].holes) rings.push_back(&h);
+        for (const Ring* r : rings)
+            for (size_t i = 0; i < r->size(); ++i) {
+                const IPoint a = (*r)[i], b = (*r)[(i + 1) % r->size()];
+                sides.push_back({std::min(a.x, b.x), std::max(a.x, b.x), a, b, k});
+            }
+    }
+    std::sort(sides.begin(), sides.end(), [](const Side& p, const Side& q) { return p.minX < q.minX; });
+    for (size_t s = 0; s < sides.size(); ++s)
+        for (size_t t = s + 1; t < sides.size() && sides[t].minX <= sides[s].maxX; ++t) {
+            if (sides[s].polygon == sides[t].polygon) continue;
+            const IPoint a = sides[s].a, b = sides[s].b, c = sides[t].a, d = sides[t].b;
+            if (sign(cross(c, d, a)) * sign(cross(c, d, b)) < 0 && sign(cross(a, b, c)) * sign(cross(a, b, d)) < 0)
+                return true;
+        }
+    return false;
 }
 
 void settleNearCorners(std::vector<SolidPolygon>& solid) {
@@ -252,11 +282,11 @@ std::vector<SolidPolygon> uniteSolved(const std::vector<ClipperLib::Paths>& solv
     std::vector<SolidPolygon> out;
     collect(tree, out);
     if (strictlySimple && solidCrosses(out)) settleNearCorners(out);
-    // Still crossing, where two outlines that touch at a corner leave each
-    // other at a hair's angle and rounding tips one over the other: the
-    // rounded outlines are joined again, now whole points throughout.
-    // Outlines that only touch are meshed as they are.
-    for (int again = 0; again < kJoinAgain && solidCrosses(out, true); ++again) {
+    // Two polygons still crossing, where outlines that touch at a corner
+    // leave each other at a hair's angle and rounding tips one over the
+    // other: the rounded outlines are joined again, now whole points
+    // throughout.
+    for (int again = 0; again < kJoinAgain && polygonsCross(out); ++again) {
         ClipperLib::Clipper all;
         all.StrictlySimple(true);
         for (const SolidPolygon& p : out) {
