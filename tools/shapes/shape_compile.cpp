@@ -69,8 +69,9 @@ constexpr size_t kLastNudgeTriangles = 4000;
 // meet.
 constexpr size_t kMeetWork = 20000000;
 // Triangle pairs weighed, at most, in growing patches round thin
-// triangles: some milliseconds.
-constexpr size_t kRepatchWork = 2000000;
+// triangles: most are told apart by their bounds, some tens of
+// milliseconds in all.
+constexpr size_t kRepatchWork = 20000000;
 
 // The work the bends and moves may yet do in one compile, whichever
 // flattening of a drawing they work on.
@@ -85,6 +86,10 @@ struct Budget {
     // Triangle pairs weighed in meshing thin triangles' patches again:
     // none at first, so that what compiled before is written as before.
     size_t repatchWork = 0;
+    // Meanwhile, such pairs weighed in finding whether any patch would
+    // mend, and whether one did: else doing so cannot help.
+    size_t probeWork = kRepatchWork;
+    bool patchable = false;
 };
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -373,7 +378,13 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, std::vector<So
     std::vector<FileTriangle> solid;
     std::vector<size_t> owners;
     const std::string fault = meshSolid(polygons, room, solid, &owners);
-    if (fault.empty() && budget.repatchWork > 0) repatchThin(solid, owners, budget.repatchWork);
+    if (fault.empty() && budget.repatchWork > 0)
+        repatchThin(solid, owners, budget.repatchWork);
+    else if (fault.empty() && !budget.patchable && budget.probeWork > 0 && std::any_of(solid.begin(), solid.end(), isFaulty)) {
+        std::vector<FileTriangle> probe = solid;
+        std::vector<size_t> probeOwners = owners;
+        budget.patchable = repatchThin(probe, probeOwners, budget.probeWork) > 0;
+    }
     // A mesh past the limit may be a long side's triangle split without end.
     const bool overflow = fault.rfind("more than ", 0) == 0;
     if (!fault.empty() && !overflow) {
@@ -735,9 +746,9 @@ bool compileMendedTries(Fresh fresh, const Refusal& refusal, const std::string& 
 
 namespace {
 
-// The source compiled with patches round thin triangles meshed again, in
-// triangle pairs weighed, at most, or none.
-std::string compileSource(const std::string& bytes, const std::string& name, bool checked, size_t repatchWork,
+// The source compiled within the budget, which holds, once refused,
+// whether meshing patches again could help.
+std::string compileSource(const std::string& bytes, const std::string& name, bool checked, Budget& budget,
                           CompiledLevel& out) {
     std::vector<SourceRegion> regions;
     if (!isSvgSource(bytes, name)) {
@@ -747,8 +758,6 @@ std::string compileSource(const std::string& bytes, const std::string& name, boo
         if (std::string e = parseShapeText(in, name, text); !e.empty()) return e;
         out.triangles = text.triangles.triangles;
         out.lines = text.triangles.lines;
-        Budget budget;
-        budget.repatchWork = repatchWork;
         Refusal refusal;
         const std::string fault = meshRegions(text.shapes, uniteRegions(text.shapes), name, checked, out, budget, refusal);
         if (fault.empty() || !checked || refusal.lone) return fault;
@@ -766,8 +775,6 @@ std::string compileSource(const std::string& bytes, const std::string& name, boo
                    : fault;
     }
     if (std::string e = readDrawing(bytes, name, Flattening::first, regions, out); !e.empty()) return e;
-    Budget budget;  // shared by both flattenings
-    budget.repatchWork = repatchWork;
     Refusal refusal;
     const std::string fault = meshRegions(regions, uniteRegions(regions), name, checked, out, budget, refusal);
     if (fault.empty() || !checked || refusal.lone) return fault;
@@ -858,13 +865,17 @@ std::string compileSource(const std::string& bytes, const std::string& name, boo
 }  // namespace
 
 std::string compileLevelSource(const std::string& bytes, const std::string& name, bool checked, CompiledLevel& out) {
-    const std::string fault = compileSource(bytes, name, checked, 0, out);
-    if (fault.empty() || !checked) return fault;
-    // Refused: every try again, where the meshing leaves a thin triangle
-    // also meshing the triangles round it again as one. Not before, so
-    // that what compiled before is written as before.
+    Budget budget;  // shared by both flattenings
+    const std::string fault = compileSource(bytes, name, checked, budget, out);
+    if (fault.empty() || !checked || !budget.patchable) return fault;
+    // Refused, where some mesh had a thin triangle whose neighbours hold
+    // a sound mesh of their own: every try again, now meshing those
+    // patches again. Not before, so that what compiled before is written
+    // as before.
     CompiledLevel again;
-    if (!compileSource(bytes, name, checked, kRepatchWork, again).empty()) return fault;
+    Budget patching;
+    patching.repatchWork = kRepatchWork;
+    if (!compileSource(bytes, name, checked, patching, again).empty()) return fault;
     out = std::move(again);
     return "";
 }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <utility>
 
 #include "tools/levels/level_check.h"
@@ -56,6 +55,14 @@ bool touchAlongEdge(const MeshTriangle& a, const MeshTriangle& b) {
     }
     return false;
 }
+
+struct Bounds {
+    int64_t x0, x1, y0, y1;
+    explicit Bounds(const MeshTriangle& t)
+        : x0(std::min({t.v[0].x, t.v[1].x, t.v[2].x})), x1(std::max({t.v[0].x, t.v[1].x, t.v[2].x})),
+          y0(std::min({t.v[0].y, t.v[1].y, t.v[2].y})), y1(std::max({t.v[0].y, t.v[1].y, t.v[2].y})) {}
+    bool meets(const Bounds& o) const { return x0 <= o.x1 && o.x0 <= x1 && y0 <= o.y1 && o.y0 <= y1; }
+};
 
 // The outline of the patch as one counter-clockwise ring without straight
 // corners, or false where it is not one ring (a hole, or a pinch).
@@ -112,18 +119,17 @@ bool patchOutline(const std::vector<MeshTriangle>& patch, Ring& ring) {
 
 size_t repatchThin(std::vector<FileTriangle>& mesh, std::vector<size_t>& owners, size_t& work) {
     std::vector<MeshTriangle> tris;
-    for (const FileTriangle& f : mesh) tris.push_back(fromFile(f));
+    std::vector<Bounds> bounds;
+    for (const FileTriangle& f : mesh) tris.push_back(fromFile(f)), bounds.emplace_back(tris.back());
     std::vector<size_t> own = owners;
-    std::set<std::vector<int64_t>> givenUp;
-    const auto key = [](const MeshTriangle& t) {
-        return std::vector<int64_t>{t.v[0].x, t.v[0].y, t.v[1].x, t.v[1].y, t.v[2].x, t.v[2].y};
-    };
+    // Each triangle at fault is weighed once: those left unmended too.
+    std::vector<bool> toMend;
+    for (const MeshTriangle& t : tris) toMend.push_back(faulty(t));
     size_t replaced = 0;
     for (;;) {
-        size_t first = tris.size();
-        for (size_t i = 0; i < tris.size() && first == tris.size(); ++i)
-            if (faulty(tris[i]) && !givenUp.count(key(tris[i]))) first = i;
+        const size_t first = size_t(std::find(toMend.begin(), toMend.end(), true) - toMend.begin());
         if (first == tris.size() || work == 0) break;
+        toMend[first] = false;
         std::vector<bool> in(tris.size(), false);
         in[first] = true;
         std::vector<size_t> patch{first}, frontier{first};
@@ -134,30 +140,38 @@ size_t repatchThin(std::vector<FileTriangle>& mesh, std::vector<size_t>& owners,
                 for (size_t b = 0; b < tris.size() && work > 0; ++b) {
                     if (in[b]) continue;
                     --work;
-                    if (own[b] == own[a] && touchAlongEdge(tris[a], tris[b])) in[b] = true, added.push_back(b);
+                    if (own[b] == own[a] && bounds[a].meets(bounds[b]) && touchAlongEdge(tris[a], tris[b]))
+                        in[b] = true, added.push_back(b);
                 }
             if (added.empty()) break;
             patch.insert(patch.end(), added.begin(), added.end());
             frontier = std::move(added);
             std::vector<MeshTriangle> old;
             for (const size_t i : patch) old.push_back(tris[i]);
+            // Splitting the edges weighs every corner against each; the
+            // search, cubic in the outline's corners.
+            work -= std::min(work, 9 * old.size() * old.size());
             Ring ring;
             if (!patchOutline(old, ring)) continue;
             if (ring.size() > kPatchCorners) break;
+            work -= std::min(work, ring.size() * ring.size() * ring.size());
             std::vector<MeshTriangle> fresh;
             if (!triangulateThickest(ring, fresh) || std::any_of(fresh.begin(), fresh.end(), faulty)) continue;
             const size_t owner = own[first];
             std::sort(patch.begin(), patch.end());
             for (auto i = patch.rbegin(); i != patch.rend(); ++i) {
                 tris.erase(tris.begin() + long(*i));
+                bounds.erase(bounds.begin() + long(*i));
                 own.erase(own.begin() + long(*i));
+                toMend.erase(toMend.begin() + long(*i));
             }
             tris.insert(tris.end(), fresh.begin(), fresh.end());
+            for (const MeshTriangle& t : fresh) bounds.emplace_back(t);
             own.resize(tris.size(), owner);
+            toMend.resize(tris.size(), false);
             ++replaced;
             done = true;
         }
-        if (!done) givenUp.insert(key(tris[first]));
     }
     if (replaced == 0) return 0;
     std::vector<std::pair<FileTriangle, size_t>> sorted;
