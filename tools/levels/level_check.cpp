@@ -72,15 +72,15 @@ std::string number(double v) {
 
 const char* const kBallNames[kBallCount] = {"body ball", "wheel 1", "wheel 2"};
 
-void findOverlaps(const std::vector<FileTriangle>& t, const std::vector<bool>& usable,
-                  std::vector<LevelProblem>& problems) {
+}  // namespace
+
+std::vector<std::pair<int, int>> overlappingTriangles(const std::vector<FileTriangle>& t) {
     struct Box {
         int64_t minX, maxX, minY, maxY;
         int index;
     };
     std::vector<Box> boxes;
     for (size_t i = 0; i < t.size(); ++i) {
-        if (!usable[i]) continue;
         Box b{INT64_MAX, INT64_MIN, INT64_MAX, INT64_MIN, int(i)};
         for (int j = 0; j < 3; ++j) {
             const Point p = vertex(t[i], j);
@@ -102,10 +102,8 @@ void findOverlaps(const std::vector<FileTriangle>& t, const std::vector<bool>& u
                 pairs.emplace_back(std::min(a.index, b.index), std::max(a.index, b.index));
         }
     std::sort(pairs.begin(), pairs.end());
-    for (const auto& p : pairs) problems.push_back({p.first, p.second, "overlap"});
+    return pairs;
 }
-
-}  // namespace
 
 double triangleThickness(const FileTriangle& t) {
     const double area2 = std::fabs(double(orient(vertex(t, 0), vertex(t, 1), vertex(t, 2))));
@@ -133,14 +131,12 @@ std::vector<LevelProblem> checkLevel(const std::vector<FileTriangle>& t) {
         problems.push_back({-1, -1, std::to_string(t.size()) + " triangles, at most " + std::to_string(kMaxTriangles)});
     World start{};  // the bike as every run starts it
     initialiseWorld(start);
-    std::vector<bool> usable(t.size(), false);
     for (size_t i = 0; i < t.size(); ++i) {
         const int index = int(i);
         if (orient(vertex(t[i], 0), vertex(t[i], 1), vertex(t[i], 2)) == 0) {
             problems.push_back({index, -1, "zero area (its corners lie on one line)"});
             continue;
         }
-        usable[i] = true;
         const double thickness = triangleThickness(t[i]);
         if (thickness < kMinThickness)
             problems.push_back({index, -1,
@@ -159,7 +155,7 @@ std::vector<LevelProblem> checkLevel(const std::vector<FileTriangle>& t) {
                                         number(p.x) + ", " + number(p.y) + ")"});
         }
     }
-    findOverlaps(t, usable, problems);
+    for (const auto& [a, b] : overlappingTriangles(t)) problems.push_back({a, b, "overlap"});
     std::stable_sort(problems.begin(), problems.end(),
                      [](const LevelProblem& a, const LevelProblem& b) { return a.triangle < b.triangle; });
     return problems;

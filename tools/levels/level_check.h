@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/levels/level_bytes.h"
@@ -40,6 +41,9 @@ double triangleThickness(const FileTriangle& t);
 
 // Whether the interiors of two triangles of nonzero area meet.
 bool trianglesOverlap(const FileTriangle& a, const FileTriangle& b);
+
+// The pairs of triangles that overlap, by index, in order.
+std::vector<std::pair<int, int>> overlappingTriangles(const std::vector<FileTriangle>& triangles);
 
 LevelBounds levelBounds(const std::vector<FileTriangle>& triangles);
 

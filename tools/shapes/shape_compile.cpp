@@ -455,6 +455,15 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, std::vector<So
             return thin;
         }
     }
+    // A mend that leaves an outline crossing itself meshes into triangles
+    // that overlap: refused here, so that a later try may do better.
+    if (const std::vector<std::pair<int, int>> overlaps = checked ? overlappingTriangles(solid)
+                                                                  : std::vector<std::pair<int, int>>{};
+        !overlaps.empty()) {
+        const FileTriangle& t = solid[size_t(overlaps.front().first)];
+        return sourcePlace(name, finder.of(t)) + " leaves triangles that overlap near " +
+               worldPoint({(int64_t(t.c[0]) + t.c[2] + t.c[4]) / 3, (int64_t(t.c[1]) + t.c[3] + t.c[5]) / 3});
+    }
     if (!reused.empty()) {
         solid.insert(solid.end(), reused.begin(), reused.end());
         std::sort(solid.begin(), solid.end(), inMeshOrder);

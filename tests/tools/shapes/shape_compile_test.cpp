@@ -863,7 +863,7 @@ TEST(ShapeCompile, AKinkACutLeavesOnALongSideIsTakenOutAtTheVeryLast) {
     }));
 }
 
-TEST(ShapeCompile, WhatNoTryMeshesSoundlyIsPatchedOrJoinedAgain) {
+TEST(ShapeCompile, WhatNoTryMeshesSoundlyIsPatchedJoinedAgainOrLeftToTheNext) {
     // Mended, a circle over two bars' junction leaves one triangle 25
     // thick that the meshing's cuts cannot avoid, though the triangles
     // round it hold a sound mesh of their own.
@@ -887,4 +887,16 @@ TEST(ShapeCompile, WhatNoTryMeshesSoundlyIsPatchedOrJoinedAgain) {
 <rect x="827.552" y="206.869" width="202.339" height="98.532" transform="rotate(16.170 928.721 256.135)"/>
 </g></svg>)svg",
                         "o.svg");
+    // Where shapes meet, joining two corners of a short side into one
+    // leaves the outline crossing itself by a hair: that try's triangles
+    // overlap, and a later try must be taken instead.
+    compileDrawingSound(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+<g transform="translate(600 600)">
+<rect x="836.358" y="1264.216" width="774.501" height="103.904" transform="rotate(54.730 1223.608 1316.168)"/>
+<rect x="1064.813" y="1083.977" width="677.037" height="155.916" transform="rotate(-81.120 1403.332 1161.935)"/>
+<rect x="1394.829" y="799.547" width="656.619" height="106.865" transform="rotate(-26.319 1723.139 852.980)"/>
+<rect x="1223.864" y="538.477" width="601.819" height="153.948" transform="rotate(-115.234 1524.773 615.451)"/>
+<circle cx="2064.748" cy="758.411" r="104.444"/>
+</g></svg>)svg",
+                        "x.svg");
 }
