@@ -378,13 +378,14 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, std::vector<So
     std::vector<FileTriangle> solid;
     std::vector<size_t> owners;
     const std::string fault = meshSolid(polygons, room, solid, &owners);
-    if (fault.empty() && budget.repatchWork > 0)
-        repatchThin(solid, owners, budget.repatchWork);
-    else if (fault.empty() && !budget.patchable && budget.probeWork > 0 && std::any_of(solid.begin(), solid.end(), isFaulty)) {
-        std::vector<FileTriangle> probe = solid;
-        std::vector<size_t> probeOwners = owners;
-        budget.patchable = repatchThin(probe, probeOwners, budget.probeWork) > 0;
-    }
+    if (fault.empty() && budget.repatchWork > 0) repatchThin(solid, owners, budget.repatchWork);
+    // Refused before patching: whether patching would have mended some.
+    const auto probe = [&] {
+        if (budget.patchable || budget.probeWork == 0 || budget.repatchWork > 0) return;
+        std::vector<FileTriangle> patched = solid;
+        std::vector<size_t> patchedOwners = owners;
+        budget.patchable = repatchThin(patched, patchedOwners, budget.probeWork) > 0;
+    };
     // A mesh past the limit may be a long side's triangle split without end.
     const bool overflow = fault.rfind("more than ", 0) == 0;
     if (!fault.empty() && !overflow) {
@@ -392,7 +393,10 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, std::vector<So
         return name + ": " + fault;
     }
     refusal.firstFaults = size_t(std::count_if(solid.begin(), solid.end(), isFaulty));
-    if (reuse && (overflow || refusal.firstFaults >= reuse->firstFaults)) return name + ": no better";
+    if (reuse && (overflow || refusal.firstFaults >= reuse->firstFaults)) {
+        if (!overflow) probe();
+        return name + ": no better";
+    }
     const RegionFinder finder(regions);
     std::string thin = overflow ? name + ": " + fault + "\n" : checked ? solidFaults(solid, finder, name) : "";
     if (!thin.empty()) {
@@ -452,6 +456,7 @@ std::string meshRegions(const std::vector<SourceRegion>& regions, std::vector<So
                     if (owners[t] == i) own.push_back(solid[t]);
                 refusal.sound.push_back({polygons[i], std::move(own)});
             }
+            if (!overflow) probe();
             return thin;
         }
     }

@@ -123,30 +123,49 @@ bool solidCrosses(const std::vector<SolidPolygon>& solid) {
 
 // Whether a side of one polygon crosses a side of another where both are
 // strictly inside: the two then overlap. A ring that crosses itself by a
-// hair meshes as it is.
+// hair meshes as it is. Only sides within where two polygons' bounds meet
+// are weighed.
 bool polygonsCross(const std::vector<SolidPolygon>& solid) {
+    struct Bounds {
+        int64_t x0 = INT64_MAX, x1 = INT64_MIN, y0 = INT64_MAX, y1 = INT64_MIN;
+    };
+    std::vector<Bounds> bounds(solid.size());
+    for (size_t k = 0; k < solid.size(); ++k)
+        for (const IPoint& p : solid[k].outer) {
+            bounds[k].x0 = std::min(bounds[k].x0, p.x), bounds[k].x1 = std::max(bounds[k].x1, p.x);
+            bounds[k].y0 = std::min(bounds[k].y0, p.y), bounds[k].y1 = std::max(bounds[k].y1, p.y);
+        }
     struct Side {
         int64_t minX, maxX;
         IPoint a, b;
-        size_t polygon;
+        bool second;
     };
-    std::vector<Side> sides;
-    for (size_t k = 0; k < solid.size(); ++k) {
-        std::vector<const Ring*> rings{&solid[k].outer};
-        for (const Ring& h : solid[k].holes) rings.push_back(&h);
-        for (const Ring* r : rings)
-            for (size_t i = 0; i < r->size(); ++i) {
-                const IPoint a = (*r)[i], b = (*r)[(i + 1) % r->size()];
-                sides.push_back({std::min(a.x, b.x), std::max(a.x, b.x), a, b, k});
+    for (size_t i = 0; i < solid.size(); ++i)
+        for (size_t j = i + 1; j < solid.size(); ++j) {
+            const Bounds m{std::max(bounds[i].x0, bounds[j].x0), std::min(bounds[i].x1, bounds[j].x1),
+                           std::max(bounds[i].y0, bounds[j].y0), std::min(bounds[i].y1, bounds[j].y1)};
+            if (m.x0 > m.x1 || m.y0 > m.y1) continue;
+            std::vector<Side> sides;
+            for (const size_t k : {i, j}) {
+                std::vector<const Ring*> rings{&solid[k].outer};
+                for (const Ring& h : solid[k].holes) rings.push_back(&h);
+                for (const Ring* r : rings)
+                    for (size_t n = 0; n < r->size(); ++n) {
+                        const IPoint a = (*r)[n], b = (*r)[(n + 1) % r->size()];
+                        if (std::max(a.x, b.x) < m.x0 || std::min(a.x, b.x) > m.x1 || std::max(a.y, b.y) < m.y0 ||
+                            std::min(a.y, b.y) > m.y1)
+                            continue;
+                        sides.push_back({std::min(a.x, b.x), std::max(a.x, b.x), a, b, k == j});
+                    }
             }
-    }
-    std::sort(sides.begin(), sides.end(), [](const Side& p, const Side& q) { return p.minX < q.minX; });
-    for (size_t s = 0; s < sides.size(); ++s)
-        for (size_t t = s + 1; t < sides.size() && sides[t].minX <= sides[s].maxX; ++t) {
-            if (sides[s].polygon == sides[t].polygon) continue;
-            const IPoint a = sides[s].a, b = sides[s].b, c = sides[t].a, d = sides[t].b;
-            if (sign(cross(c, d, a)) * sign(cross(c, d, b)) < 0 && sign(cross(a, b, c)) * sign(cross(a, b, d)) < 0)
-                return true;
+            std::sort(sides.begin(), sides.end(), [](const Side& p, const Side& q) { return p.minX < q.minX; });
+            for (size_t s = 0; s < sides.size(); ++s)
+                for (size_t t = s + 1; t < sides.size() && sides[t].minX <= sides[s].maxX; ++t) {
+                    if (sides[s].second == sides[t].second) continue;
+                    const IPoint a = sides[s].a, b = sides[s].b, c = sides[t].a, d = sides[t].b;
+                    if (sign(cross(c, d, a)) * sign(cross(c, d, b)) < 0 && sign(cross(a, b, c)) * sign(cross(a, b, d)) < 0)
+                        return true;
+                }
         }
     return false;
 }
