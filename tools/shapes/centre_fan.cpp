@@ -5,7 +5,6 @@
 
 #include <cmath>
 
-#include "tools/levels/level_check.h"
 
 namespace {
 
@@ -15,7 +14,7 @@ bool fanFrom(const Ring& ring, IPoint c, std::vector<MeshTriangle>& fan) {
         const MeshTriangle t{{ring[i], ring[(i + 1) % ring.size()], c}};
         // c strictly left of every side: it sees the whole ring from inside.
         if (cross(t.v[0], t.v[1], c) <= 0) return false;
-        if (meshThickness(t) < kMinThickness || meshCanVanish(t)) return false;
+        if (meshFaulty(t)) return false;
         fan.push_back(t);
     }
     return true;

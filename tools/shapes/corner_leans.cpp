@@ -53,7 +53,7 @@ std::vector<CornerLean> leansThrough(const Ring& ring, size_t side, size_t r) {
             const IPoint p{c.x + step.x * k, c.y + step.y * k};
             if (double(cross(a, b, p)) < near) continue;
             const MeshTriangle t{{a, b, p}};
-            if (meshThickness(t) < kMinThickness || meshCanVanish(t)) continue;
+            if (meshFaulty(t)) continue;
             if (!polygonHolds(polygon, p) || crossesRing(ring, fromB ? a : b, p) || crossesRing(ring, c, p) ||
                 crossesRing(ring, e, c))
                 continue;

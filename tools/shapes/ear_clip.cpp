@@ -36,6 +36,7 @@ FileTriangle toFileTriangle(const MeshTriangle& t) {
 
 double meshThickness(const MeshTriangle& t) { return triangleThickness(toFileTriangle(t)); }
 bool meshCanVanish(const MeshTriangle& t) { return triangleCanVanish(toFileTriangle(t)); }
+bool meshFaulty(const MeshTriangle& t) { return meshThickness(t) < kMinThickness || meshCanVanish(t); }
 
 bool clipEars(const Ring& ring, std::vector<MeshTriangle>& out) {
     const int n = int(ring.size());

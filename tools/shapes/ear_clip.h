@@ -20,3 +20,5 @@ FileTriangle toFileTriangle(const MeshTriangle& t);
 // Thickness in world units, as the level check measures it.
 double meshThickness(const MeshTriangle& t);
 bool meshCanVanish(const MeshTriangle& t);
+// Thinner than the level check allows, or able to vanish while on screen.
+bool meshFaulty(const MeshTriangle& t);

@@ -48,8 +48,7 @@ bool ringsCross(const std::vector<Ring>& rings) {
     for (size_t s = 0; s < edges.size(); ++s)
         for (size_t t = s + 1; t < edges.size() && edges[t].minX <= edges[s].maxX; ++t) {
             const IPoint a = edges[s].a, b = edges[s].b, c = edges[t].a, d = edges[t].b;
-            if (sign(cross(c, d, a)) * sign(cross(c, d, b)) < 0 && sign(cross(a, b, c)) * sign(cross(a, b, d)) < 0)
-                return true;
+            if (crossProperly(a, b, c, d)) return true;
             if (insideSegment(c, d, a) || insideSegment(c, d, b) || insideSegment(a, b, c) || insideSegment(a, b, d))
                 return true;
         }
@@ -136,9 +135,7 @@ bool SideIndex::crossedBy(IPoint a, IPoint b) const {
     const auto first = std::lower_bound(sides_.begin(), sides_.end(), x0 - widest_,
                                         [](const Side& s, int64_t x) { return s.minX < x; });
     for (auto s = first; s != sides_.end() && s->minX <= x1; ++s)
-        if (sign(cross(s->a, s->b, a)) * sign(cross(s->a, s->b, b)) < 0 &&
-            sign(cross(a, b, s->a)) * sign(cross(a, b, s->b)) < 0)
-            return true;
+        if (crossProperly(a, b, s->a, s->b)) return true;
     return false;
 }
 

@@ -54,6 +54,11 @@ bool regionHolds(const SourceRegion& region, double x, double y);
 // p lies inside the polygon or on its outline.
 bool polygonHolds(const SolidPolygon& polygon, IPoint p);
 
+// Segments ab and cd cross where both are strictly inside.
+inline bool crossProperly(IPoint a, IPoint b, IPoint c, IPoint d) {
+    return sign(cross(c, d, a)) * sign(cross(c, d, b)) < 0 && sign(cross(a, b, c)) * sign(cross(a, b, d)) < 0;
+}
+
 // Closed segments ab and cd meet; at is a point they share.
 bool segmentsMeet(IPoint a, IPoint b, IPoint c, IPoint d, IPoint& at);
 

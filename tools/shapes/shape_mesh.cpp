@@ -252,6 +252,12 @@ std::string meshSolid(const std::vector<SolidPolygon>& solid, size_t limit, std:
         if (std::string e = meshPolygon(solid[i], limit, mesh, &leans); !e.empty()) return e;
         from.resize(mesh.size(), i);
     }
+    canonicalMesh(mesh, from, out, owners);
+    return "";
+}
+
+void canonicalMesh(const std::vector<MeshTriangle>& mesh, const std::vector<size_t>& from, std::vector<FileTriangle>& out,
+                   std::vector<size_t>* owners) {
     std::vector<std::pair<FileTriangle, size_t>> sorted;
     for (size_t i = 0; i < mesh.size(); ++i) {
         MeshTriangle t = mesh[i];
@@ -266,5 +272,4 @@ std::string meshSolid(const std::vector<SolidPolygon>& solid, size_t limit, std:
         out.push_back(t);
         if (owners) owners->push_back(owner);
     }
-    return "";
 }

@@ -162,9 +162,7 @@ bool polygonsCross(const std::vector<SolidPolygon>& solid) {
             for (size_t s = 0; s < sides.size(); ++s)
                 for (size_t t = s + 1; t < sides.size() && sides[t].minX <= sides[s].maxX; ++t) {
                     if (sides[s].second == sides[t].second) continue;
-                    const IPoint a = sides[s].a, b = sides[s].b, c = sides[t].a, d = sides[t].b;
-                    if (sign(cross(c, d, a)) * sign(cross(c, d, b)) < 0 && sign(cross(a, b, c)) * sign(cross(a, b, d)) < 0)
-                        return true;
+                    if (crossProperly(sides[s].a, sides[s].b, sides[t].a, sides[t].b)) return true;
                 }
         }
     return false;

@@ -8,7 +8,6 @@
 #include <map>
 #include <utility>
 
-#include "tools/levels/level_check.h"
 #include "tools/shapes/ear_clip.h"
 #include "tools/shapes/segments.h"
 #include "tools/shapes/shape_mesh.h"
@@ -21,8 +20,6 @@ namespace {
 constexpr int kPatchRings = 4;
 constexpr size_t kPatchCorners = 48;
 
-bool faulty(const MeshTriangle& t) { return meshThickness(t) < kMinThickness || meshCanVanish(t); }
-
 MeshTriangle fromFile(const FileTriangle& f) {
     MeshTriangle t{{{f.c[0], f.c[1]}, {f.c[2], f.c[3]}, {f.c[4], f.c[5]}}};
     if (cross(t.v[0], t.v[1], t.v[2]) < 0) std::swap(t.v[1], t.v[2]);
@@ -31,13 +28,6 @@ MeshTriangle fromFile(const FileTriangle& f) {
 
 __int128 dot(IPoint o, IPoint a, IPoint b) {
     return __int128(a.x - o.x) * (b.x - o.x) + __int128(a.y - o.y) * (b.y - o.y);
-}
-
-// Whether r lies strictly inside segment pq.
-bool strictlyOn(IPoint p, IPoint q, IPoint r) {
-    if (cross(p, q, r) != 0) return false;
-    const __int128 along = dot(p, q, r);
-    return along > 0 && along < dot(p, q, q);
 }
 
 // Whether some edge of a and some edge of b lie along one line and share
@@ -77,7 +67,7 @@ bool patchOutline(const std::vector<MeshTriangle>& patch, Ring& ring) {
             const IPoint p = t.v[i], q = t.v[(i + 1) % 3];
             std::vector<std::pair<__int128, IPoint>> on{{0, p}, {dot(p, q, q), q}};
             for (const IPoint& c : corners)
-                if (strictlyOn(p, q, c)) on.push_back({dot(p, q, c), c});
+                if (c != p && c != q && liesOn(p, q, c)) on.push_back({dot(p, q, c), c});
             std::sort(on.begin(), on.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
             for (size_t k = 0; k + 1 < on.size(); ++k) {
                 const IPoint u = on[k].second, v = on[k + 1].second;
@@ -124,7 +114,7 @@ size_t repatchThin(std::vector<FileTriangle>& mesh, std::vector<size_t>& owners,
     std::vector<size_t> own = owners;
     // Each triangle at fault is weighed once: those left unmended too.
     std::vector<bool> toMend;
-    for (const MeshTriangle& t : tris) toMend.push_back(faulty(t));
+    for (const MeshTriangle& t : tris) toMend.push_back(meshFaulty(t));
     size_t replaced = 0;
     for (;;) {
         const size_t first = size_t(std::find(toMend.begin(), toMend.end(), true) - toMend.begin());
@@ -156,7 +146,7 @@ size_t repatchThin(std::vector<FileTriangle>& mesh, std::vector<size_t>& owners,
             if (ring.size() > kPatchCorners) break;
             work -= std::min(work, ring.size() * ring.size() * ring.size());
             std::vector<MeshTriangle> fresh;
-            if (!triangulateThickest(ring, fresh) || std::any_of(fresh.begin(), fresh.end(), faulty)) continue;
+            if (!triangulateThickest(ring, fresh) || std::any_of(fresh.begin(), fresh.end(), meshFaulty)) continue;
             const size_t owner = own[first];
             std::sort(patch.begin(), patch.end());
             for (auto i = patch.rbegin(); i != patch.rend(); ++i) {
@@ -173,16 +163,6 @@ size_t repatchThin(std::vector<FileTriangle>& mesh, std::vector<size_t>& owners,
             done = true;
         }
     }
-    if (replaced == 0) return 0;
-    std::vector<std::pair<FileTriangle, size_t>> sorted;
-    for (size_t i = 0; i < tris.size(); ++i) {
-        MeshTriangle t = tris[i];
-        std::rotate(t.v, std::min_element(t.v, t.v + 3), t.v + 3);
-        sorted.push_back({toFileTriangle(t), own[i]});
-    }
-    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return inMeshOrder(a.first, b.first); });
-    mesh.clear();
-    owners.clear();
-    for (const auto& [t, owner] : sorted) mesh.push_back(t), owners.push_back(owner);
+    if (replaced > 0) canonicalMesh(tris, own, mesh, &owners);
     return replaced;
 }
